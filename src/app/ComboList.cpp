@@ -1,0 +1,29 @@
+#include "app/ComboList.h"
+
+#include "app/Settings.h"
+#include "app/TextFiles.h"
+#include "platform/Dialogs.h"
+
+namespace app {
+
+void LoadLinesIntoCombo(QStringList& items, const QString& path, platform::Dialogs& dialogs)
+{
+    if (!FileExists(path)) {
+        dialogs.message(QStringLiteral("File not found"));
+        return;
+    }
+    LineReader reader(path);
+    QString line;
+    while (reader.next(line)) {
+        if (!line.trimmed().isEmpty())
+            items.append(line);
+    }
+}
+
+void SaveComboList(const QStringList& items, Settings& settings)
+{
+    if (!items.isEmpty())
+        settings.store(QStringLiteral("Combo1"), items.join(QLatin1String(kComboSeparator)));
+}
+
+} // namespace app

@@ -1,0 +1,327 @@
+#include "app/Form1.h"
+
+#include "app/AppError.h"
+#include "app/HelpTexts.h"
+#include "app/SettingValues.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "app/TextFiles.h"
+#include "platform/Dialogs.h"
+#include "platform/QtPlatform.h"
+#include "platform/WindowPointer.h"
+#include "results/ResultsList.h"
+#include "results/ResultsView.h"
+#include "sources/express/Form11.h"
+#include "sources/outlook/OutlookModel.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+
+namespace app {
+
+namespace {
+
+const QString kModule = QStringLiteral("Form1");
+
+// Check boxes restored as values 0 or 1.
+void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
+{
+    bool checked = byDefault;
+    if (stored) {
+        const qint16 value = toInteger16(*stored);
+        if (value != 0 && value != 1)
+            throw AppError(errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
+        checked = value == 1;
+    }
+    box->setChecked(checked);
+}
+
+} // namespace
+
+Form1::Form1(WindowContext context) : m_context(std::move(context))
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildControls();
+    m_pointer = std::make_unique<platform::WindowPointer>(*this);
+    m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    connectControls();
+}
+
+Form1::~Form1() = default;
+
+platform::PointerControl& Form1::pointer()
+{
+    return *m_pointer;
+}
+
+void Form1::connectControls()
+{
+    persistCheck(Check14, QStringLiteral("Check14"));
+    persistCheck(Check1, QStringLiteral("Check1"));
+    persistCheck(Check2, QStringLiteral("Check2"));
+    persistCheck(Check17, QStringLiteral("From"));
+    persistCheck(Check18, QStringLiteral("Body"));
+    persistCheck(Check3, QStringLiteral("Check3"));
+    persistCheck(Check4, QStringLiteral("Check4"));
+    persistCheck(Check5, QStringLiteral("Check5"));
+    persistCheck(Check15, QStringLiteral("Check15"));
+    persistCheck(Check16, QStringLiteral("Check16"));
+    persistText(Text6, QStringLiteral("PST File"));
+    persistText(Text1, QStringLiteral("Text1"));
+    persistText(Text2, QStringLiteral("Text2"));
+    persistText(Text5, QStringLiteral("Text5"));
+    connect(Option3, &QRadioButton::clicked, this, [this] { selectOption(Option3); });
+    connect(Option4, &QRadioButton::clicked, this, [this] { selectOption(Option4); });
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connect(PushButton19, &QPushButton::clicked, this, &Form1::PushButton19_Click);
+    connect(PushButton20, &QPushButton::clicked, this, &Form1::PushButton20_Click);
+    connect(ListView2, &QTreeView::doubleClicked, this, &Form1::ListView2_DblClick);
+
+    // Hover pointers: the hand over buttons, the default over the background, frames, fields and list.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame5), static_cast<QWidget*>(Check17),
+                       static_cast<QWidget*>(Check18), ListView2->viewport()}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+void Form1::persistCheck(QCheckBox* box, const QString& key)
+{
+    connect(box, &QCheckBox::toggled, this,
+            [this, key](bool checked) { m_context.settings.store(key, checkText(checked)); });
+}
+
+void Form1::persistText(QLineEdit* edit, const QString& key)
+{
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, key](const QString& text) { m_context.settings.store(key, text); });
+}
+
+void Form1::selectOption(QRadioButton* option)
+{
+    option->setChecked(true);
+    (option == Option3 ? Option4 : Option3)->setChecked(false);
+    persistOptions();
+}
+
+void Form1::persistOptions()
+{
+    m_context.settings.store(QStringLiteral("Option3"), booleanText(Option3->isChecked()));
+    m_context.settings.store(QStringLiteral("Option4"), booleanText(Option4->isChecked()));
+}
+
+void Form1::Form_Load()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_Load"));
+    trap(1, [&] { ApplySkin(); });
+    trap(2, [&] { m_appClosing = false; });
+    trap(3, [&] {
+        const QString cursorFile = QDir(m_context.programFolder).filePath(QStringLiteral("HAND-M.CUR"));
+        if (FileExists(cursorFile)) {
+            if (const auto cursor = platform::loadCursorFile(cursorFile))
+                m_pointer->setCustomCursor(*cursor);
+        }
+    });
+    trap(4, [&] { OpenHomePageAtRandom(m_context.platform.random, m_context.platform.opener); });
+    trap(5, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
+    trap(6, [&] { QCoreApplication::setApplicationName(applicationTitle(QLatin1String(kProductFullName))); });
+    trap(7, [&] { results::SetInitialLayout(*m_results); });
+    restoreSettings(8, trap);
+    trap(24, [&] {
+        if (!sources::outlook::IsOutlookAvailable(m_context.outlook)) {
+            selectOption(Option4);
+            PushButton5_Click();
+        }
+    });
+}
+
+void Form1::restoreSettings(int firstLine, Trap& trap)
+{
+    Settings& s = m_context.settings;
+    auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
+        trap(firstLine++, [&] { restoreCheck(box, s.value(QLatin1String(key)), byDefault); });
+    };
+    auto truth = [&](QCheckBox* box, const char* key, bool byDefault) {
+        trap(firstLine++, [&] {
+            const auto stored = s.value(QLatin1String(key));
+            box->setChecked(stored ? toTruth(*stored) : byDefault);
+        });
+    };
+    auto text = [&](QLineEdit* edit, const char* key) {
+        trap(firstLine++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });
+    };
+    auto option = [&](QRadioButton* button, const char* key, bool byDefault) {
+        trap(firstLine++, [&] {
+            const auto stored = s.value(QLatin1String(key));
+            if (stored ? toTruth(*stored) : byDefault)
+                selectOption(button);
+            else
+                button->setChecked(false);
+        });
+    };
+    check(Check14, "Check14", false);
+    check(Check1, "Check1", false);
+    check(Check2, "Check2", true);
+    truth(Check17, "From", true);
+    truth(Check18, "Body", false);
+    text(Text6, "PST File");
+    text(Text1, "Text1");
+    text(Text2, "Text2");
+    text(Text5, "Text5");
+    check(Check3, "Check3", true);
+    check(Check4, "Check4", false);
+    check(Check5, "Check5", true);
+    check(Check15, "Check15", true);
+    check(Check16, "Check16", true);
+    option(Option3, "Option3", true);
+    option(Option4, "Option4", false);
+}
+
+void Form1::ApplySkin()
+{
+    // Skins are not supported; with the skin file present the window takes the plain button-face look.
+    if (!FileExists(QDir(m_context.programFolder).filePath(QStringLiteral("x/o.cjs"))))
+        return;
+    const QColor face = palette().color(QPalette::Button);
+    QList<QWidget*> widgets{this};
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w) ||
+            qobject_cast<QGroupBox*>(w))
+            widgets.append(w);
+    }
+    for (QWidget* w : widgets) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, face);
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+}
+
+void Form1::PushButton1_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton1_Click"));
+    trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(Frame4->title())); });
+}
+
+void Form1::PushButton3_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton3_Click"));
+    platform::FileDialogAnswer answer;
+    trap(1, [&] {
+        answer = m_context.platform.dialogs.openFile(
+            {QString(), 0, QStringLiteral("Select PST File"), QStringLiteral("All PST Files (*.pst)|*.pst|")});
+    });
+    trap(2, [&] {
+        if (!answer.fileName.isEmpty())
+            Text6->setText(answer.fileName);
+    });
+}
+
+void Form1::PushButton5_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton5_Click"));
+    trap(1, [&] {
+        sources::express::Form11 window(m_context, this);
+        window.exec();
+    });
+}
+
+void Form1::PushButton9_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton9_Click"));
+    trap(1, [&] { m_results->clear(); });
+}
+
+void Form1::PushButton10_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton10_Click"));
+    trap(1, [&] { m_context.platform.dialogs.message(linesByNumberHelp()); });
+}
+
+void Form1::PushButton19_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton19_Click"));
+    trap(1, [&] {
+        results::RemoveResults(*m_results, results::RemoveWhen::Containing, m_context.platform.dialogs, *m_pointer);
+    });
+}
+
+void Form1::PushButton20_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton20_Click"));
+    trap(1, [&] {
+        results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, m_context.platform.dialogs, *m_pointer);
+    });
+}
+
+void Form1::ListView2_DblClick()
+{
+    results::RemoveSelectedRow(*m_results, results::selectedRow(*ListView2), *m_pointer);
+}
+
+bool Form1::removeDuplicates() const
+{
+    return Check1->isChecked();
+}
+
+bool Form1::showSource() const
+{
+    return Check14->isChecked();
+}
+
+void Form1::Form_QueryUnload()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_QueryUnload"));
+    trap(1, [&] { m_appClosing = true; });
+    trap(2, [&] { m_context.platform.loop.yieldOnce(); });
+    trap(3, [&] { m_context.platform.loop.yieldOnce(); });
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    event->accept();
+    // Unloading the main window ends the program, closing every other window with it.
+    m_context.platform.loop.endProgram();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseMove)
+        return QWidget::eventFilter(watched, event);
+    if (!qobject_cast<QPushButton*>(watched)) {
+        setHoverPointer(platform::Pointer::Default);
+        return false;
+    }
+    setHoverPointer(platform::Pointer::Custom);
+    // A button ignores moves while no mouse button is down; stop them here so the frame behind it does
+    // not take the pointer back to the default.
+    return static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
+}
+
+void Form1::setHoverPointer(platform::Pointer pointer)
+{
+    if (!m_pointer->isBusy())
+        m_pointer->setPointer(pointer);
+}
+
+} // namespace app

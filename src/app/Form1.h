@@ -1,0 +1,133 @@
+#pragma once
+
+#include "app/ErrorReport.h"
+#include "platform/Desktop.h"
+#include "results/ResultsCommands.h"
+
+#include <QWidget>
+#include <memory>
+
+class QAbstractButton;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeView;
+
+namespace results {
+class ResultsList;
+}
+namespace sources::outlook {
+class ApplicationFactory;
+}
+namespace platform {
+class WindowPointer;
+class QtProgressBar;
+} // namespace platform
+
+namespace app {
+
+class Settings;
+
+// What the windows are built with; main() passes the real desktop, tests a scripted one.
+struct WindowContext
+{
+    platform::Platform platform;
+    Settings& settings;
+    sources::outlook::ApplicationFactory& outlook;
+    QString programFolder;
+};
+
+// The main window, for Microsoft Outlook as the mail source.
+class Form1 : public QWidget, private results::ListOptions
+{
+    Q_OBJECT
+public:
+    explicit Form1(WindowContext context);
+    ~Form1() override;
+
+    void Form_Load();
+    bool AppClosing() const { return m_appClosing; }
+    results::ResultsList& results() { return *m_results; }
+    platform::PointerControl& pointer();
+
+    void PushButton1_Click();
+    void PushButton3_Click();
+    void PushButton5_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void PushButton19_Click();
+    void PushButton20_Click();
+    void ListView2_DblClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectControls();
+    void persistCheck(QCheckBox* box, const QString& key);
+    void persistText(QLineEdit* edit, const QString& key);
+    void persistOptions();
+    void selectOption(QRadioButton* option);
+    void restoreSettings(int firstLine, Trap& trap);
+    void Form_QueryUnload();
+    void ApplySkin();
+    void setHoverPointer(platform::Pointer pointer);
+    bool removeDuplicates() const override;
+    bool showSource() const override;
+
+    WindowContext m_context;
+    bool m_appClosing = false;
+    std::unique_ptr<platform::WindowPointer> m_pointer;
+    std::unique_ptr<platform::QtProgressBar> m_progress;
+    results::ResultsList* m_results = nullptr;
+
+public:
+    // Controls, by the names the commands and settings use.
+    QGroupBox* Frame1 = nullptr;
+    QCheckBox* Check18 = nullptr;
+    QCheckBox* Check17 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QCheckBox* Check16 = nullptr;
+    QCheckBox* Check15 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QLineEdit* Text6 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check14 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QTreeView* ListView2 = nullptr;
+    QPushButton* PushButton13 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton15 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton12 = nullptr;
+    QPushButton* PushButton9 = nullptr;
+    QPushButton* PushButton16 = nullptr;
+    QPushButton* PushButton17 = nullptr;
+    QPushButton* PushButton18 = nullptr;
+    QPushButton* PushButton19 = nullptr;
+    QPushButton* PushButton20 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+};
+
+} // namespace app

@@ -1,0 +1,22 @@
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "platform/QtPlatform.h"
+#include "sources/outlook/OutlookModel.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    platform::QtPlatform desktop;
+    app::Settings settings(app::defaultSettingsPath());
+    sources::outlook::NoBackendFactory outlook;
+
+    app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
+    form.Form_Load();
+    // Without Outlook the start-up showed the Outlook Express window instead, and closing it ended the program.
+    if (desktop.loop.ended())
+        return 0;
+    form.show();
+    return application.exec();
+}

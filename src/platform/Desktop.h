@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// What the desktop session offers besides dialogs: the event loop, the clipboard, opening addresses.
+class EventLoop
+{
+public:
+    virtual ~EventLoop() = default;
+    // Lets windows repaint and handle pending input once; returns at once when nothing is pending.
+    virtual void yieldOnce() = 0;
+    // Ends the program at once, closing every window without further questions.
+    virtual void endProgram() = 0;
+};
+
+class Clipboard
+{
+public:
+    virtual ~Clipboard() = default;
+    // Both answer false when the clipboard refused the attempt.
+    virtual bool clear() = 0;
+    virtual bool setText(const QString& text) = 0;
+};
+
+class Opener
+{
+public:
+    virtual ~Opener() = default;
+    // Opens a web address or a file in the program the desktop chooses; false when none could be started.
+    virtual bool open(const QString& address) = 0;
+};
+
+class RandomSource
+{
+public:
+    virtual ~RandomSource() = default;
+    // A whole number from low to high, both included.
+    virtual int between(int low, int high) = 0;
+};
+
+// The mouse-pointer values the windows use.
+enum class Pointer { Default = 0, Hourglass = 11, Custom = 99 };
+
+// One window's mouse pointer.
+class PointerControl
+{
+public:
+    virtual ~PointerControl() = default;
+    virtual Pointer pointer() const = 0;
+    virtual void setPointer(Pointer pointer) = 0;
+    bool isBusy() const { return pointer() == Pointer::Hourglass; }
+};
+
+// A progress bar: a shown text and a value from 0 to 100.
+class ProgressControl
+{
+public:
+    virtual ~ProgressControl() = default;
+    virtual QString text() const = 0;
+    virtual void setText(const QString& text) = 0;
+    virtual int value() const = 0;
+    virtual void setValue(int value) = 0;
+};
+
+// Everything a window needs from the desktop, chosen once by main() or by a test.
+struct Platform
+{
+    class Dialogs& dialogs;
+    EventLoop& loop;
+    Clipboard& clipboard;
+    Opener& opener;
+    RandomSource& random;
+};
+
+} // namespace platform

@@ -1,0 +1,262 @@
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsList.h"
+#include "support/OutlookStub.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using app::Form1;
+using platform::Pointer;
+using testsupport::TempDir;
+
+namespace {
+
+class Form1Test : public ::testing::Test
+{
+protected:
+    std::unique_ptr<Form1> start()
+    {
+        settings = std::make_unique<app::Settings>(dir.file(QStringLiteral("Brindlewick.ini")));
+        auto form = std::make_unique<Form1>(
+            app::WindowContext{desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
+        form->Form_Load();
+        return form;
+    }
+
+    void storeRaw(const char* ini) { dir.write(QStringLiteral("Brindlewick.ini"), QByteArray("[Quillmere]\n") + ini); }
+
+    template <class T>
+    static T* control(Form1& form, const char* name)
+    {
+        T* found = form.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    TempDir dir;
+    platform::ScriptedPlatform desktop;
+    testsupport::EmptyOutlook outlook;
+    std::unique_ptr<app::Settings> settings;
+};
+
+void moveMouseOver(QWidget* widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+TEST_F(Form1Test, FirstStartShowsTheDefaults)
+{
+    auto form = start();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillmere"));
+    for (const char* on : {"Check16", "Check15", "Check5", "Check3", "Check17", "Check2"})
+        EXPECT_TRUE(control<QCheckBox>(*form, on)->isChecked()) << on;
+    for (const char* off : {"Check4", "Check18", "Check1", "Check14"})
+        EXPECT_FALSE(control<QCheckBox>(*form, off)->isChecked()) << off;
+    EXPECT_TRUE(form->Option3->isChecked());
+    EXPECT_FALSE(form->Option4->isChecked());
+    for (const char* text : {"Text1", "Text2", "Text5", "Text6"})
+        EXPECT_TRUE(control<QLineEdit>(*form, text)->text().isEmpty()) << text;
+    EXPECT_EQ(form->results().columns().size(), 1);
+    EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
+    EXPECT_EQ(form->ProgressBar1->format(), QStringLiteral("Progress Bar"));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+    EXPECT_FALSE(form->AppClosing());
+}
+
+TEST_F(Form1Test, EveryControlHasItsCaption)
+{
+    auto form = start();
+    const QList<std::pair<const char*, const char*>> captions = {
+        {"PushButton3", "..."},
+        {"PushButton5", "Show Outlook Express Options"},
+        {"PushButton1", "Help"},
+        {"PushButton13", "Extract All Email Data"},
+        {"PushButton2", "Extract All Lines Containing This Text:"},
+        {"PushButton8", "Extract All Lines Not Contain. This Text:"},
+        {"PushButton10", "Help >"},
+        {"PushButton7", "Extract Lines By Number:"},
+        {"PushButton4", "Extract Between X and Y (Repeatedly)"},
+        {"PushButton15", "Extract Lines Containing These Text Sets"},
+        {"PushButton6", "Save Results As Text File"},
+        {"PushButton12", "Save Results As Excel File"},
+        {"PushButton9", "Clear List"},
+        {"PushButton16", "Help >"},
+        {"PushButton17", "Help >"},
+        {"PushButton18", "Copy Results To Clipboard"},
+        {"PushButton19", "Remove Results Containing X"},
+        {"PushButton20", "Remove Results Not Containing X"},
+    };
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(control<QPushButton>(*form, name)->text(), QLatin1String(caption)) << name;
+    EXPECT_EQ(form->Frame1->title(), QStringLiteral("What To Extract"));
+    EXPECT_EQ(form->Frame4->title(), QStringLiteral("Where To Extract From"));
+    EXPECT_EQ(form->Frame5->title(), QStringLiteral("Source"));
+    EXPECT_EQ(form->Frame2->title(), QStringLiteral("Extraction Options"));
+    EXPECT_EQ(form->ListView2->toolTip(),
+              QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full "
+                             "names."));
+
+    if (qEnvironmentVariableIsSet("QUILLMERE_SCREENSHOT"))
+        form->grab().save(qEnvironmentVariable("QUILLMERE_SCREENSHOT"));
+}
+
+TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
+{
+    {
+        auto form = start();
+        form->Check4->click();
+        form->Check2->click();
+        form->Check18->click();
+        form->Option4->click();
+        form->Text1->setText(QStringLiteral("needle"));
+        form->Text6->setText(QStringLiteral("/home/me/archive.pst"));
+        EXPECT_EQ(settings->value(QStringLiteral("Check4")), QStringLiteral("1"));
+        EXPECT_EQ(settings->value(QStringLiteral("Check2")), QStringLiteral("0"));
+        EXPECT_EQ(settings->value(QStringLiteral("Body")), QStringLiteral("1"));
+        EXPECT_EQ(settings->value(QStringLiteral("Option3")), QStringLiteral("False"));
+        EXPECT_EQ(settings->value(QStringLiteral("Option4")), QStringLiteral("True"));
+        EXPECT_EQ(settings->value(QStringLiteral("PST File")), QStringLiteral("/home/me/archive.pst"));
+    }
+    auto again = start();
+    EXPECT_TRUE(again->Check4->isChecked());
+    EXPECT_FALSE(again->Check2->isChecked());
+    EXPECT_TRUE(again->Check18->isChecked());
+    EXPECT_FALSE(again->Option3->isChecked());
+    EXPECT_TRUE(again->Option4->isChecked());
+    EXPECT_EQ(again->Text1->text(), QStringLiteral("needle"));
+    EXPECT_EQ(again->Text6->text(), QStringLiteral("/home/me/archive.pst"));
+}
+
+TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
+{
+    storeRaw("Check1=abc\nCheck2=7\nBody=-1\nText5=1,3\nOption3=False\nOption4=0\n");
+    auto form = start();
+    const QStringList shown = desktop.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(
+        shown[0].startsWith(QStringLiteral("Type mismatch\r\nin Quillmere2021/08/31.Form1.Form_Load at line 9")));
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("Invalid property value\r\n")));
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check2->isChecked());
+    EXPECT_TRUE(form->Check18->isChecked());
+    EXPECT_EQ(form->Text5->text(), QStringLiteral("1,3"));
+    EXPECT_FALSE(form->Option3->isChecked()); // neither source chosen
+    EXPECT_FALSE(form->Option4->isChecked());
+}
+
+TEST_F(Form1Test, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirst)
+{
+    outlook.available = false;
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shownTitle = dialog->windowTitle();
+            dialog->close();
+        }
+    });
+    auto form = start();
+    EXPECT_EQ(shownTitle, QStringLiteral("Quillmere"));
+    EXPECT_TRUE(form->Option4->isChecked());
+    EXPECT_EQ(settings->value(QStringLiteral("Option3")), QStringLiteral("False"));
+    EXPECT_EQ(settings->value(QStringLiteral("Option4")), QStringLiteral("True"));
+    EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
+}
+
+TEST_F(Form1Test, HelpMessages)
+{
+    auto form = start();
+    form->PushButton1->click();
+    form->PushButton10->click();
+    const QStringList shown = desktop.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral(
+        "If you are getting a query message that says\r\n\r\n\"Allow access for x minutes Yes No Help\"\r\n\r\n")));
+    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("check all checkboxes in Where To Extract From area.")));
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("If one of the files has this for content:\r\rA\rB\r")));
+    EXPECT_TRUE(shown[1].endsWith(QStringLiteral(
+        "will be extracted.\r\rThe same lines will be extracted throughout all the files you add to the list.")));
+    EXPECT_FALSE(shown[1].contains(u'\n'));
+}
+
+TEST_F(Form1Test, PstChooserKeepsThePathWhenCancelled)
+{
+    auto form = start();
+    form->Text6->setText(QStringLiteral("/old.pst"));
+    form->PushButton3->click();
+    EXPECT_EQ(form->Text6->text(), QStringLiteral("/old.pst"));
+    ASSERT_EQ(desktop.dialogs.fileRequests().size(), 1);
+    EXPECT_EQ(desktop.dialogs.fileRequests()[0].title, QStringLiteral("Select PST File"));
+    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, QStringLiteral("All PST Files (*.pst)|*.pst|"));
+    EXPECT_FALSE(desktop.dialogs.lastFileDialogWasSave());
+
+    desktop.dialogs.answerFile({QStringLiteral("/mail/new.pst"), 1});
+    form->PushButton3->click();
+    EXPECT_EQ(form->Text6->text(), QStringLiteral("/mail/new.pst"));
+    EXPECT_EQ(settings->value(QStringLiteral("PST File")), QStringLiteral("/mail/new.pst"));
+}
+
+TEST_F(Form1Test, HoverPointersLeaveTheHourglassAlone)
+{
+    auto form = start();
+    moveMouseOver(form->PushButton13);
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Custom);
+    moveMouseOver(form->Frame4);
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Default);
+    form->pointer().setPointer(Pointer::Hourglass);
+    moveMouseOver(form->PushButton13);
+    moveMouseOver(form->ListView2->viewport());
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Hourglass);
+}
+
+TEST_F(Form1Test, ListCommandsOnTheWindow)
+{
+    auto form = start();
+    auto& list = form->results();
+    for (const char* text : {"alpha", "Beta", "gamma"})
+        list.addRow(QLatin1String(text));
+    QCoreApplication::processEvents();
+
+    desktop.dialogs.answerInput(QStringLiteral("BETA"));
+    form->PushButton19->click();
+    EXPECT_EQ(list.count(), 2);
+
+    form->ListView2->setCurrentIndex(list.index(0, 0));
+    form->pointer().setPointer(Pointer::Hourglass);
+    form->ListView2_DblClick();
+    EXPECT_EQ(list.count(), 2); // busy: nothing removed
+    form->pointer().setPointer(Pointer::Default);
+    form->ListView2_DblClick();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.row(0).text, QStringLiteral("gamma"));
+
+    form->PushButton9->click();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.columns().size(), 1);
+}
+
+TEST_F(Form1Test, ClosingSetsAppClosingAndEndsTheProgram)
+{
+    auto form = start();
+    form->show();
+    form->close();
+    EXPECT_TRUE(form->AppClosing());
+    EXPECT_TRUE(desktop.loop.ended());
+    EXPECT_GE(desktop.loop.yields(), 2);
+}

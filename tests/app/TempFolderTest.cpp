@@ -1,0 +1,82 @@
+#include "app/Startup.h"
+#include "app/TempFolder.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::TempDir;
+
+namespace {
+// Points TEMP at a folder for one test.
+class TempEnvironment
+{
+public:
+    explicit TempEnvironment(const QString& folder) : m_old(qgetenv("TEMP")) { qputenv("TEMP", folder.toLocal8Bit()); }
+    ~TempEnvironment() { qputenv("TEMP", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st
+    {
+    };
+    lstat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 0777;
+}
+} // namespace
+
+TEST(PrivateTempFolder, CreatedInsideTempClosedToOthers)
+{
+    TempDir dir;
+    TempEnvironment env(dir.path());
+    const QString folder = app::privateTempFolder();
+    EXPECT_EQ(QFileInfo(folder).absolutePath(), dir.path());
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(app::privateTempFolder(), folder);
+    EXPECT_EQ(app::stagingFilePath(), folder + QStringLiteral("/test.txt"));
+
+    chmod(QFile::encodeName(folder).constData(), 0777);
+    EXPECT_EQ(app::privateTempFolder(), folder);
+    EXPECT_EQ(modeOf(folder), 0700u);
+}
+
+TEST(PrivateTempFolder, PlantedLinkIsNotFollowed)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    TempEnvironment env(dir.path());
+    const QString usual = dir.file(QStringLiteral("quillmere-%1").arg(geteuid()));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), usual));
+    const QString folder = app::privateTempFolder();
+    EXPECT_NE(folder, usual);
+    EXPECT_TRUE(folder.startsWith(usual + u'-'));
+    EXPECT_FALSE(QFileInfo(folder).isSymLink());
+    EXPECT_EQ(modeOf(folder), 0700u);
+}
+
+TEST(Startup, ApplicationTitleDropsTheLastWord)
+{
+    EXPECT_EQ(app::applicationTitle(QLatin1String(app::kProductFullName)), QStringLiteral("Quillmere"));
+    EXPECT_EQ(app::applicationTitle(QStringLiteral("Single")), QStringLiteral("Single"));
+    EXPECT_EQ(app::applicationTitle(QStringLiteral("A very long product name that goes on and on and on forever")),
+              QStringLiteral("A very long product name that goes on"));
+}
+
+TEST(Startup, HomePageOpensOnlyOnSeven)
+{
+    platform::ScriptedRandom random(6);
+    platform::ScriptedOpener opener;
+    app::OpenHomePageAtRandom(random, opener);
+    EXPECT_TRUE(opener.opened.isEmpty());
+    random.value = 7;
+    app::OpenHomePageAtRandom(random, opener);
+    EXPECT_EQ(opener.opened, QStringList{QLatin1String(app::kHomePage)});
+}

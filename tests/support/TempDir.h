@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// A fresh folder for one test, removed afterwards.
+class TempDir
+{
+public:
+    TempDir() { EXPECT_TRUE(m_dir.isValid()); }
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = file(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A fixture file from the shared samples, or an empty string (the test then skips).
+inline QString fixture(const QString& relative)
+{
+    const QString path = QDir(QStringLiteral(QUILLMERE_FIXTURES)).filePath(relative);
+    return QFile::exists(path) ? path : QString();
+}
+
+#define QUILLMERE_REQUIRE_FIXTURE(var, relative)                                                                       \
+    const QString var = ::testsupport::fixture(QStringLiteral(relative));                                              \
+    if (var.isEmpty())                                                                                                 \
+    GTEST_SKIP() << "fixture " relative " not found beside the repository (../shared/fixtures)"
+
+} // namespace testsupport
