@@ -24,12 +24,11 @@ void PrepareResultsList(ResultsList& list, const ListOptions& options)
 
 void AddResult(ResultsList& list, const ListOptions& options, const QString& text, const QString& sourcePath)
 {
-    if (options.removeDuplicates() && ListHasText(list, text))
-        return;
+    const auto duplicates = options.removeDuplicates() ? ResultsList::Duplicates::Drop : ResultsList::Duplicates::Keep;
     if (options.showSource())
-        list.addRow(sourcePath, text);
+        list.add({sourcePath, text, true}, duplicates);
     else
-        list.addRow(text);
+        list.add({text, {}, false}, duplicates);
 }
 
 bool ListHasText(const ResultsList& list, const QString& text)

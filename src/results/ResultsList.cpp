@@ -21,19 +21,13 @@ void ResultsList::setHeaderText(int column, const QString& text)
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
 }
 
-void ResultsList::addRow(const QString& text)
+void ResultsList::add(Row row, Duplicates duplicates)
 {
-    append({text, {}, false});
-}
-
-void ResultsList::addRow(const QString& text, const QString& subItem)
-{
-    append({text, subItem, true});
-}
-
-void ResultsList::append(Row row)
-{
-    ++m_extractedCounts[row.extracted()];
+    // One hash lookup both tests for the text and counts it.
+    qsizetype& listed = m_extractedCounts[row.extracted()];
+    if (listed > 0 && duplicates == Duplicates::Drop)
+        return;
+    ++listed;
     m_rows.push_back(std::move(row));
     if (!m_batchQueued) {
         m_batchQueued = true;

@@ -39,8 +39,9 @@ public:
     const QList<Column>& columns() const { return m_columns; }
     void setHeaderText(int column, const QString& text);
 
-    void addRow(const QString& text);
-    void addRow(const QString& text, const QString& subItem);
+    enum class Duplicates { Keep, Drop };
+    // Appends a row; with Drop, nothing happens when its extracted text is already listed.
+    void add(Row row, Duplicates duplicates = Duplicates::Keep);
     qsizetype count() const { return qsizetype(m_rows.size()); }
     const Row& row(qsizetype index) const { return m_rows[size_t(index)]; }
     bool containsExtracted(const QString& text) const { return m_extractedCounts.contains(text); }
@@ -63,7 +64,6 @@ Q_SIGNALS:
     void columnsChanged();
 
 private:
-    void append(Row row);
     void forget(const Row& row);
     void resetRows(std::vector<Row> rows);
 

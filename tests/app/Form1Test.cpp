@@ -230,7 +230,7 @@ TEST_F(Form1Test, ListCommandsOnTheWindow)
     auto form = start();
     auto& list = form->results();
     for (const char* text : {"alpha", "Beta", "gamma"})
-        list.addRow(QLatin1String(text));
+        list.add({QLatin1String(text), {}, false});
     QCoreApplication::processEvents();
 
     desktop.dialogs.answerInput(QStringLiteral("BETA"));

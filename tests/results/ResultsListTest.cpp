@@ -122,6 +122,24 @@ TEST_F(ResultsListTest, RemoveContainingIgnoresCaseAndLooksOnlyAtExtractedText)
     EXPECT_EQ(pointer.history(), (QList<platform::Pointer>{platform::Pointer::Hourglass, platform::Pointer::Default}));
 }
 
+TEST_F(ResultsListTest, BothRemovalsInBothLayouts)
+{
+    for (const bool twoColumns : {false, true}) {
+        for (const RemoveWhen when : {RemoveWhen::Containing, RemoveWhen::NotContaining}) {
+            options.source = twoColumns;
+            PrepareResultsList(list, options);
+            AddResult(list, options, QStringLiteral("Mail from Ann"), QStringLiteral("/ann.eml"));
+            AddResult(list, options, QStringLiteral("mail from bob"), QStringLiteral("/bob.eml"));
+            dialogs.answerInput(QStringLiteral("ANN"));
+            RemoveResults(list, when, dialogs, pointer);
+            const QString left =
+                when == RemoveWhen::Containing ? QStringLiteral("mail from bob") : QStringLiteral("Mail from Ann");
+            EXPECT_EQ(extracted(list), QStringList{left}) << twoColumns;
+            EXPECT_EQ(list.row(0).hasSubItem, twoColumns);
+        }
+    }
+}
+
 TEST_F(ResultsListTest, RemoveNotContainingCanEmptyTheListButKeepsColumns)
 {
     PrepareResultsList(list, options);
@@ -169,14 +187,14 @@ TEST_F(ResultsListTest, ModelShowsAddedRowsInOneBatchWhenTheLoopRuns)
     PrepareResultsList(list, options);
     QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
     for (int i = 0; i < 1000; ++i)
-        list.addRow(QString::number(i));
+        list.add({QString::number(i), {}, false});
     EXPECT_EQ(list.rowCount(), 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(list.rowCount(), 1000);
     EXPECT_EQ(inserted.count(), 1);
     EXPECT_EQ(list.data(list.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("999"));
 
-    list.addRow(QStringLiteral("pending"));
+    list.add({QStringLiteral("pending"), {}, false});
     list.removeAt(0); // announces the pending row before removing
     EXPECT_EQ(list.rowCount(), 1000);
     list.removeIf([](const Row& r) { return r.text.startsWith(u'9'); });
