@@ -20,17 +20,6 @@ constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192
                                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeCp1252(QByteArrayView bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
-}
-
 [[noreturn]] void failOpen(const QFile& file)
 {
     const QFileInfo info(file.fileName());
@@ -81,17 +70,34 @@ void appendDecodedLines(QString& out, QByteArrayView bytes)
     }
 }
 
+void decodeWindows1252Into(QString& out, QByteArrayView bytes)
+{
+    out.resize(bytes.size());
+    QChar* to = out.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *to++ = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+}
+
 QString decodeText(QByteArrayView bytes)
 {
     if (QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8())
         return QString::fromUtf8(bytes);
-    return decodeCp1252(bytes);
+    QString text;
+    decodeWindows1252Into(text, bytes);
+    return text;
+}
+
+void openForReading(QFile& file)
+{
+    if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly))
+        failOpen(file);
 }
 
 LineReader::LineReader(const QString& path) : m_file(path)
 {
-    if (QFileInfo(path).isDir() || !m_file.open(QIODevice::ReadOnly))
-        failOpen(m_file);
+    openForReading(m_file);
     fill();
     if (m_buffer.startsWith("\xEF\xBB\xBF"))
         m_pos = 3;
@@ -135,9 +141,13 @@ bool LineReader::next(QString& line)
         if (!fill())
             break;
     }
-    // The rest after the last line break, or the single empty line of an empty file.
+    // The rest after the last line break (a CR at the very end is a line break too), or the single empty
+    // line of an empty file.
     if (m_pos < m_buffer.size() || !m_sawLine) {
-        line = decodeText(QByteArrayView(m_buffer).sliced(m_pos));
+        QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_pos);
+        if (rest.endsWith('\r'))
+            rest.chop(1);
+        line = decodeText(rest);
         m_pos = m_buffer.size();
         m_sawLine = true;
         return true;
@@ -157,8 +167,7 @@ QStringList ReadTextLines(const QString& path)
 
 BlockReader::BlockReader(const QString& path) : m_file(path)
 {
-    if (QFileInfo(path).isDir() || !m_file.open(QIODevice::ReadOnly))
-        failOpen(m_file);
+    openForReading(m_file);
 }
 
 bool BlockReader::next(QString& block)

@@ -6,12 +6,19 @@
 
 namespace app {
 
+inline constexpr qsizetype kTextBlockSize = 65536;
+
 // Text files are UTF-8 with CR LF line ends. A line that is not valid UTF-8 is read as Windows-1252, so a
 // file from an older system keeps every byte instead of turning into replacement characters.
 QString decodeText(QByteArrayView bytes);
+// Windows-1252 into a buffer reused from call to call.
+void decodeWindows1252Into(QString& out, QByteArrayView bytes);
 
-// Streams the lines of a text file. A line ends at LF; a CR before that LF is not part of the line; a final
-// line break adds no empty line, and an empty file has one empty line.
+// Opens a file for reading; fails with "File not found", "Path not found" or "Permission denied".
+void openForReading(QFile& file);
+
+// Streams the lines of a text file. A line ends at LF; a CR before that LF (or at the very end of the file)
+// is not part of the line; a final line break adds no empty line, and an empty file has one empty line.
 class LineReader
 {
 public:
@@ -54,7 +61,6 @@ void appendDecodedLines(QString& out, QByteArrayView bytes);
 
 QStringList ReadTextLines(const QString& path);
 QStringList ReadTextBlocks(const QString& path);
-inline constexpr qsizetype kTextBlockSize = 65536;
 
 // Both write the text followed by CR LF: AppendToFile at the end of the file (creating it),
 // WriteNewFile into an emptied or new file.

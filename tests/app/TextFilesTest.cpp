@@ -28,6 +28,7 @@ TEST(ReadTextLines, LineBreakRules)
     EXPECT_EQ(ReadTextLines(dir.write(QStringLiteral("lf"), "a\nb\n")), lines({"a", "b"}));
     EXPECT_EQ(ReadTextLines(dir.write(QStringLiteral("onlybreak"), "\r\n")), lines({""}));
     EXPECT_EQ(ReadTextLines(dir.write(QStringLiteral("cr"), "a\rb\r\n")), lines({"a\rb"}));
+    EXPECT_EQ(ReadTextLines(dir.write(QStringLiteral("crend"), "a\r\nb\r")), lines({"a", "b"}));
     EXPECT_EQ(ReadTextLines(dir.write(QStringLiteral("bom"), "\xEF\xBB\xBFx\r\n")), lines({"x"}));
 }
 

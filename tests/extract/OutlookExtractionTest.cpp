@@ -1,0 +1,183 @@
+#include "app/TempFolder.h"
+#include "extract/OutlookExtraction.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsCommands.h"
+#include "results/ResultsList.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace extract;
+using platform::Pointer;
+using testsupport::TempDir;
+
+namespace {
+
+// The Outlook window as the commands see it; staging writes a prepared text.
+class FakeWindow : public OutlookWindow, public results::ListOptions
+{
+public:
+    bool from = true, body = false, caseOff = true, dedupe = false, source = false;
+    QString text1, text2, text5;
+    QByteArray staged = "\r\nann@example.org\r\n\r\nbob@example.org\r\n\r\n";
+    bool stagingWorks = true;
+    int stagings = 0;
+    results::ResultsList list;
+    platform::ScriptedDialogs dialogsScript;
+    platform::ScriptedEventLoop loopScript;
+    platform::ScriptedPointer pointerScript;
+    platform::ScriptedProgress progressScript;
+    QString stagedPath;
+
+    bool fromFieldChecked() const override { return from; }
+    bool bodyFieldChecked() const override { return body; }
+    bool ignoreCase() const override { return caseOff; }
+    QString containingText() const override { return text1; }
+    QString notContainingText() const override { return text2; }
+    QString lineNumbers() const override { return text5; }
+    bool stageMail(const QString& path) override
+    {
+        ++stagings;
+        stagedPath = path;
+        if (!stagingWorks)
+            return false;
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(staged);
+        return true;
+    }
+    results::ResultsList& resultsList() override { return list; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    platform::PointerControl& pointer() override { return pointerScript; }
+    platform::ProgressControl& progress() override { return progressScript; }
+    platform::Dialogs& dialogs() override { return dialogsScript; }
+    platform::EventLoop& loop() override { return loopScript; }
+    bool removeDuplicates() const override { return dedupe; }
+    bool showSource() const override { return source; }
+
+    QStringList rows() const
+    {
+        QStringList texts;
+        for (qsizetype i = 0; i < list.count(); ++i)
+            texts << list.row(i).extracted();
+        return texts;
+    }
+};
+
+class OutlookExtractionTest : public ::testing::Test
+{
+protected:
+    OutlookExtractionTest() : m_oldTemp(qgetenv("TEMP")) { qputenv("TEMP", dir.path().toLocal8Bit()); }
+    ~OutlookExtractionTest() override { qputenv("TEMP", m_oldTemp); }
+
+    TempDir dir;
+    FakeWindow window;
+
+private:
+    QByteArray m_oldTemp;
+};
+
+} // namespace
+
+TEST_F(OutlookExtractionTest, AllEmailDataListsEveryStagedLineAndRestsAfterwards)
+{
+    PushButton13_ExtractAllEmailData(window);
+    EXPECT_EQ(window.rows(), (QStringList{QString(), QStringLiteral("ann@example.org"), QString(),
+                                          QStringLiteral("bob@example.org"), QString()}));
+    EXPECT_EQ(window.stagedPath, app::stagingFilePath());
+    EXPECT_EQ(window.pointerScript.history(), (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
+    EXPECT_EQ(window.progressScript.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(window.progressScript.value(), 0);
+    EXPECT_TRUE(window.dialogsScript.messages().isEmpty());
+}
+
+TEST_F(OutlookExtractionTest, BodyOnlyRecordsGiveEmptySenderLinesThatDedupeCollapses)
+{
+    window.from = false;
+    window.body = true;
+    window.dedupe = true;
+    window.staged = "\r\n\r\nHello\r\nthere\r\n\r\nHello\r\n";
+    PushButton13_ExtractAllEmailData(window);
+    EXPECT_EQ(window.rows(), (QStringList{QString(), QStringLiteral("Hello"), QStringLiteral("there")}));
+}
+
+TEST_F(OutlookExtractionTest, NeitherFieldTickedStopsBeforeStaging)
+{
+    window.from = false;
+    window.list.add({QStringLiteral("earlier"), {}, false});
+    PushButton2_ExtractContaining(window);
+    EXPECT_EQ(window.dialogsScript.messageTexts(),
+              QStringList{QStringLiteral("You must check at least one Field option")});
+    EXPECT_EQ(window.stagings, 0);
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
+}
+
+TEST_F(OutlookExtractionTest, EmptySearchBoxIsRefusedBeforeStagingAndKeepsTheList)
+{
+    window.list.add({QStringLiteral("earlier"), {}, false});
+    PushButton2_ExtractContaining(window);
+    PushButton8_ExtractNotContaining(window);
+    PushButton7_ExtractByNumber(window);
+    EXPECT_EQ(window.dialogsScript.messageTexts(),
+              QStringList(3, QStringLiteral("Fill out text to use to extract lines.")));
+    EXPECT_EQ(window.stagings, 0);
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
+}
+
+TEST_F(OutlookExtractionTest, FailedStagingLeavesTheListUntouched)
+{
+    window.stagingWorks = false;
+    window.list.add({QStringLiteral("earlier"), {}, false});
+    PushButton13_ExtractAllEmailData(window);
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
+    EXPECT_TRUE(window.pointerScript.history().isEmpty());
+}
+
+TEST_F(OutlookExtractionTest, ContainingSetsProgressTextNotContainingDoesNot)
+{
+    QStringList texts;
+    window.loopScript.onYield = [&] { texts << window.progressScript.text(); };
+    window.text1 = QStringLiteral("ANN");
+    PushButton2_ExtractContaining(window);
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("ann@example.org")});
+
+    window.text2 = QStringLiteral("example");
+    window.progressScript.setText(QStringLiteral("unchanged"));
+    window.caseOff = false;
+    PushButton8_ExtractNotContaining(window);
+    EXPECT_EQ(window.rows(), QStringList(3, QString()));
+    EXPECT_EQ(window.progressScript.text(), QStringLiteral("Progress Bar"));
+}
+
+TEST_F(OutlookExtractionTest, SourceColumnCarriesTheStagingPath)
+{
+    window.source = true;
+    window.text5 = QStringLiteral("2");
+    PushButton7_ExtractByNumber(window);
+    ASSERT_EQ(window.list.count(), 1);
+    EXPECT_EQ(window.list.row(0).text, app::stagingFilePath());
+    EXPECT_EQ(window.list.row(0).subItem, QStringLiteral("ann@example.org"));
+    EXPECT_EQ(window.list.columns().size(), 2);
+}
+
+TEST_F(OutlookExtractionTest, FailureMidRunIsReportedWithItsStatementAndTheRunComesToRest)
+{
+    // The staging "succeeds" but leaves no file to read.
+    class VanishingWindow : public FakeWindow
+    {
+    public:
+        bool stageMail(const QString& path) override
+        {
+            QFile::remove(path);
+            return true;
+        }
+    } vanishing;
+    PushButton13_ExtractAllEmailData(vanishing);
+    const QStringList shown = vanishing.dialogsScript.messageTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(
+        QStringLiteral("File not found\r\nin Quillmere2021/08/31.Form1.PushButton13_Click at line 8")));
+    EXPECT_EQ(vanishing.pointerScript.pointer(), Pointer::Default);
+    EXPECT_EQ(vanishing.progressScript.text(), QStringLiteral("Progress Bar"));
+}
