@@ -5,6 +5,8 @@
 #include "app/SettingValues.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "app/TempFolder.h"
+#include "extract/ResultsSink.h"
 #include "app/TextFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/QtPlatform.h"
@@ -12,6 +14,7 @@
 #include "results/ResultsList.h"
 #include "results/ResultsView.h"
 #include "sources/express/Form11.h"
+#include "sources/outlook/ProfileStoresDialog.h"
 #include "sources/outlook/OutlookModel.h"
 
 #include <QCheckBox>
@@ -53,6 +56,9 @@ Form1::Form1(WindowContext context) : m_context(std::move(context))
     buildControls();
     m_pointer = std::make_unique<platform::WindowPointer>(*this);
     m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    m_reader = std::make_unique<sources::outlook::OutlookReader>(sources::outlook::ReaderServices{
+        m_context.outlook, *this, m_context.platform.dialogs, m_context.platform.loop, *m_pointer});
+    m_hits = std::make_unique<extract::ResultsSink>(*m_results, listOptions());
     connectControls();
 }
 
@@ -61,6 +67,11 @@ Form1::~Form1() = default;
 platform::PointerControl& Form1::pointer()
 {
     return *m_pointer;
+}
+
+platform::ProgressControl& Form1::progress()
+{
+    return *m_progress;
 }
 
 void Form1::connectControls()
@@ -83,8 +94,16 @@ void Form1::connectControls()
     connect(Option4, &QRadioButton::clicked, this, [this] { selectOption(Option4); });
 
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
+    connect(PushButton18, &QPushButton::clicked, this, &Form1::PushButton18_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
+    connect(ProfileStoresButton, &QPushButton::clicked, this, &Form1::ProfileStores_Click);
     connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
     connect(PushButton19, &QPushButton::clicked, this, &Form1::PushButton19_Click);
@@ -222,6 +241,53 @@ void Form1::PushButton1_Click()
     trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(Frame4->title())); });
 }
 
+void Form1::PushButton2_Click()
+{
+    extract::PushButton2_ExtractContaining(*this);
+}
+
+results::SaveContext Form1::saveContext()
+{
+    const platform::Platform& p = m_context.platform;
+    return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
+}
+
+void Form1::PushButton6_Click()
+{
+    results::SaveResultsAsTextFile(*m_results, saveContext());
+}
+
+void Form1::PushButton12_Click()
+{
+    results::SaveResultsAsExcelFile(*m_results, saveContext());
+}
+
+void Form1::PushButton18_Click()
+{
+    results::CopyResultsToClipboard(*m_results, saveContext());
+}
+
+void Form1::PushButton7_Click()
+{
+    extract::PushButton7_ExtractByNumber(*this);
+}
+
+void Form1::PushButton8_Click()
+{
+    extract::PushButton8_ExtractNotContaining(*this);
+}
+
+void Form1::PushButton13_Click()
+{
+    extract::PushButton13_ExtractAllEmailData(*this);
+}
+
+void Form1::ProfileStores_Click()
+{
+    sources::outlook::ProfileStoresDialog dialog(m_context.settings, m_context.platform.dialogs, this);
+    dialog.exec();
+}
+
 void Form1::PushButton3_Click()
 {
     Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton3_Click"));
@@ -286,6 +352,72 @@ bool Form1::removeDuplicates() const
 bool Form1::showSource() const
 {
     return Check14->isChecked();
+}
+
+bool Form1::fromField() const
+{
+    return Check17->isChecked();
+}
+
+bool Form1::bodyField() const
+{
+    return Check18->isChecked();
+}
+
+bool Form1::profileSource() const
+{
+    return Option3->isChecked();
+}
+
+bool Form1::pstFileSource() const
+{
+    return Option4->isChecked();
+}
+
+QString Form1::pstFile() const
+{
+    return Text6->text();
+}
+
+std::array<sources::outlook::FolderBox, 5> Form1::folderBoxes() const
+{
+    auto box = [](const QCheckBox* c) { return sources::outlook::FolderBox{c->isChecked(), c->text()}; };
+    return {box(Check16), box(Check15), box(Check4), box(Check5), box(Check3)};
+}
+
+bool Form1::ignoreCase() const
+{
+    return Check2->isChecked();
+}
+
+QString Form1::containingText() const
+{
+    return Text1->text();
+}
+
+QString Form1::notContainingText() const
+{
+    return Text2->text();
+}
+
+QString Form1::lineNumbers() const
+{
+    return Text5->text();
+}
+
+QString Form1::stagingPath() const
+{
+    return stagingFilePath();
+}
+
+extract::HitSink& Form1::hits()
+{
+    return *m_hits;
+}
+
+bool Form1::stageMail(const QString& stagingPath)
+{
+    return m_reader->getAllEmailOutlook(stagingPath);
 }
 
 void Form1::Form_QueryUnload()

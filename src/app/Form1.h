@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/ErrorReport.h"
+#include "extract/OutlookExtraction.h"
 #include "platform/Desktop.h"
 #include "results/ResultsCommands.h"
+#include "results/SaveCommands.h"
+#include "sources/outlook/OutlookReader.h"
 
 #include <QWidget>
 #include <memory>
@@ -18,9 +21,6 @@ class QTreeView;
 
 namespace results {
 class ResultsList;
-}
-namespace sources::outlook {
-class ApplicationFactory;
 }
 namespace platform {
 class WindowPointer;
@@ -41,7 +41,10 @@ struct WindowContext
 };
 
 // The main window, for Microsoft Outlook as the mail source.
-class Form1 : public QWidget, private results::ListOptions
+class Form1 : public QWidget,
+              private results::ListOptions,
+              private sources::outlook::ReaderOptions,
+              private extract::OutlookWindow
 {
     Q_OBJECT
 public:
@@ -51,16 +54,24 @@ public:
     void Form_Load();
     bool AppClosing() const { return m_appClosing; }
     results::ResultsList& results() { return *m_results; }
-    platform::PointerControl& pointer();
+    platform::PointerControl& pointer() override;
 
     void PushButton1_Click();
+    void PushButton2_Click();
     void PushButton3_Click();
     void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
     void PushButton9_Click();
     void PushButton10_Click();
+    void PushButton12_Click();
+    void PushButton13_Click();
+    void PushButton18_Click();
     void PushButton19_Click();
     void PushButton20_Click();
     void ListView2_DblClick();
+    void ProfileStores_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,13 +88,37 @@ private:
     void Form_QueryUnload();
     void ApplySkin();
     void setHoverPointer(platform::Pointer pointer);
+    results::SaveContext saveContext();
+    // The options as the list, the Outlook reader and the extraction commands read them.
     bool removeDuplicates() const override;
     bool showSource() const override;
+    bool fromField() const override;
+    bool bodyField() const override;
+    bool profileSource() const override;
+    bool pstFileSource() const override;
+    QString pstFile() const override;
+    std::array<sources::outlook::FolderBox, 5> folderBoxes() const override;
+    bool fromFieldChecked() const override { return fromField(); }
+    bool bodyFieldChecked() const override { return bodyField(); }
+    bool ignoreCase() const override;
+    QString containingText() const override;
+    QString notContainingText() const override;
+    QString lineNumbers() const override;
+    QString stagingPath() const override;
+    bool stageMail(const QString& stagingPath) override;
+    extract::HitSink& hits() override;
+    results::ResultsList& resultsList() override { return *m_results; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    platform::ProgressControl& progress() override;
+    platform::Dialogs& dialogs() override { return m_context.platform.dialogs; }
+    platform::EventLoop& loop() override { return m_context.platform.loop; }
 
     WindowContext m_context;
     bool m_appClosing = false;
     std::unique_ptr<platform::WindowPointer> m_pointer;
     std::unique_ptr<platform::QtProgressBar> m_progress;
+    std::unique_ptr<sources::outlook::OutlookReader> m_reader;
+    std::unique_ptr<extract::HitSink> m_hits;
     results::ResultsList* m_results = nullptr;
 
 public:
@@ -104,6 +139,7 @@ public:
     QPushButton* PushButton3 = nullptr;
     QPushButton* PushButton5 = nullptr;
     QPushButton* PushButton1 = nullptr;
+    QPushButton* ProfileStoresButton = nullptr;
     QGroupBox* Frame2 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check1 = nullptr;

@@ -81,12 +81,14 @@ void Form1::buildControls()
     PushButton3 = button("PushButton3", QStringLiteral("..."));
     PushButton5 = button("PushButton5", QStringLiteral("Show Outlook Express Options"));
     PushButton1 = button("PushButton1", QStringLiteral("Help"));
+    ProfileStoresButton = button("ProfileStoresButton", QStringLiteral("Profile Stores..."));
     auto* source = new QGridLayout(Frame5);
     source->addWidget(Option3, 0, 0, 1, 3);
     source->addWidget(Option4, 1, 0);
     source->addWidget(Text6, 1, 1);
     source->addWidget(PushButton3, 1, 2);
     auto* sourceButtons = new QHBoxLayout;
+    sourceButtons->addWidget(ProfileStoresButton);
     sourceButtons->addWidget(PushButton5);
     sourceButtons->addWidget(PushButton1);
     sourceButtons->addStretch();

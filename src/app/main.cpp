@@ -1,7 +1,8 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "platform/QtPlatform.h"
-#include "sources/outlook/OutlookModel.h"
+#include "sources/outlook/ProfileStores.h"
+#include "sources/outlook/PstApplication.h"
 
 #include <QApplication>
 
@@ -10,7 +11,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     platform::QtPlatform desktop;
     app::Settings settings(app::defaultSettingsPath());
-    sources::outlook::NoBackendFactory outlook;
+    // Outlook's part is played by the PST/OST files of the profile, read directly.
+    sources::outlook::PstApplicationFactory outlook([&settings] { return sources::outlook::profileStores(settings); });
 
     app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.Form_Load();

@@ -1,9 +1,7 @@
 #include "extract/OutlookExtraction.h"
 
 #include "app/ErrorReport.h"
-#include "app/TempFolder.h"
 #include "extract/NumberList.h"
-#include "extract/ResultsSink.h"
 #include "extract/StagedText.h"
 #include "extract/TextRules.h"
 #include "platform/Desktop.h"
@@ -56,7 +54,7 @@ void run(OutlookWindow& window, const Command& command)
     QString path;
     bool staged = false;
     trap(3, [&] {
-        path = app::stagingFilePath();
+        path = window.stagingPath();
         staged = window.stageMail(path);
     });
     if (!staged)
@@ -70,9 +68,8 @@ void run(OutlookWindow& window, const Command& command)
     std::unique_ptr<LineRule> rule;
     trap(7, [&] { rule = command.makeRule(window, trap); });
     trap(8, [&] {
-        ResultsSink sink(window.resultsList(), window.listOptions());
         if (rule)
-            scanStagedText(path, *rule, sink, path, window.loop());
+            scanStagedText(path, *rule, window.hits(), path, window.loop());
     });
     trap(9, [&] { window.pointer().setPointer(platform::Pointer::Default); });
     trap(10, [&] { window.progress().setValue(0); });

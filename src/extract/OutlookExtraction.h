@@ -15,6 +15,8 @@ class ResultsList;
 
 namespace extract {
 
+class HitSink;
+
 // What the extraction commands of the Outlook window read from it and write to it; the window implements
 // it, and every value is read at the moment it is used.
 class OutlookWindow
@@ -27,9 +29,13 @@ public:
     virtual QString containingText() const = 0;
     virtual QString notContainingText() const = 0;
     virtual QString lineNumbers() const = 0;
+    // Where the mail text is staged (the window: the staging file in the private temporary folder).
+    virtual QString stagingPath() const = 0;
     // Rebuilds the staging file from the selected folders and fields; false when it could not.
     virtual bool stageMail(const QString& stagingPath) = 0;
     virtual results::ResultsList& resultsList() = 0;
+    // Where the hits go; the window adds them to its results list.
+    virtual HitSink& hits() = 0;
     virtual const results::ListOptions& listOptions() const = 0;
     virtual platform::PointerControl& pointer() = 0;
     virtual platform::ProgressControl& progress() = 0;

@@ -72,6 +72,7 @@ struct Platform
     Clipboard& clipboard;
     Opener& opener;
     RandomSource& random;
+    class FileAssociations& associations;
 };
 
 } // namespace platform

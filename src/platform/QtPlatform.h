@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/XdgFileAssociations.h"
 
 #include <random>
 
@@ -77,7 +78,8 @@ struct QtPlatform
     QtClipboard clipboard;
     QtOpener opener;
     ClockRandom random;
-    Platform platform() { return {dialogs, loop, clipboard, opener, random}; }
+    XdgFileAssociations associations;
+    Platform platform() { return {dialogs, loop, clipboard, opener, random, associations}; }
 };
 
 // Turns a common-dialog filter string into Qt's name filters ("Text Files (*.txt)").

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/ScriptedFileAssociations.h"
 
 #include <QList>
 #include <QStringList>
@@ -127,7 +128,8 @@ struct ScriptedPlatform
     ScriptedClipboard clipboard;
     ScriptedOpener opener;
     ScriptedRandom random;
-    Platform platform() { return {dialogs, loop, clipboard, opener, random}; }
+    ScriptedFileAssociations associations;
+    Platform platform() { return {dialogs, loop, clipboard, opener, random, associations}; }
 };
 
 } // namespace platform

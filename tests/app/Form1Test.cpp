@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
+#include "sources/outlook/PstApplication.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
@@ -259,4 +260,41 @@ TEST_F(Form1Test, ClosingSetsAppClosingAndEndsTheProgram)
     EXPECT_TRUE(form->AppClosing());
     EXPECT_TRUE(desktop.loop.ended());
     EXPECT_GE(desktop.loop.yields(), 2);
+}
+
+TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");
+    const QByteArray oldTemp = qgetenv("TEMP");
+    qputenv("TEMP", dir.path().toLocal8Bit());
+    settings = std::make_unique<app::Settings>(dir.file(QStringLiteral("Brindlewick.ini")));
+    sources::outlook::PstApplicationFactory pst([] { return QStringList(); });
+    Form1 form(app::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
+    form.Form_Load();
+    form.Option4->click();
+    form.Text6->setText(store);
+    form.Check4->setChecked(true); // all five folder boxes: every folder counts
+
+    form.PushButton13->click();
+    const auto& list = form.results();
+    ASSERT_GT(list.count(), 1);
+    EXPECT_EQ(list.row(0).text, QString()); // the staging file's leading empty line
+    EXPECT_EQ(list.count() % 2, 1);         // then a sender line and an empty body line per message
+    for (qsizetype i = 2; i < list.count(); i += 2)
+        EXPECT_EQ(list.row(i).text, QString());
+    const qsizetype records = list.count() / 2;
+
+    form.Text1->setText(QStringLiteral("@"));
+    form.PushButton2->click();
+    EXPECT_GT(list.count(), 0);
+    EXPECT_LE(list.count(), records);
+
+    form.Text5->setText(QStringLiteral("2"));
+    form.PushButton7->click();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_FALSE(list.row(0).text.isEmpty());
+    EXPECT_EQ(form.pointer().pointer(), Pointer::Default);
+    EXPECT_EQ(form.ProgressBar1->format(), QStringLiteral("Progress Bar"));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
+    qputenv("TEMP", oldTemp);
 }

@@ -1,5 +1,6 @@
 #include "app/TempFolder.h"
 #include "extract/OutlookExtraction.h"
+#include "extract/ResultsSink.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsList.h"
@@ -29,6 +30,7 @@ public:
     platform::ScriptedPointer pointerScript;
     platform::ScriptedProgress progressScript;
     QString stagedPath;
+    extract::ResultsSink sink{list, *this};
 
     bool fromFieldChecked() const override { return from; }
     bool bodyFieldChecked() const override { return body; }
@@ -47,7 +49,9 @@ public:
         file.write(staged);
         return true;
     }
+    QString stagingPath() const override { return app::stagingFilePath(); }
     results::ResultsList& resultsList() override { return list; }
+    HitSink& hits() override { return sink; }
     const results::ListOptions& listOptions() const override { return *this; }
     platform::PointerControl& pointer() override { return pointerScript; }
     platform::ProgressControl& progress() override { return progressScript; }

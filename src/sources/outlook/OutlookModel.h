@@ -79,13 +79,6 @@ public:
     virtual std::unique_ptr<Application> create() = 0;
 };
 
-// A build without any mail backend.
-class NoBackendFactory : public ApplicationFactory
-{
-public:
-    std::unique_ptr<Application> create() override { return nullptr; }
-};
-
 // True when an application object can be created; it is released at once.
 bool IsOutlookAvailable(ApplicationFactory& factory);
 

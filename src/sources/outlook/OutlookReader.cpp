@@ -1,0 +1,222 @@
+#include "sources/outlook/OutlookReader.h"
+
+#include "app/AppError.h"
+#include "app/ErrorReport.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "sources/outlook/OutlookModel.h"
+#include "sources/outlook/StagingWriter.h"
+
+#include <QFileInfo>
+#include <thread>
+
+namespace sources::outlook {
+
+namespace {
+
+const QString kModule = QStringLiteral("Outlook1");
+
+constexpr int kObjectNotSet = 91;
+
+// The leading number of a dotted version string ("16.0.0.1" gives 16); 0 when there is none.
+int leadingNumber(const QString& version)
+{
+    const QString head = version.trimmed().section(u'.', 0, 0);
+    bool ok = false;
+    const int number = head.toInt(&ok);
+    if (!ok)
+        throw app::AppError(app::errors::kTypeMismatch, QStringLiteral("Type mismatch"));
+    return number;
+}
+
+template <class T>
+T& require(const std::unique_ptr<T>& object)
+{
+    if (!object)
+        throw app::AppError(kObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+
+// Ends the run's hourglass and writer whichever way getAllEmailOutlook returns.
+class RunGuard
+{
+public:
+    RunGuard(platform::PointerControl& pointer, std::unique_ptr<StagingWriter>& writer)
+        : m_pointer(pointer), m_writer(writer)
+    {
+    }
+    ~RunGuard()
+    {
+        m_writer.reset();
+        m_pointer.setPointer(platform::Pointer::Default);
+    }
+
+private:
+    platform::PointerControl& m_pointer;
+    std::unique_ptr<StagingWriter>& m_writer;
+};
+
+} // namespace
+
+OutlookReader::OutlookReader(ReaderServices services) : m_services(services) {}
+
+OutlookReader::~OutlookReader() = default;
+
+bool OutlookReader::getAllEmailOutlook(const QString& path)
+{
+    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("getAllEmailOutlook"));
+    platform::Dialogs& dialogs = m_services.dialogs;
+    ReaderOptions& options = m_services.options;
+
+    if (!IsOutlookAvailable(m_services.factory)) {
+        dialogs.message(QStringLiteral("MS Outlook does not appear to be installed on this computer."));
+        return false;
+    }
+    if (m_services.settlePause.count() > 0)
+        std::this_thread::sleep_for(m_services.settlePause);
+
+    const bool walkProfile = options.profileSource();
+    const bool walkPstFile = options.pstFileSource();
+    const QString pstFile = options.pstFile();
+    if (walkPstFile) {
+        if (pstFile.trimmed().isEmpty()) {
+            dialogs.message(QStringLiteral("You forgot to input PST File."));
+            return false;
+        }
+        if (!QFileInfo(pstFile).isFile()) {
+            dialogs.message(QStringLiteral("PST File not found."));
+            return false;
+        }
+    }
+
+    m_services.pointer.setPointer(platform::Pointer::Hourglass);
+    RunGuard guard(m_services.pointer, m_writer);
+    trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Fresh); });
+
+    std::unique_ptr<Application> application;
+    std::unique_ptr<Namespace> mapi;
+    trap(6, [&] { application = m_services.factory.create(); });
+    trap(7, [&] { m_outlookVersion = leadingNumber(require(application).Version()); });
+    trap(8, [&] { mapi = require(application).GetNamespace(QStringLiteral("MAPI")); });
+
+    if (walkProfile) {
+        int stores = 0;
+        trap(9, [&] { stores = require(mapi).Folders().count(); });
+        for (int i = 1; i <= stores; ++i) {
+            m_services.loop.yieldOnce();
+            // A store that cannot be opened is reported; the others are still walked.
+            std::unique_ptr<Folder> top;
+            if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
+                GetMailItems(1, *top, path);
+        }
+    } else if (walkPstFile) {
+        // When the file cannot be attached the run ends here: walking on would read, and then detach, a
+        // store of the profile that this run never attached.
+        if (!trap(11, [&] { require(mapi).AddStore(pstFile); })) {
+            trap(15, [&] { require(m_writer).close(); });
+            return true;
+        }
+        std::unique_ptr<Folder> top;
+        trap(12, [&] { top = require(mapi).Folders().GetLast(); });
+        if (top) {
+            GetMailItems(1, *top, path);
+            trap(14, [&] { require(mapi).RemoveStore(*top); });
+        }
+    }
+
+    trap(15, [&] { require(m_writer).close(); });
+    mapi.reset();
+    application.reset();
+    return true;
+}
+
+void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
+{
+    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
+
+    // Called on its own (not from a run), it appends to the file at path through a writer of its own.
+    std::unique_ptr<StagingWriter> ownWriter;
+    if (!m_writer || m_writer->path() != path) {
+        ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
+        std::swap(ownWriter, m_writer);
+    }
+
+    QString name;
+    trap(2, [&] { name = folder.Name(); });
+    if (name == u"Internet Newsgroups" || name == u"All Public Folders") {
+        if (ownWriter)
+            std::swap(ownWriter, m_writer);
+        return;
+    }
+
+    int subfolders = 0;
+    trap(3, [&] { subfolders = folder.Folders().count(); });
+    for (int i = 1; i <= subfolders; ++i) {
+        m_services.loop.yieldOnce();
+        std::unique_ptr<Folder> subfolder;
+        if (!trap(4, [&] { subfolder = folder.Folders().Item(i); }))
+            continue;
+        if (level == 1)
+            trap(5, [&] { m_currentTopFolder = subfolder->Name(); });
+        GetMailItems(2, *subfolder, path);
+
+        int items = 0;
+        trap(6, [&] { items = subfolder->Items().count(); });
+        for (int j = 1; j <= items; ++j) {
+            m_services.loop.yieldOnce();
+            std::unique_ptr<MailItem> item;
+            int itemClass = 0;
+            if (!trap(7, [&] {
+                    item = subfolder->Items().Item(j);
+                    itemClass = item->Class();
+                }))
+                continue;
+            if (itemClass == kMailItemClass && folderQualifies())
+                stageItem(*item, path);
+        }
+    }
+
+    if (ownWriter) {
+        std::swap(ownWriter, m_writer);
+        trap(12, [&] { ownWriter->close(); });
+    }
+}
+
+bool OutlookReader::folderQualifies() const
+{
+    const std::array<FolderBox, 5> boxes = m_services.options.folderBoxes();
+    bool all = true;
+    bool match = false;
+    for (const FolderBox& box : boxes) {
+        all = all && box.checked;
+        match = match || (box.checked && box.caption == m_currentTopFolder);
+    }
+    return all || match;
+}
+
+void OutlookReader::stageItem(MailItem& item, const QString& path)
+{
+    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
+    ReaderOptions& options = m_services.options;
+    QString sender;
+    QString body;
+    if (options.fromField()) {
+        trap(8, [&] {
+            if (m_outlookVersion <= 9)
+                sender = item.SenderName();
+            else if (item.SenderEmailType() == u"SMTP")
+                sender = item.SenderEmailAddress();
+            else
+                sender = item.SenderName();
+        });
+    }
+    if (options.bodyField())
+        trap(9, [&] { body = item.Body(); });
+    trap(10, [&] {
+        if (!m_writer)
+            m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
+        m_writer->appendRecord(sender, body);
+    });
+}
+
+} // namespace sources::outlook

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <chrono>
+#include <memory>
+
+namespace platform {
+class Dialogs;
+class EventLoop;
+class PointerControl;
+} // namespace platform
+
+namespace sources::outlook {
+
+class ApplicationFactory;
+class Folder;
+class StagingWriter;
+
+// One of the five folder boxes: the first-level folder it stands for is its caption.
+struct FolderBox
+{
+    bool checked = false;
+    QString caption;
+};
+
+// The options of the main window that a run reads; asked at the moment each is needed, so a box changed
+// during a run counts from the next item on.
+class ReaderOptions
+{
+public:
+    virtual ~ReaderOptions() = default;
+    virtual bool fromField() const = 0;     // "Extract emails from 'From' field"
+    virtual bool bodyField() const = 0;     // "Extract emails from 'Body' field"
+    virtual bool profileSource() const = 0; // the Outlook profile
+    virtual bool pstFileSource() const = 0; // one PST file
+    virtual QString pstFile() const = 0;
+    // Inbox, Outbox, Drafts, Sent Items, Deleted Items, in that order.
+    virtual std::array<FolderBox, 5> folderBoxes() const = 0;
+};
+
+struct ReaderServices
+{
+    ApplicationFactory& factory;
+    ReaderOptions& options;
+    platform::Dialogs& dialogs;
+    platform::EventLoop& loop;
+    platform::PointerControl& pointer;
+    // Time for an automation server to settle before it is used; a file backend needs none.
+    std::chrono::milliseconds settlePause{0};
+};
+
+// Stages the sender and body of the selected mail items of Outlook in one text file, for the extraction
+// rules to read. One reader belongs to one main window; its version and current folder outlive a run.
+class OutlookReader
+{
+public:
+    explicit OutlookReader(ReaderServices services);
+    ~OutlookReader();
+
+    // Rebuilds the staging file at path from the selected source, folders and fields. False (with a message,
+    // and the file untouched) when there is nothing to read from; failures during the run are reported and
+    // the run goes on.
+    bool getAllEmailOutlook(const QString& path);
+
+    // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
+    // subtree before its own items.
+    void GetMailItems(int level, Folder& folder, const QString& path);
+
+    // The leading number of the application's version, taken at the start of each run.
+    int OutlookVersion() const { return m_outlookVersion; }
+    // The first-level folder the walk is in.
+    const QString& CurrentTopFolder() const { return m_currentTopFolder; }
+
+private:
+    bool folderQualifies() const;
+    void stageItem(class MailItem& item, const QString& path);
+
+    ReaderServices m_services;
+    int m_outlookVersion = 0;
+    QString m_currentTopFolder;
+    std::unique_ptr<StagingWriter> m_writer;
+};
+
+} // namespace sources::outlook

@@ -1,0 +1,187 @@
+#include "results/TextExport.h"
+
+#include "app/ErrorReport.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsList.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using results::ResultsList;
+using testsupport::TempDir;
+
+void oneColumn(ResultsList& list, const QStringList& hits)
+{
+    list.setColumns({{QStringLiteral("Results"), 7000}});
+    for (const QString& hit : hits)
+        list.add({hit, {}, false});
+}
+
+void twoColumns(ResultsList& list, const QList<QPair<QString, QString>>& rows)
+{
+    list.setColumns({{QStringLiteral("Source Filename"), 3000}, {QStringLiteral("Extraction Results"), 4400}});
+    for (const auto& [path, hit] : rows)
+        list.add({path, hit, true});
+}
+
+QByteArray aligned(const ResultsList& list, const TempDir& dir)
+{
+    const QString path = dir.file(QStringLiteral("out.txt"));
+    results::WriteAlignedTextFile(list, path);
+    return TempDir::read(path);
+}
+
+TEST(AlignedFile, TwoColumnsPadTheSourceToTheWidestPathOrHeader)
+{
+    TempDir dir;
+    ResultsList list;
+    twoColumns(list, {{QStringLiteral("/a/test.txt"), QStringLiteral("hit one")},
+                      {QStringLiteral("/longer/path/test.txt"), QStringLiteral("x")}});
+    EXPECT_EQ(aligned(list, dir), QByteArray("Source Filename      \tExtraction Results\r\n"
+                                             "/a/test.txt          \thit one\r\n"
+                                             "/longer/path/test.txt\tx\r\n"
+                                             "\r\n"));
+
+    ResultsList empty;
+    twoColumns(empty, {});
+    EXPECT_EQ(aligned(empty, dir), QByteArray("Source Filename\tExtraction Results\r\n\r\n"));
+}
+
+TEST(AlignedFile, TrimsTabsFirstThenSpacesAndNoBreakSpaces)
+{
+    TempDir dir;
+    ResultsList list;
+    oneColumn(list, {QStringLiteral("tail  \u00a0 "), QStringLiteral("x\t\t"), QStringLiteral("abcdefghij")});
+    // The TABs inside "x\t\t" survive: the padding behind them is cut only after the trailing TABs are.
+    EXPECT_EQ(aligned(list, dir), QByteArray("Results\r\ntail\r\nx\t\t\r\nabcdefghij\r\n\r\n"));
+
+    ResultsList emptyHit;
+    twoColumns(emptyHit, {{QStringLiteral("/p"), QString()}});
+    EXPECT_EQ(aligned(emptyHit, dir), QByteArray("Source Filename\tExtraction Results\r\n"
+                                                 "/p             \t\r\n"
+                                                 "\r\n"));
+}
+
+TEST(AlignedFile, MeasuresWidthsInUtf16UnitsAndWritesUtf8)
+{
+    TempDir dir;
+    ResultsList list;
+    // The emoji is two UTF-16 units, so the source column is 17 wide.
+    twoColumns(list, {{QStringLiteral("\U0001F600abcdefghijklmno"), QStringLiteral("caf\u00e9")},
+                      {QStringLiteral("abc"), QStringLiteral("x")}});
+    EXPECT_EQ(aligned(list, dir), QByteArray("Source Filename  \tExtraction Results\r\n"
+                                             "\xF0\x9F\x98\x80"
+                                             "abcdefghijklmno\tcaf\xC3\xA9\r\n"
+                                             "abc              \tx\r\n"
+                                             "\r\n"));
+}
+
+class RecordingProgress : public platform::ProgressControl
+{
+public:
+    QString text() const override { return {}; }
+    void setText(const QString&) override {}
+    int value() const override { return values.isEmpty() ? 0 : values.back(); }
+    void setValue(int value) override { values.append(value); }
+    QList<int> values;
+};
+
+TEST(AlignedFile, ShowsWholePercentPerRowAndEndsAtZero)
+{
+    TempDir dir;
+    ResultsList list;
+    oneColumn(list, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    RecordingProgress progress;
+    results::WriteAlignedTextFile(list, dir.file(QStringLiteral("p.txt")), {nullptr, &progress});
+    EXPECT_EQ(progress.values, (QList<int>{33, 66, 100, 0}));
+}
+
+TEST(CommaDelimited, EveryEntryFollowedByACommaWithoutLineBreak)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("c.txt"));
+    ResultsList list;
+    oneColumn(list, {QStringLiteral("x"), QStringLiteral("y")});
+    results::WriteCommaDelimitedFile(list, path);
+    EXPECT_EQ(TempDir::read(path), QByteArray("x,y,"));
+
+    // Commas in a hit are not quoted; the two-column list gives the extracted text, not the path.
+    ResultsList two;
+    twoColumns(two, {{QStringLiteral("/tmp/test.txt"), QStringLiteral("a,b")}});
+    results::WriteCommaDelimitedFile(two, path);
+    EXPECT_EQ(TempDir::read(path), QByteArray("a,b,"));
+}
+
+// A failed save reports under the writer's own location and leaves nothing half-written behind.
+class FailedSave : public ::testing::Test
+{
+protected:
+    void expectReported(const QString& description)
+    {
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Application Error"));
+        EXPECT_EQ(
+            dialogs.messages()[0].text,
+            app::errorReportText(QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"), 1, description));
+    }
+    TempDir dir;
+    platform::ScriptedDialogs dialogs;
+    ResultsList list;
+};
+
+TEST_F(FailedSave, FolderThatCannotExist)
+{
+    // Root ignores permission bits, so the folder is made impossible instead: its parent is a file.
+    oneColumn(list, {QStringLiteral("a")});
+    const QString blocker = dir.write(QStringLiteral("blocker"), "keep");
+    results::SaveListviewProperlySpaced(list, blocker + QStringLiteral("/out.txt"), dialogs, {});
+    expectReported(QStringLiteral("Path not found"));
+    EXPECT_EQ(TempDir::read(blocker), QByteArray("keep"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("blocker")});
+}
+
+TEST_F(FailedSave, ReadOnlyFolder)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, which writes into read-only folders; see FolderThatCannotExist and "
+                        "DiskFullKeepsTheOldFile";
+    oneColumn(list, {QStringLiteral("a")});
+    const QString target = dir.write(QStringLiteral("old.txt"), "old");
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    results::SaveListviewProperlySpaced(list, target, dialogs, {});
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    expectReported(QStringLiteral("Permission denied"));
+    EXPECT_EQ(TempDir::read(target), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+}
+
+TEST_F(FailedSave, DiskFullKeepsTheOldFile)
+{
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    oneColumn(list, {});
+    for (int i = 0; i < 200; ++i)
+        list.add({QString(1000, u'x'), {}, false});
+    const QString target = dir.write(QStringLiteral("old.txt"), "old");
+
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    results::SaveListviewProperlySpaced(list, target, dialogs, {});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    expectReported(QStringLiteral("Device I/O error"));
+    EXPECT_EQ(TempDir::read(target), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+}
+
+} // namespace

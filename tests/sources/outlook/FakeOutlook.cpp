@@ -1,0 +1,175 @@
+#include "sources/outlook/FakeOutlook.h"
+
+#include "app/AppError.h"
+
+namespace fake {
+
+namespace so = sources::outlook;
+
+namespace {
+
+using ItemData = fake::Item;
+using FolderData = fake::Folder;
+
+class FakeMailItem : public so::MailItem
+{
+public:
+    explicit FakeMailItem(const ItemData& item) : m_item(item) {}
+    int Class() const override
+    {
+        if (m_item.classFails)
+            throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Class unreadable"));
+        return m_item.itemClass;
+    }
+    QString SenderEmailType() const override { return m_item.senderType; }
+    QString SenderEmailAddress() const override { return m_item.senderAddress; }
+    QString SenderName() const override { return m_item.senderName; }
+    QString Body() const override
+    {
+        if (m_item.bodyFails)
+            throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Body unreadable"));
+        return m_item.body;
+    }
+
+private:
+    const ItemData& m_item;
+};
+
+class FakeItemList : public so::ItemList
+{
+public:
+    explicit FakeItemList(const std::vector<ItemData>& items) : m_items(items) {}
+    int count() const override { return static_cast<int>(m_items.size()); }
+    std::unique_ptr<so::MailItem> Item(int index) override
+    {
+        return std::make_unique<FakeMailItem>(m_items.at(static_cast<size_t>(index - 1)));
+    }
+
+private:
+    const std::vector<ItemData>& m_items;
+};
+
+class FakeFolder;
+
+// Children addressed from 1, as in Outlook.
+class FakeFolderList : public so::FolderList
+{
+public:
+    explicit FakeFolderList(std::vector<const Folder*> folders) : m_folders(std::move(folders)) {}
+    int count() const override { return static_cast<int>(m_folders.size()); }
+    std::unique_ptr<so::Folder> Item(int index) override;
+    std::unique_ptr<so::Folder> GetLast() override { return Item(count()); }
+    std::vector<const Folder*>& folders() { return m_folders; }
+
+private:
+    std::vector<const Folder*> m_folders;
+};
+
+std::vector<const Folder*> pointers(const std::vector<Folder>& folders)
+{
+    std::vector<const Folder*> out;
+    for (const Folder& f : folders)
+        out.push_back(&f);
+    return out;
+}
+
+class FakeFolder : public so::Folder
+{
+public:
+    explicit FakeFolder(const fake::Folder& folder)
+        : m_folder(folder), m_folders(pointers(folder.folders)), m_items(folder.items)
+    {
+    }
+    QString Name() const override { return m_folder.name; }
+    so::FolderList& Folders() override { return m_folders; }
+    so::ItemList& Items() override { return m_items; }
+    const fake::Folder& data() const { return m_folder; }
+
+private:
+    const fake::Folder& m_folder;
+    FakeFolderList m_folders;
+    FakeItemList m_items;
+};
+
+std::unique_ptr<so::Folder> FakeFolderList::Item(int index)
+{
+    if (index < 1 || index > count())
+        throw app::AppError(9, QStringLiteral("Subscript out of range"));
+    const Folder* folder = m_folders.at(static_cast<size_t>(index - 1));
+    if (folder->openFails)
+        throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Folder unreadable"));
+    return std::make_unique<FakeFolder>(*folder);
+}
+
+class FakeNamespace : public so::Namespace
+{
+public:
+    explicit FakeNamespace(Outlook& outlook) : m_outlook(outlook), m_stores(pointers(outlook.stores)) {}
+    so::FolderList& Folders() override { return m_stores; }
+    void AddStore(const QString& path) override
+    {
+        const auto it = m_outlook.files.find(path);
+        if (it == m_outlook.files.end())
+            throw app::AppError(321, QStringLiteral("Not a personal folders file: ") + path);
+        m_stores.folders().push_back(&it->second);
+        ++m_outlook.attachedNow;
+    }
+    void RemoveStore(so::Folder& topFolder) override
+    {
+        const auto& data = dynamic_cast<FakeFolder&>(topFolder).data();
+        auto& list = m_stores.folders();
+        list.erase(std::find(list.begin(), list.end(), &data));
+        m_outlook.removedStores.append(data.name);
+        --m_outlook.attachedNow;
+    }
+
+private:
+    Outlook& m_outlook;
+    FakeFolderList m_stores;
+};
+
+class FakeApplication : public so::Application
+{
+public:
+    explicit FakeApplication(Outlook& outlook) : m_outlook(outlook) {}
+    QString Version() const override { return m_outlook.version; }
+    std::unique_ptr<so::Namespace> GetNamespace(const QString& type) override
+    {
+        if (type != u"MAPI")
+            throw app::AppError(5, QStringLiteral("Invalid procedure call"));
+        return std::make_unique<FakeNamespace>(m_outlook);
+    }
+
+private:
+    Outlook& m_outlook;
+};
+
+} // namespace
+
+Item mail(const QString& sender, const QString& body)
+{
+    Item item;
+    item.senderAddress = sender;
+    item.senderName = QStringLiteral("Name of ") + sender;
+    item.body = body;
+    return item;
+}
+
+std::unique_ptr<so::Application> Outlook::create()
+{
+    return available ? std::make_unique<FakeApplication>(*this) : nullptr;
+}
+
+void Options::checkOnly(const QStringList& captions)
+{
+    for (auto& box : boxes)
+        box.checked = captions.contains(box.caption);
+}
+
+void Options::checkAll()
+{
+    for (auto& box : boxes)
+        box.checked = true;
+}
+
+} // namespace fake

@@ -1,0 +1,317 @@
+#include "sources/outlook/OutlookReader.h"
+
+#include "platform/ScriptedPlatform.h"
+#include "sources/outlook/FakeOutlook.h"
+#include "support/TempDir.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using sources::outlook::OutlookReader;
+using testsupport::TempDir;
+
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The records a run stages, each sender and body as the file holds them.
+QByteArray staged(std::initializer_list<std::pair<const char*, const char*>> records)
+{
+    QByteArray bytes = "\r\n";
+    for (const auto& [sender, body] : records)
+        bytes += QByteArray(sender) + "\r\n" + QByteArray(body) + "\r\n";
+    return bytes;
+}
+
+fake::Folder folder(const char* name, std::vector<fake::Folder> folders = {}, std::vector<fake::Item> items = {})
+{
+    return fake::Folder{s(name), std::move(folders), std::move(items)};
+}
+
+fake::Item mail(const char* sender, const char* body)
+{
+    return fake::mail(s(sender), s(body));
+}
+
+class OutlookReaderTest : public ::testing::Test
+{
+protected:
+    OutlookReader& reader()
+    {
+        if (!m_reader)
+            m_reader = std::make_unique<OutlookReader>(
+                sources::outlook::ReaderServices{outlook, options, desk.dialogs, desk.loop, pointer});
+        return *m_reader;
+    }
+    bool run() { return reader().getAllEmailOutlook(path); }
+    QByteArray file() const { return TempDir::read(path); }
+
+    // A store with the usual first-level folders, a user folder, a deeper "Inbox" and mail in the top folder.
+    static fake::Folder personalFolders()
+    {
+        fake::Item contact = mail("contact@x", "contact card");
+        contact.itemClass = 40;
+        return folder(
+            "Personal Folders",
+            {folder("Inbox", {folder("Family", {}, {mail("mum@x", "hi")})},
+                    {mail("a@x", "first"), contact, mail("b@x", "second\r\nline two")}),
+             folder("Projects", {folder("Inbox", {}, {mail("deep@x", "deep inbox")})}, {mail("p@x", "project")}),
+             folder("Sent Items", {}, {mail("me@x", "sent")})},
+            {mail("top@x", "in the top folder")});
+    }
+
+    fake::Outlook outlook;
+    fake::Options options;
+    platform::ScriptedPlatform desk;
+    platform::ScriptedPointer pointer;
+    TempDir dir;
+    QString path = dir.file(QStringLiteral("test.txt"));
+
+private:
+    std::unique_ptr<OutlookReader> m_reader;
+};
+
+TEST_F(OutlookReaderTest, AllFiveBoxesStageEveryFolderSubtreeFirst)
+{
+    outlook.stores = {personalFolders(), folder("Archive", {folder("Übersetzt", {}, {mail("t@x", "translated")})})};
+    options.checkAll();
+    options.from = false;
+
+    ASSERT_TRUE(run());
+    // Subfolders before the folder's own items; the top folder's own item and the contact are left out.
+    EXPECT_EQ(file(), staged({{"", "hi"},
+                              {"", "first"},
+                              {"", "second\r\nline two"},
+                              {"", "deep inbox"},
+                              {"", "project"},
+                              {"", "sent"},
+                              {"", "translated"}}));
+    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty());
+    EXPECT_EQ(reader().CurrentTopFolder(), s("Übersetzt"));
+    EXPECT_EQ(reader().OutlookVersion(), 16);
+}
+
+TEST_F(OutlookReaderTest, OnlyInboxStagesTheFirstLevelInboxAndBelowIt)
+{
+    outlook.stores = {personalFolders()};
+    options.checkOnly({QStringLiteral("Inbox")});
+    options.body = false;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"mum@x", ""}, {"a@x", ""}, {"b@x", ""}}));
+}
+
+TEST_F(OutlookReaderTest, FolderCaptionsMatchExactly)
+{
+    outlook.stores = {folder(
+        "Store", {folder("inbox", {}, {mail("lower@x", "x")}), folder("Sent Items", {}, {mail("sent@x", "y")})})};
+    options.checkOnly({QStringLiteral("Inbox"), QStringLiteral("Sent Items")});
+    options.body = false;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"sent@x", ""}}));
+}
+
+TEST_F(OutlookReaderTest, FieldCombinationsShapeEachRecord)
+{
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("a@x", "body a"), mail("b@x", "body\r\nb")})})};
+
+    struct Case
+    {
+        bool from;
+        bool body;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {true, true, staged({{"a@x", "body a"}, {"b@x", "body\r\nb"}})},
+        {false, true, staged({{"", "body a"}, {"", "body\r\nb"}})},
+        {true, false, staged({{"a@x", ""}, {"b@x", ""}})},
+        {false, false, staged({{"", ""}, {"", ""}})},
+    };
+    for (const Case& c : cases) {
+        options.from = c.from;
+        options.body = c.body;
+        ASSERT_TRUE(run());
+        EXPECT_EQ(file(), c.expected) << "from " << c.from << " body " << c.body;
+    }
+}
+
+TEST_F(OutlookReaderTest, SenderRuleFollowsAddressTypeAndVersion)
+{
+    fake::Item exchange = mail("/O=ORG/CN=BOB", "x");
+    exchange.senderType = s("EX");
+    exchange.senderName = s("Bob Exchange");
+    fake::Item smtp = mail("ann@x", "y");
+    smtp.senderName = s("Ann Smtp");
+    fake::Item lowerType = mail("low@x", "z");
+    lowerType.senderType = s("smtp");
+    lowerType.senderName = s("Low Type");
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {exchange, smtp, lowerType})})};
+    options.body = false;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"Bob Exchange", ""}, {"ann@x", ""}, {"Low Type", ""}}));
+
+    // Outlook 2000 and older give no address type: every sender is staged by display name.
+    outlook.version = s("9.0.0.2711");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"Bob Exchange", ""}, {"Ann Smtp", ""}, {"Low Type", ""}}));
+    EXPECT_EQ(reader().OutlookVersion(), 9);
+}
+
+TEST_F(OutlookReaderTest, SkippedFolderNamesCutTheirSubtreeAtAnyLevel)
+{
+    outlook.stores = {folder("Internet Newsgroups", {folder("Inbox", {}, {mail("news@x", "")})}),
+                      folder("Mailbox", {folder("All Public Folders", {folder("Inbox", {}, {mail("public@x", "")})}),
+                                         folder("Inbox",
+                                                {folder("Internet Newsgroups", {}, {mail("nested@x", "")}),
+                                                 folder("all public folders", {}, {mail("case@x", "")})},
+                                                {mail("kept@x", "")})})};
+    options.body = false;
+
+    ASSERT_TRUE(run());
+    // A skipped folder's subfolders are not walked, but its parent still stages the folder's own items.
+    EXPECT_EQ(file(), staged({{"nested@x", ""}, {"case@x", ""}, {"kept@x", ""}}));
+}
+
+TEST_F(OutlookReaderTest, EmptyProfileOrNoSourceStagesOneEmptyLine)
+{
+    dir.write(QStringLiteral("test.txt"), "old content\r\n");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), QByteArray("\r\n"));
+
+    options.profile = false;
+    outlook.stores = {personalFolders()};
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), QByteArray("\r\n"));
+    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty());
+}
+
+TEST_F(OutlookReaderTest, PlainMessagesEndTheRunBeforeTheFileIsTouched)
+{
+    dir.write(QStringLiteral("test.txt"), "untouched");
+
+    outlook.available = false;
+    EXPECT_FALSE(run());
+    outlook.available = true;
+
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = s("   ");
+    EXPECT_FALSE(run());
+    options.pstPath = dir.file(QStringLiteral("missing.pst"));
+    EXPECT_FALSE(run());
+
+    EXPECT_EQ(desk.dialogs.messageTexts(),
+              QStringList({s("MS Outlook does not appear to be installed on this computer."),
+                           s("You forgot to input PST File."), s("PST File not found.")}));
+    EXPECT_EQ(file(), QByteArray("untouched"));
+    EXPECT_TRUE(pointer.history().isEmpty());
+}
+
+TEST_F(OutlookReaderTest, PstFileIsAttachedWalkedAndDetached)
+{
+    const QString pst = dir.write(QStringLiteral("archive.pst"), "stand-in");
+    outlook.stores = {personalFolders()};
+    outlook.files[pst] = folder("Archive Store", {folder("Inbox", {}, {mail("old@x", "archived")})});
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = pst;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"old@x", "archived"}}));
+    EXPECT_EQ(outlook.removedStores, QStringList{s("Archive Store")});
+    EXPECT_EQ(outlook.attachedNow, 0);
+    EXPECT_EQ(pointer.history(), (QList<platform::Pointer>{platform::Pointer::Hourglass, platform::Pointer::Default}));
+}
+
+TEST_F(OutlookReaderTest, FailedAttachReportsAndEndsWithoutTouchingTheProfile)
+{
+    const QString pst = dir.write(QStringLiteral("broken.pst"), "not a store");
+    outlook.stores = {personalFolders()};
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = pst;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), QByteArray("\r\n"));
+    EXPECT_TRUE(outlook.removedStores.isEmpty());
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(s("Not a personal folders file: ") + pst));
+    EXPECT_TRUE(shown[0].contains(s("in Quillmere2021/08/31.Outlook1.getAllEmailOutlook at line ")));
+    EXPECT_EQ(pointer.pointer(), platform::Pointer::Default);
+}
+
+TEST_F(OutlookReaderTest, DamagedMessageOrFolderIsReportedAndTheWalkGoesOn)
+{
+    fake::Item badBody = mail("bad@x", "never read");
+    badBody.bodyFails = true;
+    fake::Item badClass = mail("class@x", "never staged");
+    badClass.classFails = true;
+    fake::Folder unreadable = folder("Lost", {}, {mail("lost@x", "")});
+    unreadable.openFails = true;
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {badBody, badClass, mail("good@x", "fine")}), unreadable,
+                                       folder("Sent Items", {}, {mail("sent@x", "ok")})})};
+    options.checkAll();
+
+    ASSERT_TRUE(run());
+    // The body that failed is left empty and its record is still written.
+    EXPECT_EQ(file(), staged({{"bad@x", ""}, {"good@x", "fine"}, {"sent@x", "ok"}}));
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 3);
+    for (const QString& text : shown)
+        EXPECT_TRUE(text.contains(s("in Quillmere2021/08/31.Outlook1.GetMailItems at line "))) << text.toStdString();
+    EXPECT_TRUE(shown[0].startsWith(s("Body unreadable\r\n")));
+    EXPECT_TRUE(shown[1].startsWith(s("Class unreadable\r\n")));
+    EXPECT_TRUE(shown[2].startsWith(s("Folder unreadable\r\n")));
+}
+
+TEST_F(OutlookReaderTest, YieldsPerSubfolderAndItemAndReadsBoxesAtUseTime)
+{
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("1@x", ""), mail("2@x", ""), mail("3@x", "")})})};
+    options.body = false;
+    // Unticking Inbox at the yield before the second item leaves that item and the rest out.
+    int yields = 0;
+    desk.loop.onYield = [&] {
+        if (++yields == 4)
+            options.checkOnly({QStringLiteral("Outbox")});
+        EXPECT_EQ(pointer.pointer(), platform::Pointer::Hourglass);
+    };
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"1@x", ""}}));
+    // One per store, one per subfolder (the Inbox), one per item.
+    EXPECT_EQ(desk.loop.yields(), 1 + 1 + 3);
+}
+
+TEST_F(OutlookReaderTest, SettlePauseIsOnlyTakenWhenAsked)
+{
+    outlook.stores = {};
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(run());
+    EXPECT_LT(timer.elapsed(), 500);
+
+    OutlookReader automation({outlook, options, desk.dialogs, desk.loop, pointer, std::chrono::milliseconds(50)});
+    timer.restart();
+    ASSERT_TRUE(automation.getAllEmailOutlook(path));
+    EXPECT_GE(timer.elapsed(), 50);
+}
+
+TEST_F(OutlookReaderTest, UnwritableStagingFileIsReported)
+{
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("a@x", "")})})};
+    path = dir.file(QStringLiteral("no/such/folder/test.txt"));
+
+    ASSERT_TRUE(run());
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(s("Path not found\r\nin Quillmere2021/08/31.Outlook1.getAllEmailOutlook ")));
+    EXPECT_TRUE(shown[1].startsWith(s("Path not found\r\nin Quillmere2021/08/31.Outlook1.GetMailItems ")));
+}
+
+} // namespace

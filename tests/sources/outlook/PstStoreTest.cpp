@@ -1,0 +1,247 @@
+#include "sources/outlook/PstApplication.h"
+
+#include "app/AppError.h"
+#include "platform/ScriptedPlatform.h"
+#include "sources/outlook/FakeOutlook.h"
+#include "sources/outlook/OutlookReader.h"
+#include "sources/outlook/PffExport.h"
+#include "support/TempDir.h"
+
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace sources::outlook;
+using testsupport::TempDir;
+
+constexpr quint32 kMessageClass = 0x001a;
+constexpr quint32 kSenderName = 0x0c1a;
+constexpr quint32 kSenderAddressType = 0x0c1e;
+constexpr quint32 kSenderAddress = 0x0c1f;
+
+const char* const kStores[] = {
+    "sample1.pst",        "sample2.pst",           "submessage.pst",           "test_ansi.pst",      "test_unicode.pst",
+    "user1@test.lab.pst", "backup_with_rules.pst", "97_outlook_pass12345.pst", "Outlook98Backup.pst"};
+
+bool isMailClass(const QString& messageClass)
+{
+    return messageClass.compare(u"IPM.Note", Qt::CaseInsensitive) == 0 ||
+           messageClass.startsWith(u"IPM.Note.", Qt::CaseInsensitive);
+}
+
+// The item folders pffexport made directly in folder ("Message00003", "Contact00001" ...), in file order.
+QStringList itemFolders(const QString& folder)
+{
+    static const QRegularExpression itemName(QStringLiteral("^[A-Za-z]+(\\d{5})$"));
+    QMap<int, QString> byIndex;
+    for (const QString& name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const auto match = itemName.match(name);
+        if (match.hasMatch())
+            byIndex.insert(match.captured(1).toInt(), QDir(folder).filePath(name));
+    }
+    return byIndex.values();
+}
+
+// The staged record of an exported mail item, or nothing for other classes.
+std::optional<QByteArray> expectedRecord(const QString& itemFolder)
+{
+    const auto values = pffexport::stringValues(itemFolder + QStringLiteral("/ItemValues.txt"));
+    if (!isMailClass(values.value(kMessageClass)))
+        return std::nullopt;
+    const QString sender =
+        values.value(kSenderAddressType) == u"SMTP" ? values.value(kSenderAddress) : values.value(kSenderName);
+    return sender.toUtf8() + "\r\n" + TempDir::read(itemFolder + QStringLiteral("/Message.txt")) + "\r\n";
+}
+
+// Mail items anywhere below folder, leaving out messages embedded as attachments.
+int mailItemsBelow(const QString& folder)
+{
+    int count = 0;
+    for (const QString& item : itemFolders(folder))
+        count += expectedRecord(item) ? 1 : 0;
+    for (const QString& name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!itemFolders(folder).contains(QDir(folder).filePath(name)))
+            count += mailItemsBelow(QDir(folder).filePath(name));
+    }
+    return count;
+}
+
+QString topOf(const QString& exported)
+{
+    const QStringList tops = QDir(exported).entryList({QStringLiteral("Top of*")}, QDir::Dirs);
+    return tops.size() == 1 ? QDir(exported).filePath(tops.first()) : QString();
+}
+
+class PstStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo::exists(QStringLiteral(QUILLMERE_FIXTURES "/pst")))
+            GTEST_SKIP() << "fixture folder pst not found beside the repository (../shared/fixtures)";
+    }
+
+    static QString store(const char* name)
+    {
+        return QStringLiteral(QUILLMERE_FIXTURES "/pst/") + QString::fromUtf8(name);
+    }
+
+    QByteArray stage(const QStringList& stores)
+    {
+        PstApplicationFactory factory([stores] { return stores; });
+        OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
+        EXPECT_TRUE(reader.getAllEmailOutlook(path));
+        return TempDir::read(path);
+    }
+
+    fake::Options options;
+    platform::ScriptedPlatform desk;
+    platform::ScriptedPointer pointer;
+    TempDir dir;
+    QString path = dir.file(QStringLiteral("test.txt"));
+};
+
+TEST_F(PstStoreTest, EachFirstLevelFolderStagesWhatPffexportShows)
+{
+    if (!pffexport::available())
+        GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    int compared = 0;
+    for (const char* name : kStores) {
+        const QString exported = pffexport::exportStore(store(name), dir.path(), {QStringLiteral("-d")});
+        const QString top = topOf(exported);
+        ASSERT_FALSE(top.isEmpty()) << name;
+        for (const QString& first : QDir(top).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString folder = QDir(top).filePath(first);
+            QByteArray expected = "\r\n";
+            int records = 0;
+            for (const QString& item : itemFolders(folder)) {
+                if (const auto record = expectedRecord(item)) {
+                    expected += *record;
+                    ++records;
+                }
+            }
+            // Deeper mail would come first in an order the export does not show; the samples have none.
+            ASSERT_EQ(mailItemsBelow(folder), records) << name << " / " << first.toStdString();
+
+            options.checkOnly({});
+            options.boxes[0] = {true, first};
+            EXPECT_EQ(stage({store(name)}), expected) << name << " / " << first.toStdString();
+            compared += records;
+        }
+    }
+    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty()) << desk.dialogs.messageTexts().join(u'\n').toStdString();
+    // 296 lorem-ipsum messages in one store and a handful in the others.
+    EXPECT_GT(compared, 300);
+}
+
+TEST_F(PstStoreTest, WholeProfileCountsOnlyMailItems)
+{
+    if (!pffexport::available())
+        GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    QStringList profile;
+    int expected = 0;
+    for (const char* name : kStores) {
+        profile.append(store(name));
+        expected += mailItemsBelow(topOf(pffexport::exportStore(store(name), dir.path(), {QStringLiteral("-d")})));
+    }
+    options.checkAll();
+    options.from = false;
+    options.body = false;
+    const QByteArray staged = stage(profile);
+    // Every record is two empty lines.
+    EXPECT_EQ(staged, "\r\n" + QByteArray("\r\n\r\n").repeated(expected));
+    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty());
+}
+
+TEST_F(PstStoreTest, TopFolderIsTheStoreNamedByItsDisplayName)
+{
+    PstApplicationFactory factory([] { return QStringList{store("user1@test.lab.pst"), store("sample2.pst")}; });
+    const auto application = factory.create();
+    ASSERT_TRUE(application);
+    EXPECT_TRUE(application->Version().startsWith(u"16."));
+    const auto mapi = application->GetNamespace(QStringLiteral("MAPI"));
+    ASSERT_EQ(mapi->Folders().count(), 2);
+    const auto top = mapi->Folders().Item(1);
+    EXPECT_FALSE(top->Name().startsWith(u"Top of"));
+    EXPECT_FALSE(top->Name().isEmpty());
+    QStringList names;
+    for (int i = 1; i <= top->Folders().count(); ++i)
+        names.append(top->Folders().Item(i)->Name());
+    EXPECT_TRUE(names.contains(QStringLiteral("Inbox")));
+    EXPECT_TRUE(names.contains(QStringLiteral("FolderWithSingleMessage")));
+    EXPECT_EQ(mapi->Folders().GetLast()->Folders().GetLast()->Name(), QStringLiteral("Sample2"));
+    EXPECT_THROW(mapi->Folders().Item(3), app::AppError);
+}
+
+TEST_F(PstStoreTest, AttachedStoreIsWalkedAndDetached)
+{
+    PstApplicationFactory factory([] { return QStringList{}; });
+    const auto mapi = factory.create()->GetNamespace(QStringLiteral("MAPI"));
+    mapi->AddStore(store("sample1.pst"));
+    ASSERT_EQ(mapi->Folders().count(), 1);
+    auto top = mapi->Folders().GetLast();
+    QStringList types;
+    for (int i = 1; i <= top->Folders().count(); ++i) {
+        auto folder = top->Folders().Item(i);
+        for (int j = 1; j <= folder->Items().count(); ++j)
+            types.append(folder->Items().Item(j)->SenderEmailType());
+    }
+    EXPECT_EQ(types, QStringList{QStringLiteral("EX")});
+    mapi->RemoveStore(*top);
+    EXPECT_EQ(mapi->Folders().count(), 0);
+    EXPECT_THROW(mapi->RemoveStore(*top), app::AppError);
+}
+
+// Copies of a store cut short or overwritten in places, as a failing disk or an interrupted copy leaves them.
+TEST_F(PstStoreTest, DamagedCopiesAreReportedNeverCrash)
+{
+    const QByteArray original = TempDir::read(store("backup_with_rules.pst"));
+    ASSERT_GT(original.size(), 1 << 20);
+    QList<QByteArray> damaged = {original.left(512), original.left(64 * 1024), original.left(original.size() / 2),
+                                 QByteArray(4096, '\0')};
+    QByteArray badHeader = original;
+    badHeader.replace(0, 4, "XXXX");
+    damaged.append(badHeader);
+    for (int stride : {4093, 65521}) {
+        QByteArray scribbled = original;
+        for (qsizetype at = 1024; at < scribbled.size(); at += stride)
+            scribbled[at] = static_cast<char>(scribbled[at] ^ 0x5a);
+        damaged.append(scribbled);
+    }
+
+    options.checkAll();
+    const QByteArray sampleOnly = stage({store("sample1.pst")});
+    for (int i = 0; i < damaged.size(); ++i) {
+        const QString copy = dir.write(QStringLiteral("damaged%1.pst").arg(i), damaged[i]);
+        desk.dialogs.clearRecord();
+        // In the profile: the damage is reported and the next store is still staged.
+        const QByteArray staged = stage({copy, store("sample1.pst")});
+        EXPECT_TRUE(staged.startsWith("\r\n")) << i;
+        EXPECT_TRUE(staged.endsWith(sampleOnly.mid(2))) << i;
+        for (const QString& text : desk.dialogs.messageTexts())
+            EXPECT_TRUE(text.contains(u"in Quillmere2021/08/31.Outlook1.")) << text.toStdString();
+    }
+
+    // As the PST file of a run: a copy that cannot be attached ends the run after one report.
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = dir.file(QStringLiteral("damaged1.pst"));
+    desk.dialogs.clearRecord();
+    EXPECT_EQ(stage({store("sample1.pst")}), QByteArray("\r\n"));
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(u"in Quillmere2021/08/31.Outlook1.getAllEmailOutlook at line "))
+        << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(u"damaged1.pst"));
+}
+
+TEST(CrLfTest, LineBreaksBecomeCrLf)
+{
+    EXPECT_EQ(toCrLf(QStringLiteral("a\r\nb")), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(toCrLf(QStringLiteral("a\nb\rc\r\n\n")), QStringLiteral("a\r\nb\r\nc\r\n\r\n"));
+    EXPECT_EQ(toCrLf(QStringLiteral("\r")), QStringLiteral("\r\n"));
+}
+
+} // namespace
