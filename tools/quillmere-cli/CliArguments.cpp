@@ -1,0 +1,157 @@
+#include "CliArguments.h"
+
+namespace cli {
+
+namespace {
+
+std::optional<std::array<bool, 5>> parseFolders(const QString& list)
+{
+    std::array<bool, 5> folders{};
+    for (const QString& name : list.split(u',', Qt::SkipEmptyParts)) {
+        const auto* it = std::find_if(kFolderNames.begin(), kFolderNames.end(),
+                                      [&](const char* known) { return name.trimmed() == QLatin1String(known); });
+        if (it == kFolderNames.end())
+            return std::nullopt;
+        folders[size_t(it - kFolderNames.begin())] = true;
+    }
+    return folders;
+}
+
+std::optional<Format> parseFormat(const QString& name)
+{
+    static const std::pair<const char*, Format> formats[] = {{"lines", Format::Lines},
+                                                             {"aligned", Format::Aligned},
+                                                             {"comma", Format::Comma},
+                                                             {"tsv", Format::Tsv},
+                                                             {"xlsx", Format::Xlsx}};
+    for (const auto& [text, format] : formats) {
+        if (name == QLatin1String(text))
+            return format;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Parsed parseArguments(const QStringList& args)
+{
+    Arguments a;
+    int rules = 0;
+    auto fail = [](const QString& why) { return Parsed{std::nullopt, why}; };
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        // The options that take a value read the next argument.
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        auto ruleWithText = [&](Rule rule) -> bool {
+            const auto text = value();
+            if (!text)
+                return false;
+            a.rule = rule;
+            a.ruleText = *text;
+            ++rules;
+            return true;
+        };
+        if (arg == u"--help" || arg == u"-h") {
+            a.help = true;
+        } else if (arg == u"--profile") {
+            a.source = Source::Profile;
+        } else if (arg == u"--pst" || arg == u"--staged") {
+            const auto file = value();
+            if (!file)
+                return fail(arg + QStringLiteral(" needs a file"));
+            a.source = arg == u"--pst" ? Source::PstFile : Source::Staged;
+            a.sourceFile = *file;
+        } else if (arg == u"--from" || arg == u"--no-from") {
+            a.from = arg == u"--from";
+        } else if (arg == u"--body" || arg == u"--no-body") {
+            a.body = arg == u"--body";
+        } else if (arg == u"--folders") {
+            const auto list = value();
+            const auto folders = list ? parseFolders(*list) : std::nullopt;
+            if (!folders)
+                return fail(QStringLiteral("--folders takes a comma list of inbox,outbox,drafts,sent,deleted"));
+            a.folders = *folders;
+        } else if (arg == u"--all-folders") {
+            a.folders = {true, true, true, true, true};
+        } else if (arg == u"--all-data") {
+            a.rule = Rule::AllData;
+            ++rules;
+        } else if (arg == u"--containing" || arg == u"--not-containing" || arg == u"--lines") {
+            const Rule rule = arg == u"--containing"       ? Rule::Containing
+                              : arg == u"--not-containing" ? Rule::NotContaining
+                                                           : Rule::LineNumbers;
+            if (!ruleWithText(rule))
+                return fail(arg + QStringLiteral(" needs a value"));
+        } else if (arg == u"--case-sensitive") {
+            a.caseSensitive = true;
+        } else if (arg == u"--dedupe") {
+            a.dedupe = true;
+        } else if (arg == u"--show-source") {
+            a.showSource = true;
+        } else if (arg == u"--format") {
+            const auto name = value();
+            const auto format = name ? parseFormat(*name) : std::nullopt;
+            if (!format)
+                return fail(QStringLiteral("--format takes lines, aligned, comma, tsv or xlsx"));
+            a.format = *format;
+        } else if (arg == u"-o" || arg == u"--output") {
+            const auto file = value();
+            if (!file)
+                return fail(arg + QStringLiteral(" needs a file"));
+            a.output = *file;
+        } else {
+            return fail(QStringLiteral("unknown argument: ") + arg);
+        }
+    }
+    if (a.help)
+        return {a, {}};
+    if (rules != 1)
+        return fail(QStringLiteral("give exactly one of --all-data, --containing, --not-containing, --lines"));
+    if (a.format == Format::Xlsx && a.output.isEmpty())
+        return fail(QStringLiteral("--format xlsx needs -o FILE"));
+    return {a, {}};
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: quillmere-cli [SOURCE] [FIELDS] [FOLDERS] RULE [OPTIONS] [OUTPUT]\n"
+        "\n"
+        "Extracts lines of e-mail text from Outlook data files, as the Quillmere window does.\n"
+        "\n"
+        "SOURCE (one of)\n"
+        "  --profile            the stores of the profile (default): the files listed in the window's\n"
+        "                       \"Profile Stores\", or every *.pst/*.ost where Outlook keeps data files\n"
+        "  --pst FILE           one PST or OST file\n"
+        "  --staged FILE        an already staged text file, read as the staging file\n"
+        "FIELDS\n"
+        "  --from | --no-from   stage each message's sender (default --from)\n"
+        "  --body | --no-body   stage each message's body (default --no-body)\n"
+        "FOLDERS\n"
+        "  --folders LIST       comma list of inbox,outbox,drafts,sent,deleted\n"
+        "                       (default inbox,outbox,sent,deleted)\n"
+        "  --all-folders        every folder, whatever its name\n"
+        "RULE (exactly one)\n"
+        "  --all-data           every staged line\n"
+        "  --containing TEXT    lines containing TEXT\n"
+        "  --not-containing TEXT  lines not containing TEXT\n"
+        "  --lines LIST         lines by number, for example 1,3,4\n"
+        "OPTIONS\n"
+        "  --case-sensitive     compare letter case exactly (default: ignore it)\n"
+        "  --dedupe             remove duplicate results\n"
+        "  --show-source        put the source file before each result\n"
+        "OUTPUT\n"
+        "  --format FORMAT      lines (default: each row's cells joined by TAB, one row per line),\n"
+        "                       aligned (the aligned text file), comma (the comma-delimited line),\n"
+        "                       tsv (the clipboard text) or xlsx (a workbook; needs -o)\n"
+        "  -o FILE              write to FILE instead of standard output\n"
+        "  --help               this text\n"
+        "\n"
+        "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n");
+}
+
+} // namespace cli

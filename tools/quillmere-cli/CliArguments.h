@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace cli {
+
+enum class Source { Profile, PstFile, Staged };
+enum class Rule { AllData, Containing, NotContaining, LineNumbers };
+enum class Format { Lines, Aligned, Comma, Tsv, Xlsx };
+
+// Inbox, Outbox, Drafts, Sent Items, Deleted Items, as the window's folder boxes.
+inline constexpr std::array<const char*, 5> kFolderNames = {"inbox", "outbox", "drafts", "sent", "deleted"};
+inline constexpr std::array<const char*, 5> kFolderCaptions = {"Inbox", "Outbox", "Drafts", "Sent Items",
+                                                               "Deleted Items"};
+
+struct Arguments
+{
+    Source source = Source::Profile;
+    QString sourceFile; // the PST file or the staged text
+    bool from = true;
+    bool body = false;
+    std::array<bool, 5> folders = {true, true, false, true, true};
+    Rule rule = Rule::AllData;
+    QString ruleText; // the search text or the number list
+    bool caseSensitive = false;
+    bool dedupe = false;
+    bool showSource = false;
+    Format format = Format::Lines;
+    QString output; // empty: standard output
+    bool help = false;
+};
+
+// The arguments, or the reason they make no command (a usage error).
+struct Parsed
+{
+    std::optional<Arguments> arguments;
+    QString error;
+};
+
+Parsed parseArguments(const QStringList& args);
+QString usageText();
+
+} // namespace cli
