@@ -243,7 +243,7 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton2_Click()
 {
-    extract::PushButton2_ExtractContaining(*this);
+    extract::runOutlookCommand(*this, extract::containingCommand());
 }
 
 results::SaveContext Form1::saveContext()
@@ -269,17 +269,17 @@ void Form1::PushButton18_Click()
 
 void Form1::PushButton7_Click()
 {
-    extract::PushButton7_ExtractByNumber(*this);
+    extract::runOutlookCommand(*this, extract::lineNumbersCommand());
 }
 
 void Form1::PushButton8_Click()
 {
-    extract::PushButton8_ExtractNotContaining(*this);
+    extract::runOutlookCommand(*this, extract::notContainingCommand());
 }
 
 void Form1::PushButton13_Click()
 {
-    extract::PushButton13_ExtractAllEmailData(*this);
+    extract::runOutlookCommand(*this, extract::allEmailDataCommand());
 }
 
 void Form1::ProfileStores_Click()

@@ -1,32 +1,17 @@
 #include "extract/OutlookExtraction.h"
 
 #include "app/ErrorReport.h"
-#include "extract/NumberList.h"
+#include "extract/LineRule.h"
 #include "extract/StagedText.h"
-#include "extract/TextRules.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "results/ResultsCommands.h"
-
-#include <functional>
-#include <memory>
 
 namespace extract {
 
 namespace {
 
-const QString kRestingText = QStringLiteral("Progress Bar");
-
-struct Command
-{
-    QString procedure;
-    std::function<QString(OutlookWindow&)> requiredText; // empty for "Extract All Email Data"
-    bool showsProgressText;
-    // Builds the rule once the list is prepared; may report through the trap (the number list).
-    std::function<std::unique_ptr<LineRule>(OutlookWindow&, app::Trap&)> makeRule;
-};
-
-bool inputsReady(OutlookWindow& window, const Command& command, app::Trap& trap)
+bool inputsReady(OutlookWindow& window, const LineCommand& command, app::Trap& trap)
 {
     bool ready = true;
     trap(1, [&] {
@@ -35,18 +20,14 @@ bool inputsReady(OutlookWindow& window, const Command& command, app::Trap& trap)
             ready = false;
         }
     });
-    if (!ready || !command.requiredText)
-        return ready;
-    trap(2, [&] {
-        if (command.requiredText(window).isEmpty()) {
-            window.dialogs().message(QStringLiteral("Fill out text to use to extract lines."));
-            ready = false;
-        }
-    });
+    if (ready)
+        trap(2, [&] { ready = requiredTextGiven(window, command); });
     return ready;
 }
 
-void run(OutlookWindow& window, const Command& command)
+} // namespace
+
+void runOutlookCommand(OutlookWindow& window, const LineCommand& command)
 {
     app::Trap trap(window.dialogs(), QStringLiteral("Form1"), command.procedure);
     if (!inputsReady(window, command, trap))
@@ -73,43 +54,7 @@ void run(OutlookWindow& window, const Command& command)
     });
     trap(9, [&] { window.pointer().setPointer(platform::Pointer::Default); });
     trap(10, [&] { window.progress().setValue(0); });
-    trap(11, [&] { window.progress().setText(kRestingText); });
-}
-
-std::unique_ptr<LineRule> containing(OutlookWindow& window, ContainingRule::Want want)
-{
-    auto text =
-        want == ContainingRule::Want::Containing ? &OutlookWindow::containingText : &OutlookWindow::notContainingText;
-    return std::make_unique<ContainingRule>(
-        SearchInput{[&window, text] { return (window.*text)(); }, [&window] { return window.ignoreCase(); }}, want);
-}
-
-} // namespace
-
-void PushButton13_ExtractAllEmailData(OutlookWindow& window)
-{
-    run(window, {QStringLiteral("PushButton13_Click"), nullptr, true,
-                 [](OutlookWindow&, app::Trap&) { return std::make_unique<AllLinesRule>(); }});
-}
-
-void PushButton2_ExtractContaining(OutlookWindow& window)
-{
-    run(window, {QStringLiteral("PushButton2_Click"), &OutlookWindow::containingText, true,
-                 [](OutlookWindow& w, app::Trap&) { return containing(w, ContainingRule::Want::Containing); }});
-}
-
-void PushButton8_ExtractNotContaining(OutlookWindow& window)
-{
-    run(window, {QStringLiteral("PushButton8_Click"), &OutlookWindow::notContainingText, false,
-                 [](OutlookWindow& w, app::Trap&) { return containing(w, ContainingRule::Want::NotContaining); }});
-}
-
-void PushButton7_ExtractByNumber(OutlookWindow& window)
-{
-    run(window, {QStringLiteral("PushButton7_Click"), &OutlookWindow::lineNumbers, false,
-                 [](OutlookWindow& w, app::Trap& trap) {
-                     return std::make_unique<LineNumberRule>(parseNumberList(w.lineNumbers(), trap, 7));
-                 }});
+    trap(11, [&] { window.progress().setText(kRestingProgressText); });
 }
 
 } // namespace extract

@@ -13,12 +13,15 @@ class TimeSlice
 public:
     explicit TimeSlice(EventLoop& loop, qint64 sliceMs = 20) : m_loop(loop), m_sliceMs(sliceMs) { m_clock.start(); }
 
-    // Called once per step of the loop.
-    void step()
+    // Called once per step of the loop; true when it yielded, so that inputs the user may have changed
+    // meanwhile are read again.
+    bool step()
     {
         // The clock is read every 256 steps only; a step may be as cheap as one line.
-        if ((++m_steps & 0xFF) == 0 && m_clock.elapsed() >= m_sliceMs)
-            yieldNow();
+        if ((++m_steps & 0xFF) != 0 || m_clock.elapsed() < m_sliceMs)
+            return false;
+        yieldNow();
+        return true;
     }
 
     void yieldNow()

@@ -86,7 +86,7 @@ private:
 
 TEST_F(OutlookExtractionTest, AllEmailDataListsEveryStagedLineAndRestsAfterwards)
 {
-    PushButton13_ExtractAllEmailData(window);
+    runOutlookCommand(window, allEmailDataCommand());
     EXPECT_EQ(window.rows(), (QStringList{QString(), QStringLiteral("ann@example.org"), QString(),
                                           QStringLiteral("bob@example.org"), QString()}));
     EXPECT_EQ(window.stagedPath, app::stagingFilePath());
@@ -102,7 +102,7 @@ TEST_F(OutlookExtractionTest, BodyOnlyRecordsGiveEmptySenderLinesThatDedupeColla
     window.body = true;
     window.dedupe = true;
     window.staged = "\r\n\r\nHello\r\nthere\r\n\r\nHello\r\n";
-    PushButton13_ExtractAllEmailData(window);
+    runOutlookCommand(window, allEmailDataCommand());
     EXPECT_EQ(window.rows(), (QStringList{QString(), QStringLiteral("Hello"), QStringLiteral("there")}));
 }
 
@@ -110,7 +110,7 @@ TEST_F(OutlookExtractionTest, NeitherFieldTickedStopsBeforeStaging)
 {
     window.from = false;
     window.list.add({QStringLiteral("earlier"), {}, false});
-    PushButton2_ExtractContaining(window);
+    runOutlookCommand(window, containingCommand());
     EXPECT_EQ(window.dialogsScript.messageTexts(),
               QStringList{QStringLiteral("You must check at least one Field option")});
     EXPECT_EQ(window.stagings, 0);
@@ -120,9 +120,9 @@ TEST_F(OutlookExtractionTest, NeitherFieldTickedStopsBeforeStaging)
 TEST_F(OutlookExtractionTest, EmptySearchBoxIsRefusedBeforeStagingAndKeepsTheList)
 {
     window.list.add({QStringLiteral("earlier"), {}, false});
-    PushButton2_ExtractContaining(window);
-    PushButton8_ExtractNotContaining(window);
-    PushButton7_ExtractByNumber(window);
+    runOutlookCommand(window, containingCommand());
+    runOutlookCommand(window, notContainingCommand());
+    runOutlookCommand(window, lineNumbersCommand());
     EXPECT_EQ(window.dialogsScript.messageTexts(),
               QStringList(3, QStringLiteral("Fill out text to use to extract lines.")));
     EXPECT_EQ(window.stagings, 0);
@@ -133,7 +133,7 @@ TEST_F(OutlookExtractionTest, FailedStagingLeavesTheListUntouched)
 {
     window.stagingWorks = false;
     window.list.add({QStringLiteral("earlier"), {}, false});
-    PushButton13_ExtractAllEmailData(window);
+    runOutlookCommand(window, allEmailDataCommand());
     EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
     EXPECT_TRUE(window.pointerScript.history().isEmpty());
 }
@@ -143,13 +143,13 @@ TEST_F(OutlookExtractionTest, ContainingSetsProgressTextNotContainingDoesNot)
     QStringList texts;
     window.loopScript.onYield = [&] { texts << window.progressScript.text(); };
     window.text1 = QStringLiteral("ANN");
-    PushButton2_ExtractContaining(window);
+    runOutlookCommand(window, containingCommand());
     EXPECT_EQ(window.rows(), QStringList{QStringLiteral("ann@example.org")});
 
     window.text2 = QStringLiteral("example");
     window.progressScript.setText(QStringLiteral("unchanged"));
     window.caseOff = false;
-    PushButton8_ExtractNotContaining(window);
+    runOutlookCommand(window, notContainingCommand());
     EXPECT_EQ(window.rows(), QStringList(3, QString()));
     EXPECT_EQ(window.progressScript.text(), QStringLiteral("Progress Bar"));
 }
@@ -158,7 +158,7 @@ TEST_F(OutlookExtractionTest, SourceColumnCarriesTheStagingPath)
 {
     window.source = true;
     window.text5 = QStringLiteral("2");
-    PushButton7_ExtractByNumber(window);
+    runOutlookCommand(window, lineNumbersCommand());
     ASSERT_EQ(window.list.count(), 1);
     EXPECT_EQ(window.list.row(0).text, app::stagingFilePath());
     EXPECT_EQ(window.list.row(0).subItem, QStringLiteral("ann@example.org"));
@@ -177,7 +177,7 @@ TEST_F(OutlookExtractionTest, FailureMidRunIsReportedWithItsStatementAndTheRunCo
             return true;
         }
     } vanishing;
-    PushButton13_ExtractAllEmailData(vanishing);
+    runOutlookCommand(vanishing, allEmailDataCommand());
     const QStringList shown = vanishing.dialogsScript.messageTexts();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].startsWith(

@@ -174,16 +174,16 @@ void runRule(const Arguments& args, extract::OutlookWindow& window)
 {
     switch (args.rule) {
     case Rule::AllData:
-        extract::PushButton13_ExtractAllEmailData(window);
+        extract::runOutlookCommand(window, extract::allEmailDataCommand());
         break;
     case Rule::Containing:
-        extract::PushButton2_ExtractContaining(window);
+        extract::runOutlookCommand(window, extract::containingCommand());
         break;
     case Rule::NotContaining:
-        extract::PushButton8_ExtractNotContaining(window);
+        extract::runOutlookCommand(window, extract::notContainingCommand());
         break;
     case Rule::LineNumbers:
-        extract::PushButton7_ExtractByNumber(window);
+        extract::runOutlookCommand(window, extract::lineNumbersCommand());
         break;
     }
 }

@@ -1,0 +1,67 @@
+#include "extract/ExpressExtraction.h"
+
+#include "app/ErrorReport.h"
+#include "extract/LineRule.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/TimeSlice.h"
+#include "results/ResultsCommands.h"
+
+#include <QStringTokenizer>
+#include <cmath>
+
+namespace extract {
+
+namespace {
+
+void runOverBody(const QString& body, LineRule& rule, LineHits& hits, platform::TimeSlice& slice)
+{
+    qint64 number = 1;
+    for (const QStringView line : QStringTokenizer(body, u"\r\n")) {
+        if (slice.step())
+            rule.refresh();
+        if (const int times = rule.hitsInLine(line, number++))
+            hits.add(line.toString(), times);
+    }
+}
+
+} // namespace
+
+void runExpressCommand(ExpressWindow& window, const LineCommand& command)
+{
+    app::Trap trap(window.dialogs(), QStringLiteral("Form11"), command.procedure);
+    bool ready = true;
+    trap(2, [&] { ready = requiredTextGiven(window, command); });
+    if (!ready)
+        return;
+    trap(3, [&] { results::PrepareResultsList(window.resultsList(), window.listOptions()); });
+    std::unique_ptr<LineRule> rule;
+    trap(4, [&] {
+        rule = command.makeRule(window, trap);
+        rule->refresh();
+    });
+    platform::TimeSlice slice(window.loop());
+    const int rows = window.messageCount();
+    for (int row = 1; row <= rows && rule; ++row) {
+        if (!window.messageTicked(row))
+            continue;
+        QString path;
+        trap(5, [&] {
+            window.pointer().setPointer(platform::Pointer::Hourglass);
+            path = window.messagePath(row);
+        });
+        trap(6, [&] {
+            window.progress().setText(QStringLiteral("Please wait.. Looking at.. ") + path);
+            window.progress().setValue(int(std::nearbyint(double(row) / rows * 100)));
+        });
+        trap(7, [&] {
+            LineHits hits(window.hits(), path);
+            runOverBody(window.loadMessageBody(path), *rule, hits, slice);
+        });
+    }
+    trap(9, [&] { window.pointer().setPointer(platform::Pointer::Default); });
+    trap(10, [&] { window.progress().setValue(0); });
+    trap(11, [&] { window.progress().setText(kRestingProgressText); });
+}
+
+} // namespace extract

@@ -1,0 +1,135 @@
+#include "extract/ExpressExtraction.h"
+#include "extract/ResultsSink.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsCommands.h"
+#include "results/ResultsList.h"
+
+#include <QMap>
+#include <gtest/gtest.h>
+
+using namespace extract;
+
+namespace {
+
+// The Outlook Express window as the commands see it: message rows with bodies held in memory.
+class FakeExpressWindow : public ExpressWindow, public results::ListOptions
+{
+public:
+    struct Message
+    {
+        QString path;
+        QString body;
+        bool ticked = true;
+    };
+    QList<Message> messages;
+    bool caseOff = true, dedupe = false, source = false;
+    QString text1, text2, text5;
+    QList<int> progressValues;
+    results::ResultsList list;
+    ResultsSink sink{list, *this};
+    platform::ScriptedDialogs dialogsScript;
+    platform::ScriptedEventLoop loopScript;
+    platform::ScriptedPointer pointerScript;
+    platform::ScriptedProgress progressScript;
+
+    int messageCount() const override { return int(messages.size()); }
+    bool messageTicked(int row) const override { return messages[row - 1].ticked; }
+    QString messagePath(int row) const override { return messages[row - 1].path; }
+    QString loadMessageBody(const QString& path) override
+    {
+        progressValues << progressScript.value();
+        for (const Message& m : messages) {
+            if (m.path == path)
+                return m.body;
+        }
+        return {};
+    }
+    bool ignoreCase() const override { return caseOff; }
+    QString containingText() const override { return text1; }
+    QString notContainingText() const override { return text2; }
+    QString lineNumbers() const override { return text5; }
+    results::ResultsList& resultsList() override { return list; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    HitSink& hits() override { return sink; }
+    platform::PointerControl& pointer() override { return pointerScript; }
+    platform::ProgressControl& progress() override { return progressScript; }
+    platform::Dialogs& dialogs() override { return dialogsScript; }
+    platform::EventLoop& loop() override { return loopScript; }
+    bool removeDuplicates() const override { return dedupe; }
+    bool showSource() const override { return source; }
+
+    QStringList rows() const
+    {
+        QStringList texts;
+        for (qsizetype i = 0; i < list.count(); ++i)
+            texts << list.row(i).extracted();
+        return texts;
+    }
+};
+
+class ExpressExtractionTest : public ::testing::Test
+{
+protected:
+    ExpressExtractionTest()
+    {
+        window.messages = {{QStringLiteral("/tmp/q/a.eml"), QStringLiteral("Hello\r\nshared line\r\nbye")},
+                           {QStringLiteral("/tmp/q/b.eml"), QStringLiteral("shared line\r\nother\r\n")}};
+    }
+    FakeExpressWindow window;
+};
+
+} // namespace
+
+TEST_F(ExpressExtractionTest, EveryLineOfEachTickedBodyWithItsOwnPath)
+{
+    window.source = true;
+    runExpressCommand(window, allEmailDataCommand());
+    EXPECT_EQ(window.rows(), (QStringList{QStringLiteral("Hello"), QStringLiteral("shared line"), QStringLiteral("bye"),
+                                          QStringLiteral("shared line"), QStringLiteral("other"), QString()}));
+    EXPECT_EQ(window.list.row(0).text, QStringLiteral("/tmp/q/a.eml"));
+    EXPECT_EQ(window.list.row(3).text, QStringLiteral("/tmp/q/b.eml"));
+    EXPECT_EQ(window.progressValues, (QList<int>{50, 100}));
+    EXPECT_EQ(window.progressScript.value(), 0);
+    EXPECT_EQ(window.progressScript.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(window.pointerScript.pointer(), platform::Pointer::Default);
+}
+
+TEST_F(ExpressExtractionTest, SharedLineCollapsesWithDedupe)
+{
+    window.dedupe = true;
+    window.text1 = QStringLiteral("SHARED");
+    runExpressCommand(window, containingCommand());
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("shared line")});
+    window.dedupe = false;
+    runExpressCommand(window, containingCommand());
+    EXPECT_EQ(window.rows(), QStringList(2, QStringLiteral("shared line")));
+}
+
+TEST_F(ExpressExtractionTest, LineNumbersRestartInEveryMessage)
+{
+    window.text5 = QStringLiteral("1");
+    runExpressCommand(window, lineNumbersCommand());
+    EXPECT_EQ(window.rows(), (QStringList{QStringLiteral("Hello"), QStringLiteral("shared line")}));
+}
+
+TEST_F(ExpressExtractionTest, UntickedMessagesAreNotReadAndNoTickEmptiesTheList)
+{
+    window.messages[0].ticked = false;
+    runExpressCommand(window, allEmailDataCommand());
+    EXPECT_EQ(window.rows().size(), 3);
+    EXPECT_EQ(window.progressValues, QList<int>{100});
+
+    window.messages[1].ticked = false;
+    runExpressCommand(window, allEmailDataCommand());
+    EXPECT_EQ(window.list.count(), 0);
+    EXPECT_TRUE(window.dialogsScript.messages().isEmpty());
+}
+
+TEST_F(ExpressExtractionTest, EmptySearchTextIsRefusedAndTheListKept)
+{
+    window.list.add({QStringLiteral("earlier"), {}, false});
+    runExpressCommand(window, notContainingCommand());
+    EXPECT_EQ(window.dialogsScript.messageTexts(),
+              QStringList{QStringLiteral("Fill out text to use to extract lines.")});
+    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
+}
