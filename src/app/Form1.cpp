@@ -8,6 +8,7 @@
 #include "app/TempFolder.h"
 #include "extract/ResultsSink.h"
 #include "app/TextFiles.h"
+#include "app/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "platform/QtPlatform.h"
 #include "platform/WindowPointer.h"
@@ -22,9 +23,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
@@ -111,16 +110,12 @@ void Form1::connectControls()
     connect(ListView2, &QTreeView::doubleClicked, this, &Form1::ListView2_DblClick);
 
     // Hover pointers: the hand over buttons, the default over the background, frames, fields and list.
-    for (QPushButton* b : findChildren<QPushButton*>()) {
-        b->setMouseTracking(true);
-        b->installEventFilter(this);
-    }
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
-                       static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame5), static_cast<QWidget*>(Check17),
-                       static_cast<QWidget*>(Check18), ListView2->viewport()}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
+    m_hover = std::make_unique<HoverPointers>(*m_pointer);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        m_hover->addHand(b);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{this, Frame1, Frame2, Frame4, Frame5, Check17, Check18, ListView2->viewport()})
+        m_hover->addPlain(w);
 }
 
 void Form1::persistCheck(QCheckBox* box, const QString& key)
@@ -153,13 +148,7 @@ void Form1::Form_Load()
     Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_Load"));
     trap(1, [&] { ApplySkin(); });
     trap(2, [&] { m_appClosing = false; });
-    trap(3, [&] {
-        const QString cursorFile = QDir(m_context.programFolder).filePath(QStringLiteral("HAND-M.CUR"));
-        if (FileExists(cursorFile)) {
-            if (const auto cursor = platform::loadCursorFile(cursorFile))
-                m_pointer->setCustomCursor(*cursor);
-        }
-    });
+    trap(3, [&] { LoadHandCursor(*m_pointer, m_context.programFolder); });
     trap(4, [&] { OpenHomePageAtRandom(m_context.platform.random, m_context.platform.opener); });
     trap(5, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
     trap(6, [&] { QCoreApplication::setApplicationName(applicationTitle(QLatin1String(kProductFullName))); });
@@ -218,21 +207,8 @@ void Form1::restoreSettings(int firstLine, Trap& trap)
 void Form1::ApplySkin()
 {
     // Skins are not supported; with the skin file present the window takes the plain button-face look.
-    if (!FileExists(QDir(m_context.programFolder).filePath(QStringLiteral("x/o.cjs"))))
-        return;
-    const QColor face = palette().color(QPalette::Button);
-    QList<QWidget*> widgets{this};
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w) ||
-            qobject_cast<QGroupBox*>(w))
-            widgets.append(w);
-    }
-    for (QWidget* w : widgets) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, face);
-        w->setPalette(p);
-        w->setAutoFillBackground(true);
-    }
+    if (FileExists(QDir(m_context.programFolder).filePath(QStringLiteral("x/o.cjs"))))
+        ApplyPlainColours(*this);
 }
 
 void Form1::PushButton1_Click()
@@ -434,26 +410,6 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
     // Unloading the main window ends the program, closing every other window with it.
     m_context.platform.loop.endProgram();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::MouseMove)
-        return QWidget::eventFilter(watched, event);
-    if (!qobject_cast<QPushButton*>(watched)) {
-        setHoverPointer(platform::Pointer::Default);
-        return false;
-    }
-    setHoverPointer(platform::Pointer::Custom);
-    // A button ignores moves while no mouse button is down; stop them here so the frame behind it does
-    // not take the pointer back to the default.
-    return static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
-}
-
-void Form1::setHoverPointer(platform::Pointer pointer)
-{
-    if (!m_pointer->isBusy())
-        m_pointer->setPointer(pointer);
 }
 
 } // namespace app

@@ -75,7 +75,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -87,7 +86,6 @@ private:
     void restoreSettings(int firstLine, Trap& trap);
     void Form_QueryUnload();
     void ApplySkin();
-    void setHoverPointer(platform::Pointer pointer);
     results::SaveContext saveContext();
     // The options as the list, the Outlook reader and the extraction commands read them.
     bool removeDuplicates() const override;
@@ -119,6 +117,7 @@ private:
     std::unique_ptr<platform::QtProgressBar> m_progress;
     std::unique_ptr<sources::outlook::OutlookReader> m_reader;
     std::unique_ptr<extract::HitSink> m_hits;
+    std::unique_ptr<class HoverPointers> m_hover;
     results::ResultsList* m_results = nullptr;
 
 public:

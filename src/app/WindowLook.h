@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+class PointerControl;
+class WindowPointer;
+} // namespace platform
+
+namespace app {
+
+// The window and its labels, option buttons, check boxes and frames take the button-face colour.
+void ApplyPlainColours(QWidget& window);
+
+// Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
+void LoadHandCursor(platform::WindowPointer& pointer, const QString& programFolder);
+
+// The hover rule of the windows: moving over one of the hand widgets shows the custom (hand) pointer,
+// over one of the plain widgets the default pointer; neither while a command shows the hourglass.
+class HoverPointers : public QObject
+{
+public:
+    explicit HoverPointers(platform::PointerControl& pointer) : m_pointer(pointer) {}
+    void addHand(QWidget* widget);
+    void addPlain(QWidget* widget);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void watch(QWidget* widget);
+
+    platform::PointerControl& m_pointer;
+    QList<QObject*> m_hand;
+};
+
+} // namespace app
