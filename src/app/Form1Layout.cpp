@@ -1,6 +1,7 @@
 // Builds Form1's controls, in the order of the window's layout.
 #include "app/Form1.h"
 
+#include "app/WindowLook.h"
 #include "results/ResultsList.h"
 #include "results/ResultsView.h"
 
@@ -17,50 +18,23 @@
 
 namespace app {
 
-namespace {
-
-template <class Control>
-Control* named(Control* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-QCheckBox* checkBox(const char* name, const QString& caption, bool checked)
-{
-    auto* box = named(new QCheckBox(caption), name);
-    box->setChecked(checked);
-    return box;
-}
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    return named(new QPushButton(caption), name);
-}
-
-QLineEdit* textBox(const char* name)
-{
-    return named(new QLineEdit, name);
-}
-
-} // namespace
 
 void Form1::buildControls()
 {
     Frame1 = named(new QGroupBox(QStringLiteral("What To Extract")), "Frame1");
-    Check18 = checkBox("Check18", QStringLiteral("Extract emails from 'Body' field"), false);
-    Check17 = checkBox("Check17", QStringLiteral("Extract emails from 'From' field"), true);
+    Check18 = makeCheckBox("Check18", QStringLiteral("Extract emails from 'Body' field"), false);
+    Check17 = makeCheckBox("Check17", QStringLiteral("Extract emails from 'From' field"), true);
     auto* fields = new QVBoxLayout(Frame1);
     fields->addWidget(Check18);
     fields->addWidget(Check17);
     fields->addStretch();
 
     Frame4 = named(new QGroupBox(QStringLiteral("Where To Extract From")), "Frame4");
-    Check16 = checkBox("Check16", QStringLiteral("Inbox"), true);
-    Check15 = checkBox("Check15", QStringLiteral("Outbox"), true);
-    Check4 = checkBox("Check4", QStringLiteral("Drafts"), false);
-    Check5 = checkBox("Check5", QStringLiteral("Sent Items"), true);
-    Check3 = checkBox("Check3", QStringLiteral("Deleted Items"), true);
+    Check16 = makeCheckBox("Check16", QStringLiteral("Inbox"), true);
+    Check15 = makeCheckBox("Check15", QStringLiteral("Outbox"), true);
+    Check4 = makeCheckBox("Check4", QStringLiteral("Drafts"), false);
+    Check5 = makeCheckBox("Check5", QStringLiteral("Sent Items"), true);
+    Check3 = makeCheckBox("Check3", QStringLiteral("Deleted Items"), true);
     auto* folders = new QGridLayout(Frame4);
     folders->addWidget(Check16, 0, 0);
     folders->addWidget(Check15, 0, 1);
@@ -77,11 +51,11 @@ void Form1::buildControls()
     Option3->setAutoExclusive(false);
     Option4->setAutoExclusive(false);
     Option3->setChecked(true);
-    Text6 = textBox("Text6");
-    PushButton3 = button("PushButton3", QStringLiteral("..."));
-    PushButton5 = button("PushButton5", QStringLiteral("Show Outlook Express Options"));
-    PushButton1 = button("PushButton1", QStringLiteral("Help"));
-    ProfileStoresButton = button("ProfileStoresButton", QStringLiteral("Profile Stores..."));
+    Text6 = makeTextBox("Text6");
+    PushButton3 = makeButton("PushButton3", QStringLiteral("..."));
+    PushButton5 = makeButton("PushButton5", QStringLiteral("Show Outlook Express Options"));
+    PushButton1 = makeButton("PushButton1", QStringLiteral("Help"));
+    ProfileStoresButton = makeButton("ProfileStoresButton", QStringLiteral("Profile Stores..."));
     auto* source = new QGridLayout(Frame5);
     source->addWidget(Option3, 0, 0, 1, 3);
     source->addWidget(Option4, 1, 0);
@@ -95,26 +69,26 @@ void Form1::buildControls()
     source->addLayout(sourceButtons, 2, 0, 1, 3);
 
     Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
-    Check2 = checkBox("Check2", QStringLiteral("Turn off case sensitivity"), true);
-    Check1 = checkBox("Check1", QStringLiteral("Remove duplicate results"), false);
-    Check14 = checkBox("Check14", QStringLiteral("Show source filename next to extracted text"), false);
+    Check2 = makeCheckBox("Check2", QStringLiteral("Turn off case sensitivity"), true);
+    Check1 = makeCheckBox("Check1", QStringLiteral("Remove duplicate results"), false);
+    Check14 = makeCheckBox("Check14", QStringLiteral("Show source filename next to extracted text"), false);
     auto* options = new QVBoxLayout(Frame2);
     options->addWidget(Check2);
     options->addWidget(Check1);
     options->addWidget(Check14);
 
-    PushButton13 = button("PushButton13", QStringLiteral("Extract All Email Data"));
-    PushButton2 = button("PushButton2", QStringLiteral("Extract All Lines Containing This Text:"));
-    Text1 = textBox("Text1");
-    PushButton8 = button("PushButton8", QStringLiteral("Extract All Lines Not Contain. This Text:"));
-    Text2 = textBox("Text2");
-    PushButton7 = button("PushButton7", QStringLiteral("Extract Lines By Number:"));
-    Text5 = textBox("Text5");
-    PushButton10 = button("PushButton10", QStringLiteral("Help >"));
-    PushButton4 = button("PushButton4", QStringLiteral("Extract Between X and Y (Repeatedly)"));
-    PushButton16 = button("PushButton16", QStringLiteral("Help >"));
-    PushButton15 = button("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
-    PushButton17 = button("PushButton17", QStringLiteral("Help >"));
+    PushButton13 = makeButton("PushButton13", QStringLiteral("Extract All Email Data"));
+    PushButton2 = makeButton("PushButton2", QStringLiteral("Extract All Lines Containing This Text:"));
+    Text1 = makeTextBox("Text1");
+    PushButton8 = makeButton("PushButton8", QStringLiteral("Extract All Lines Not Contain. This Text:"));
+    Text2 = makeTextBox("Text2");
+    PushButton7 = makeButton("PushButton7", QStringLiteral("Extract Lines By Number:"));
+    Text5 = makeTextBox("Text5");
+    PushButton10 = makeButton("PushButton10", QStringLiteral("Help >"));
+    PushButton4 = makeButton("PushButton4", QStringLiteral("Extract Between X and Y (Repeatedly)"));
+    PushButton16 = makeButton("PushButton16", QStringLiteral("Help >"));
+    PushButton15 = makeButton("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
+    PushButton17 = makeButton("PushButton17", QStringLiteral("Help >"));
     auto* rules = new QGridLayout;
     rules->addWidget(PushButton13, 0, 0);
     rules->addWidget(PushButton2, 1, 0);
@@ -134,12 +108,12 @@ void Form1::buildControls()
     m_results = new results::ResultsList(this);
     results::attachResultsView(*ListView2, *m_results);
 
-    PushButton6 = button("PushButton6", QStringLiteral("Save Results As Text File"));
-    PushButton12 = button("PushButton12", QStringLiteral("Save Results As Excel File"));
-    PushButton18 = button("PushButton18", QStringLiteral("Copy Results To Clipboard"));
-    PushButton9 = button("PushButton9", QStringLiteral("Clear List"));
-    PushButton19 = button("PushButton19", QStringLiteral("Remove Results Containing X"));
-    PushButton20 = button("PushButton20", QStringLiteral("Remove Results Not Containing X"));
+    PushButton6 = makeButton("PushButton6", QStringLiteral("Save Results As Text File"));
+    PushButton12 = makeButton("PushButton12", QStringLiteral("Save Results As Excel File"));
+    PushButton18 = makeButton("PushButton18", QStringLiteral("Copy Results To Clipboard"));
+    PushButton9 = makeButton("PushButton9", QStringLiteral("Clear List"));
+    PushButton19 = makeButton("PushButton19", QStringLiteral("Remove Results Containing X"));
+    PushButton20 = makeButton("PushButton20", QStringLiteral("Remove Results Not Containing X"));
     auto* output = new QGridLayout;
     output->addWidget(PushButton6, 0, 0);
     output->addWidget(PushButton12, 0, 1);

@@ -7,11 +7,30 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QWidget>
 
 namespace app {
+
+QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked)
+{
+    auto* box = named(new QCheckBox(caption), name);
+    box->setChecked(checked);
+    return box;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption)
+{
+    return named(new QPushButton(caption), name);
+}
+
+QLineEdit* makeTextBox(const char* name)
+{
+    return named(new QLineEdit, name);
+}
 
 void ApplyPlainColours(QWidget& window)
 {

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace platform {
@@ -11,6 +14,17 @@ class WindowPointer;
 } // namespace platform
 
 namespace app {
+
+// Controls carry the names the commands use, so that tests find them.
+template <class Control>
+Control* named(Control* control, const char* name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked);
+QPushButton* makeButton(const char* name, const QString& caption);
+QLineEdit* makeTextBox(const char* name);
 
 // The window and its labels, option buttons, check boxes and frames take the button-face colour.
 void ApplyPlainColours(QWidget& window);

@@ -1,37 +1,359 @@
 #include "sources/express/Form11.h"
 
+#include "app/AppError.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
+#include "app/HelpTexts.h"
+#include "app/SettingValues.h"
+#include "app/Settings.h"
 #include "app/TempFolder.h"
 #include "app/TextFiles.h"
+#include "app/WindowLook.h"
+#include "extract/ResultsSink.h"
+#include "platform/Dialogs.h"
+#include "platform/QtPlatform.h"
+#include "platform/WindowPointer.h"
+#include "results/ResultsList.h"
+#include "results/ResultsView.h"
 #include "sources/outlook/OutlookModel.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
 
 namespace sources::express {
+
+namespace {
+
+const QString kModule = QStringLiteral("Form11");
+
+void addTickRow(QTreeWidget* list, const QStringList& cells)
+{
+    auto* item = new QTreeWidgetItem(list, cells);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+}
+
+} // namespace
 
 Form11::Form11(app::WindowContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("Form11"));
-    setWindowTitle(QStringLiteral("Quillmere"));
-    resize(900, 640);
+    buildControls();
+    m_pointer = std::make_unique<platform::WindowPointer>(*this);
+    m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    m_hits = std::make_unique<extract::ResultsSink>(*m_results, listOptions());
+    connectControls();
+    Form_Load();
+}
+
+Form11::~Form11() = default;
+
+platform::PointerControl& Form11::pointer()
+{
+    return *m_pointer;
+}
+
+platform::ProgressControl& Form11::progress()
+{
+    return *m_progress;
+}
+
+platform::Dialogs& Form11::dialogs()
+{
+    return m_context.platform.dialogs;
+}
+
+platform::EventLoop& Form11::loop()
+{
+    return m_context.platform.loop;
+}
+
+void Form11::connectControls()
+{
+    persistCheck(Check14, QStringLiteral("Check14"));
+    persistCheck(Check1, QStringLiteral("Check1"));
+    persistCheck(Check2, QStringLiteral("Check2"));
+    persistText(Text1, QStringLiteral("Text1"));
+    persistText(Text2, QStringLiteral("Text2"));
+    persistText(Text5, QStringLiteral("Text5"));
+
+    const std::pair<QPushButton*, void (Form11::*)()> handlers[] = {
+        {PushButton1, &Form11::PushButton1_Click},   {PushButton2, &Form11::PushButton2_Click},
+        {PushButton3, &Form11::PushButton3_Click},   {PushButton5, &Form11::PushButton5_Click},
+        {PushButton6, &Form11::PushButton6_Click},   {PushButton7, &Form11::PushButton7_Click},
+        {PushButton8, &Form11::PushButton8_Click},   {PushButton9, &Form11::PushButton9_Click},
+        {PushButton10, &Form11::PushButton10_Click}, {PushButton12, &Form11::PushButton12_Click},
+        {PushButton13, &Form11::PushButton13_Click}, {PushButton18, &Form11::PushButton18_Click},
+        {PushButton19, &Form11::PushButton19_Click}, {PushButton20, &Form11::PushButton20_Click},
+        {PushButton21, &Form11::PushButton21_Click}, {PushButton22, &Form11::PushButton22_Click},
+        {PushButton23, &Form11::PushButton23_Click},
+    };
+    for (const auto& [button, handler] : handlers)
+        connect(button, &QPushButton::clicked, this, handler);
+    connect(ListView2, &QTreeView::doubleClicked, this, &Form11::ListView2_DblClick);
+
+    // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
+    m_hover = std::make_unique<app::HoverPointers>(*m_pointer);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        m_hover->addHand(b);
+    m_hover->addHand(ListView1->viewport());
+    m_hover->addHand(ListView3->viewport());
+    for (QWidget* w : std::initializer_list<QWidget*>{this, Frame2, ListView2->viewport()})
+        m_hover->addPlain(w);
+}
+
+void Form11::persistCheck(QCheckBox* box, const QString& key)
+{
+    connect(box, &QCheckBox::toggled, this,
+            [this, key](bool checked) { m_context.settings.store(key, app::checkText(checked)); });
+}
+
+void Form11::persistText(QLineEdit* edit, const QString& key)
+{
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, key](const QString& text) { m_context.settings.store(key, text); });
+}
+
+void Form11::Form_Load()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
+    trap(1, [&] { app::ApplyPlainColours(*this); });
+    trap(2, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
+    trap(3, [&] { app::LoadHandCursor(*m_pointer, m_context.programFolder); });
+    trap(4, [&] { results::SetInitialLayout(*m_results); });
+    restoreSettings(trap);
+}
+
+void Form11::restoreSettings(app::Trap& trap)
+{
+    app::Settings& s = m_context.settings;
+    int line = 5;
+    auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
+        trap(line++, [&] {
+            const auto stored = s.value(QLatin1String(key));
+            const qint16 value = stored ? app::toInteger16(*stored) : qint16(byDefault);
+            if (value != 0 && value != 1)
+                throw app::AppError(app::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
+            box->setChecked(value == 1);
+        });
+    };
+    auto text = [&](QLineEdit* edit, const char* key) {
+        trap(line++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });
+    };
+    check(Check14, "Check14", false);
+    check(Check1, "Check1", false);
+    check(Check2, "Check2", true);
+    text(Text1, "Text1");
+    text(Text2, "Text2");
+    text(Text5, "Text5");
+}
+
+void Form11::PushButton1_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton1_Click"));
+    platform::FileDialogAnswer answer;
+    trap(1, [&] {
+        answer = dialogs().openFile({QString(), 0x280201,
+                                     QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"),
+                                     QStringLiteral("DBX Files (*.dbx)|*.dbx|")});
+    });
+    if (answer.fileName.isEmpty())
+        return;
+    trap(2, [&] {
+        const QStringList parts = answer.fileName.split(QChar(u'\0'));
+        if (parts.size() == 1) {
+            addTickRow(ListView1, {parts.first()});
+            return;
+        }
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            addTickRow(ListView1, {app::NormalizePath(parts.first() + u'/' + parts[i])});
+    });
+}
+
+void Form11::setAllTicks(QTreeWidget* list, bool ticked)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+void Form11::PushButton5_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
+    trap(1, [&] { setAllTicks(ListView1, true); });
+}
+
+void Form11::PushButton3_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
+    trap(1, [&] { setAllTicks(ListView1, false); });
+}
+
+void Form11::PushButton21_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
+    trap(1, [&] { setAllTicks(ListView3, true); });
+}
+
+void Form11::PushButton22_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
+    trap(1, [&] { setAllTicks(ListView3, false); });
+}
+
+void Form11::PushButton23_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton23_Click"));
+    trap(1, [&] {
+        dialogs().message(QStringLiteral("You must install Outlook that comes with MS Office in order to work with PST "
+                                         "files \r\nbecause Outlook Express cannot handle PST files."));
+    });
+}
+
+void Form11::PushButton10_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton10_Click"));
+    trap(1, [&] { dialogs().message(app::linesByNumberHelp()); });
+}
+
+void Form11::runLineCommand(const extract::LineCommand& command)
+{
+    extract::runExpressCommand(*this, command);
+}
+
+void Form11::PushButton13_Click()
+{
+    runLineCommand(extract::allEmailDataCommand());
+}
+
+void Form11::PushButton2_Click()
+{
+    runLineCommand(extract::containingCommand());
+}
+
+void Form11::PushButton8_Click()
+{
+    runLineCommand(extract::notContainingCommand());
+}
+
+void Form11::PushButton7_Click()
+{
+    runLineCommand(extract::lineNumbersCommand());
+}
+
+results::SaveContext Form11::saveContext()
+{
+    const platform::Platform& p = m_context.platform;
+    return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
+}
+
+void Form11::PushButton6_Click()
+{
+    results::SaveResultsAsTextFile(*m_results, saveContext());
+}
+
+void Form11::PushButton12_Click()
+{
+    results::SaveResultsAsExcelFile(*m_results, saveContext());
+}
+
+void Form11::PushButton18_Click()
+{
+    results::CopyResultsToClipboard(*m_results, saveContext());
+}
+
+void Form11::PushButton9_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton9_Click"));
+    trap(1, [&] { m_results->clear(); });
+}
+
+void Form11::PushButton19_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton19_Click"));
+    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer); });
+}
+
+void Form11::PushButton20_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton20_Click"));
+    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer); });
+}
+
+void Form11::ListView2_DblClick()
+{
+    results::RemoveSelectedRow(*m_results, results::selectedRow(*ListView2), *m_pointer);
+}
+
+bool Form11::removeDuplicates() const
+{
+    return Check1->isChecked();
+}
+
+bool Form11::showSource() const
+{
+    return Check14->isChecked();
+}
+
+bool Form11::ignoreCase() const
+{
+    return Check2->isChecked();
+}
+
+QString Form11::containingText() const
+{
+    return Text1->text();
+}
+
+QString Form11::notContainingText() const
+{
+    return Text2->text();
+}
+
+QString Form11::lineNumbers() const
+{
+    return Text5->text();
+}
+
+int Form11::messageCount() const
+{
+    return ListView3->topLevelItemCount();
+}
+
+bool Form11::messageTicked(int row) const
+{
+    return ListView3->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
+}
+
+QString Form11::messagePath(int row) const
+{
+    return QDir(app::privateTempFolder()).filePath(m_emlFiles.value(row - 1));
+}
+
+QString Form11::loadMessageBody(const QString& path)
+{
+    return app::ReadTextLines(path).join(QStringLiteral("\r\n"));
 }
 
 void Form11::Form_QueryUnload()
 {
-    app::Trap trap(m_context.platform.dialogs, QStringLiteral("Form11"), QStringLiteral("Form_QueryUnload"));
-    trap(1, [&] { m_context.platform.loop.yieldOnce(); });
-    trap(2, [&] { m_context.platform.loop.yieldOnce(); });
+    app::Trap trap(dialogs(), kModule, QStringLiteral("Form_QueryUnload"));
+    trap(1, [&] { loop().yieldOnce(); });
+    trap(2, [&] { loop().yieldOnce(); });
     trap(3, [&] { app::DeleteFiles(QDir(app::privateTempFolder()).filePath(QStringLiteral("*.eml"))); });
-    trap(4, [&] { m_context.platform.loop.yieldOnce(); });
-    trap(5, [&] { m_context.platform.loop.yieldOnce(); });
+    trap(4, [&] { loop().yieldOnce(); });
+    trap(5, [&] { loop().yieldOnce(); });
 }
 
 void Form11::Form_Unload()
 {
     // Without Outlook this window is the program.
     if (!outlook::IsOutlookAvailable(m_context.outlook))
-        m_context.platform.loop.endProgram();
+        loop().endProgram();
 }
 
 void Form11::done(int result)

@@ -1,28 +1,144 @@
 #pragma once
 
+#include "extract/ExpressExtraction.h"
+#include "results/ResultsCommands.h"
+#include "results/SaveCommands.h"
+
 #include <QDialog>
+#include <QStringList>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class QTreeWidget;
 
 namespace app {
 struct WindowContext;
-}
+class HoverPointers;
+} // namespace app
+namespace platform {
+class QtProgressBar;
+class WindowPointer;
+} // namespace platform
 
 namespace sources::express {
 
-// The window for Outlook Express stores, shown modally over the main window.
-class Form11 : public QDialog
+// The window for Outlook Express stores: the DBX list, the message list of the converted stores, and the same
+// rule and result commands as the main window, run over the ticked messages. Shown modally over the main
+// window.
+class Form11 : public QDialog, private results::ListOptions, private extract::ExpressWindow
 {
     Q_OBJECT
 public:
     Form11(app::WindowContext& context, QWidget* parent);
+    ~Form11() override;
 
+    void Form_Load();
     void Form_QueryUnload();
     void Form_Unload();
+    results::ResultsList& results() { return *m_results; }
+    platform::PointerControl& pointer() override;
+    // The file names behind the rows of ListView3, in step with them.
+    QStringList& mColEMLFiles() { return m_emlFiles; }
+
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void PushButton12_Click();
+    void PushButton13_Click();
+    void PushButton18_Click();
+    void PushButton19_Click();
+    void PushButton20_Click();
+    void PushButton21_Click();
+    void PushButton22_Click();
+    void PushButton23_Click();
+    void ListView2_DblClick();
 
 protected:
     void done(int result) override;
 
 private:
+    void buildControls();
+    void connectControls();
+    void persistCheck(QCheckBox* box, const QString& key);
+    void persistText(QLineEdit* edit, const QString& key);
+    void restoreSettings(class app::Trap& trap);
+    void setAllTicks(QTreeWidget* list, bool ticked);
+    void runLineCommand(const extract::LineCommand& command);
+    results::SaveContext saveContext();
+
+    // The options as the list and the line commands read them.
+    bool removeDuplicates() const override;
+    bool showSource() const override;
+    bool ignoreCase() const override;
+    QString containingText() const override;
+    QString notContainingText() const override;
+    QString lineNumbers() const override;
+    results::ResultsList& resultsList() override { return *m_results; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    extract::HitSink& hits() override { return *m_hits; }
+    platform::ProgressControl& progress() override;
+    platform::Dialogs& dialogs() override;
+    platform::EventLoop& loop() override;
+    int messageCount() const override;
+    bool messageTicked(int row) const override;
+    QString messagePath(int row) const override;
+    QString loadMessageBody(const QString& path) override;
+
     app::WindowContext& m_context;
+    std::unique_ptr<platform::WindowPointer> m_pointer;
+    std::unique_ptr<platform::QtProgressBar> m_progress;
+    std::unique_ptr<extract::HitSink> m_hits;
+    std::unique_ptr<app::HoverPointers> m_hover;
+    results::ResultsList* m_results = nullptr;
+    QStringList m_emlFiles;
+
+public:
+    // Controls, by the names the commands and settings use.
+    QPushButton* PushButton14 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QTreeWidget* ListView3 = nullptr;
+    QPushButton* PushButton21 = nullptr;
+    QPushButton* PushButton22 = nullptr;
+    QPushButton* PushButton23 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check14 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QPushButton* PushButton13 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton16 = nullptr;
+    QPushButton* PushButton15 = nullptr;
+    QPushButton* PushButton17 = nullptr;
+    QTreeView* ListView2 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton12 = nullptr;
+    QPushButton* PushButton18 = nullptr;
+    QPushButton* PushButton9 = nullptr;
+    QPushButton* PushButton19 = nullptr;
+    QPushButton* PushButton20 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
 };
 
 } // namespace sources::express

@@ -1,0 +1,162 @@
+// Builds Form11's controls, in the order of the window's layout.
+#include "sources/express/Form11.h"
+
+#include "app/WindowLook.h"
+#include "results/ResultsCommands.h"
+#include "results/ResultsList.h"
+#include "results/ResultsView.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace sources::express {
+
+namespace {
+
+using app::makeButton;
+using app::makeCheckBox;
+using app::makeTextBox;
+using app::named;
+
+// A report list with a check box in every row and fixed column widths in twips.
+QTreeWidget* tickList(const char* name, const QList<results::Column>& columns)
+{
+    auto* list = named(new QTreeWidget, name);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setColumnCount(int(columns.size()));
+    QStringList titles;
+    for (const results::Column& c : columns)
+        titles << c.title;
+    list->setHeaderLabels(titles);
+    for (int i = 0; i < columns.size(); ++i)
+        list->setColumnWidth(i, results::twipsToPixels(columns[i].widthTwips, list->logicalDpiX()));
+    return list;
+}
+
+} // namespace
+
+void Form11::buildControls()
+{
+    PushButton14 = makeButton("PushButton14", QStringLiteral("Search For Outlook Express"));
+    PushButton1 = makeButton("PushButton1", QStringLiteral("Add Outlook Express File"));
+    ListView1 = tickList("ListView1", {{QStringLiteral("DBX File(s)"), 6000}});
+    PushButton5 = makeButton("PushButton5", QStringLiteral("Select All Items"));
+    PushButton3 = makeButton("PushButton3", QStringLiteral("Deselect All Items"));
+    PushButton11 = makeButton("PushButton11", QStringLiteral("Extract Emails From Outlook Express"));
+    ListView3 = tickList("ListView3", {{QStringLiteral("From"), 1500},
+                                       {QStringLiteral("To"), 1500},
+                                       {QStringLiteral("Subject"), 2000},
+                                       {QStringLiteral("Date Received"), 1500}});
+    PushButton21 = makeButton("PushButton21", QStringLiteral("Select All Items"));
+    PushButton22 = makeButton("PushButton22", QStringLiteral("Deselect All Items"));
+    PushButton23 = makeButton("PushButton23", QStringLiteral("Help"));
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
+    Check2 = makeCheckBox("Check2", QStringLiteral("Turn Off Case Sensitivity"), true);
+    Check1 = makeCheckBox("Check1", QStringLiteral("Remove Duplicate Results"), false);
+    Check14 = makeCheckBox("Check14", QStringLiteral("Show Source Filename Next To Extracted Text"), false);
+    auto* options = new QVBoxLayout(Frame2);
+    options->addWidget(Check2);
+    options->addWidget(Check1);
+    options->addWidget(Check14);
+
+    Text1 = makeTextBox("Text1");
+    Text2 = makeTextBox("Text2");
+    Text5 = makeTextBox("Text5");
+    PushButton13 = makeButton("PushButton13", QStringLiteral("Extract All Email Data"));
+    PushButton2 = makeButton("PushButton2", QStringLiteral("Extract All Lines Containing This Text:"));
+    PushButton8 = makeButton("PushButton8", QStringLiteral("Extract All Lines Not Contain. This Text:"));
+    PushButton7 = makeButton("PushButton7", QStringLiteral("Extract Lines By Number:"));
+    PushButton10 = makeButton("PushButton10", QStringLiteral("Help >"));
+    PushButton4 = makeButton("PushButton4", QStringLiteral("Extract Between X and Y (Repeatedly)"));
+    PushButton16 = makeButton("PushButton16", QStringLiteral("Help >"));
+    PushButton15 = makeButton("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
+    PushButton17 = makeButton("PushButton17", QStringLiteral("Help >"));
+
+    ListView2 = named(new QTreeView, "ListView2");
+    m_results = new results::ResultsList(this);
+    results::attachResultsView(*ListView2, *m_results);
+    PushButton6 = makeButton("PushButton6", QStringLiteral("Save Results As Text File"));
+    PushButton12 = makeButton("PushButton12", QStringLiteral("Save Results As Excel File"));
+    PushButton18 = makeButton("PushButton18", QStringLiteral("Copy Results To Clipboard"));
+    PushButton9 = makeButton("PushButton9", QStringLiteral("Clear List"));
+    PushButton19 = makeButton("PushButton19", QStringLiteral("Remove Results Containing X"));
+    PushButton20 = makeButton("PushButton20", QStringLiteral("Remove Results Not Containing X"));
+    ProgressBar1 = named(new QProgressBar, "ProgressBar1");
+
+    auto* stores = new QVBoxLayout;
+    auto* storeButtons = new QHBoxLayout;
+    storeButtons->addWidget(PushButton14);
+    storeButtons->addWidget(PushButton1);
+    stores->addLayout(storeButtons);
+    stores->addWidget(ListView1);
+    auto* storeTicks = new QHBoxLayout;
+    storeTicks->addWidget(PushButton5);
+    storeTicks->addWidget(PushButton3);
+    storeTicks->addStretch();
+    storeTicks->addWidget(PushButton11);
+    stores->addLayout(storeTicks);
+
+    auto* messages = new QVBoxLayout;
+    messages->addWidget(ListView3);
+    auto* messageTicks = new QHBoxLayout;
+    messageTicks->addWidget(PushButton21);
+    messageTicks->addWidget(PushButton22);
+    messageTicks->addStretch();
+    messageTicks->addWidget(PushButton23);
+    messages->addLayout(messageTicks);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(stores, 2);
+    top->addLayout(messages, 3);
+
+    auto* rules = new QGridLayout;
+    rules->addWidget(Frame2, 0, 0, 1, 3);
+    rules->addWidget(PushButton13, 1, 0);
+    rules->addWidget(PushButton2, 2, 0);
+    rules->addWidget(Text1, 2, 1, 1, 2);
+    rules->addWidget(PushButton8, 3, 0);
+    rules->addWidget(Text2, 3, 1, 1, 2);
+    rules->addWidget(PushButton7, 4, 0);
+    rules->addWidget(Text5, 4, 1);
+    rules->addWidget(PushButton10, 4, 2);
+    rules->addWidget(PushButton4, 5, 0);
+    rules->addWidget(PushButton16, 5, 2);
+    rules->addWidget(PushButton15, 6, 0);
+    rules->addWidget(PushButton17, 6, 2);
+    rules->setRowStretch(7, 1);
+
+    auto* output = new QGridLayout;
+    output->addWidget(PushButton6, 0, 0);
+    output->addWidget(PushButton12, 0, 1);
+    output->addWidget(PushButton18, 0, 2);
+    output->addWidget(PushButton9, 1, 0);
+    output->addWidget(PushButton19, 1, 1);
+    output->addWidget(PushButton20, 1, 2);
+    auto* resultsColumn = new QVBoxLayout;
+    resultsColumn->addWidget(ListView2, 1);
+    resultsColumn->addLayout(output);
+
+    auto* work = new QHBoxLayout;
+    work->addLayout(rules);
+    work->addLayout(resultsColumn, 1);
+
+    auto* window = new QVBoxLayout(this);
+    window->addLayout(top, 2);
+    window->addLayout(work, 3);
+    window->addWidget(ProgressBar1);
+    resize(1100, 820);
+}
+
+} // namespace sources::express
