@@ -1,0 +1,83 @@
+#include "sources/express/MessageBody.h"
+
+#include "support/TempDir.h"
+
+using sources::express::decodeHeaderWords;
+using sources::express::LoadMessageBody;
+
+// The same German fable in every transfer encoding and charset the samples use.
+TEST(LoadMessageBody, UndoesTransferEncodingAndCharset)
+{
+    QUILLMERE_REQUIRE_FIXTURE(folder, "eml");
+    const QString opening = QStringLiteral("Die Hasen und die Frösche\r\n\r\nDie Hasen klagten einst über ihre "
+                                           "mißliche Lage; \"wir leben\", sprach");
+    for (const char* name : {"m0003.txt", "m0004.txt", "m0005.txt", "m0008.txt", "m0010.txt"}) {
+        const QString body = LoadMessageBody(folder + u'/' + QLatin1StringView(name));
+        EXPECT_TRUE(body.startsWith(opening)) << name << ": " << qPrintable(body.left(120));
+        EXPECT_TRUE(body.contains(u"ärger als der Tod")) << name;
+        EXPECT_EQ(body.count(u'\n'), body.count(QStringLiteral("\r\n"))) << name;
+    }
+}
+
+TEST(LoadMessageBody, TakesThePlainPartOfAlternativeAndMixedMessages)
+{
+    QUILLMERE_REQUIRE_FIXTURE(folder, "eml");
+    for (const char* name : {"m0014.txt", "m0015.txt"}) {
+        const QString body = LoadMessageBody(folder + u'/' + QLatin1StringView(name));
+        EXPECT_TRUE(body.contains(u"The Hare and the Tortoise \r\n \r\nA HARE one day")) << name;
+        EXPECT_FALSE(body.contains(u'<')) << name;
+        EXPECT_FALSE(body.contains(u"iVBOR")) << name; // no image attachment
+    }
+    const QString unknown = LoadMessageBody(folder + QStringLiteral("/invalid-charset.txt"));
+    EXPECT_TRUE(unknown.contains(u"Slow but steady wins the race."));
+}
+
+TEST(LoadMessageBody, FallsBackToWindows1252AndToTheHtmlPart)
+{
+    testsupport::TempDir dir;
+    const QByteArray head = "From: a@example.com\nMIME-Version: 1.0\n";
+    // An unknown charset, and bytes that are no UTF-8 though the message says so.
+    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("u.eml"),
+                                        head + "Content-Type: text/plain; charset=x-nonesuch\n\nPrice \x80 5\n")),
+              QStringLiteral("Price € 5\r\n"));
+    EXPECT_EQ(LoadMessageBody(
+                  dir.write(QStringLiteral("w.eml"), head + "Content-Type: text/plain; charset=utf-8\n\nM\xFCller\rx")),
+              QStringLiteral("Müller\r\nx"));
+    const QByteArray html = head +
+                            "Content-Type: multipart/mixed; boundary=b\n\n"
+                            "--b\nContent-Type: text/plain\nContent-Disposition: attachment; filename=a.txt\n\n"
+                            "attached\n--b\nContent-Type: text/html; charset=iso-8859-1\n"
+                            "Content-Transfer-Encoding: base64\n\n" +
+                            QByteArray("<p>Gr\xFC\xDF"
+                                       "e</p><p>two</p>")
+                                .toBase64() +
+                            "\n--b--\n";
+    const QString body = LoadMessageBody(dir.write(QStringLiteral("h.eml"), html));
+    EXPECT_TRUE(body.contains(u"Grüße\r\n")) << qPrintable(body);
+    EXPECT_FALSE(body.contains(u"attached"));
+}
+
+TEST(LoadMessageBody, GivesNothingForWhatIsNoMessage)
+{
+    testsupport::TempDir dir;
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 7919) % 251);
+    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("bin.eml"), binary)), QString());
+    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("prose.eml"), "just some words\nand more\n")), QString());
+    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("empty.eml"), "")), QString());
+    EXPECT_EQ(LoadMessageBody(dir.file(QStringLiteral("missing.eml"))), QString());
+    EXPECT_EQ(LoadMessageBody(dir.path()), QString());
+    // A multipart whose boundary never comes still ends.
+    LoadMessageBody(dir.write(QStringLiteral("cut.eml"), "Content-Type: multipart/mixed; boundary=z\n\n--z\nContent-"));
+}
+
+TEST(DecodeHeaderWords, DecodesEncodedWordsAndRaw8BitText)
+{
+    EXPECT_EQ(decodeHeaderWords("=?iso-8859-1?B?SvxyZ2VuIFNjaG38cmdlbg==?= <s@example.com>"),
+              QStringLiteral("Jürgen Schmürgen <s@example.com>"));
+    EXPECT_EQ(decodeHeaderWords("=?utf-8?Q?Die_Fr=C3=B6sche?= =?utf-8?Q?_=28x=29?="),
+              QStringLiteral("Die Frösche (x)"));
+    EXPECT_EQ(decodeHeaderWords("plain  text"), QStringLiteral("plain  text"));
+    EXPECT_EQ(decodeHeaderWords("M\xFCller"), QStringLiteral("Müller"));
+}
