@@ -15,6 +15,7 @@
 #include "platform/WindowPointer.h"
 #include "results/ResultsList.h"
 #include "results/ResultsView.h"
+#include "sources/express/MessageBody.h"
 #include "sources/outlook/OutlookModel.h"
 
 #include <QCheckBox>
@@ -87,11 +88,11 @@ void Form11::connectControls()
         {PushButton3, &Form11::PushButton3_Click},   {PushButton5, &Form11::PushButton5_Click},
         {PushButton6, &Form11::PushButton6_Click},   {PushButton7, &Form11::PushButton7_Click},
         {PushButton8, &Form11::PushButton8_Click},   {PushButton9, &Form11::PushButton9_Click},
-        {PushButton10, &Form11::PushButton10_Click}, {PushButton12, &Form11::PushButton12_Click},
-        {PushButton13, &Form11::PushButton13_Click}, {PushButton18, &Form11::PushButton18_Click},
-        {PushButton19, &Form11::PushButton19_Click}, {PushButton20, &Form11::PushButton20_Click},
-        {PushButton21, &Form11::PushButton21_Click}, {PushButton22, &Form11::PushButton22_Click},
-        {PushButton23, &Form11::PushButton23_Click},
+        {PushButton10, &Form11::PushButton10_Click}, {PushButton11, &Form11::PushButton11_Click},
+        {PushButton12, &Form11::PushButton12_Click}, {PushButton13, &Form11::PushButton13_Click},
+        {PushButton18, &Form11::PushButton18_Click}, {PushButton19, &Form11::PushButton19_Click},
+        {PushButton20, &Form11::PushButton20_Click}, {PushButton21, &Form11::PushButton21_Click},
+        {PushButton22, &Form11::PushButton22_Click}, {PushButton23, &Form11::PushButton23_Click},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
@@ -336,7 +337,51 @@ QString Form11::messagePath(int row) const
 
 QString Form11::loadMessageBody(const QString& path)
 {
-    return app::ReadTextLines(path).join(QStringLiteral("\r\n"));
+    return LoadMessageBody(path);
+}
+
+int Form11::dbxRowCount() const
+{
+    return ListView1->topLevelItemCount();
+}
+
+QString Form11::dbxPath(int row) const
+{
+    return ListView1->topLevelItem(row)->text(0);
+}
+
+bool Form11::dbxTicked(int row) const
+{
+    return ListView1->topLevelItem(row)->checkState(0) == Qt::Checked;
+}
+
+void Form11::clearMessages()
+{
+    ListView3->clear();
+    m_emlFiles.clear();
+}
+
+void Form11::appendMessages(const MessageListing& messages)
+{
+    for (const EmlMessage& m : messages) {
+        addTickRow(ListView3, {m.from, m.to, m.subject, m.date});
+        m_emlFiles.append(m.fileName);
+    }
+}
+
+QString Form11::programFolder() const
+{
+    return m_context.programFolder;
+}
+
+QString Form11::stagingFolder() const
+{
+    return app::privateTempFolder();
+}
+
+void Form11::PushButton11_Click()
+{
+    PushButton11_ExtractEmailsFromOutlookExpress(*this);
 }
 
 void Form11::Form_QueryUnload()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extract/ExpressExtraction.h"
+#include "sources/express/ExpressConversion.h"
 #include "results/ResultsCommands.h"
 #include "results/SaveCommands.h"
 
@@ -30,7 +31,10 @@ namespace sources::express {
 // The window for Outlook Express stores: the DBX list, the message list of the converted stores, and the same
 // rule and result commands as the main window, run over the ticked messages. Shown modally over the main
 // window.
-class Form11 : public QDialog, private results::ListOptions, private extract::ExpressWindow
+class Form11 : public QDialog,
+               private results::ListOptions,
+               private extract::ExpressWindow,
+               private ExpressConversionWindow
 {
     Q_OBJECT
 public:
@@ -54,6 +58,7 @@ public:
     void PushButton8_Click();
     void PushButton9_Click();
     void PushButton10_Click();
+    void PushButton11_Click();
     void PushButton12_Click();
     void PushButton13_Click();
     void PushButton18_Click();
@@ -94,6 +99,13 @@ private:
     bool messageTicked(int row) const override;
     QString messagePath(int row) const override;
     QString loadMessageBody(const QString& path) override;
+    int dbxRowCount() const override;
+    QString dbxPath(int row) const override;
+    bool dbxTicked(int row) const override;
+    void clearMessages() override;
+    void appendMessages(const MessageListing& messages) override;
+    QString programFolder() const override;
+    QString stagingFolder() const override;
 
     app::WindowContext& m_context;
     std::unique_ptr<platform::WindowPointer> m_pointer;
