@@ -1,0 +1,89 @@
+#include "sources/express/DBXFiles.h"
+
+#include "sources/express/Express1.h"
+#include "sources/express/Registry.h"
+#include "sources/express/WindowsPaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace sources::express {
+
+namespace {
+
+const QString kIdentitiesKey = QStringLiteral("HKEY_CURRENT_USER\\Identities");
+const QString kOutlookExpressKey = QStringLiteral("Software\\Microsoft\\Outlook Express");
+const QString kStoreRoot = QStringLiteral("Store Root");
+
+ComponentError storeFolderFailure()
+{
+    return ComponentError(kDbxFilesFailureNumber, QLatin1String(kDbxFilesFailureSource),
+                          QLatin1String(kDbxFilesFailureDescription));
+}
+
+} // namespace
+
+DBXFiles::DBXFiles(const RegistryBackend& registry, platform::Dialogs& dialogs)
+    : m_registry(registry), m_dialogs(dialogs)
+{
+}
+
+QStringList DBXFiles::GetStoreFolder() const
+{
+    QStringList folders;
+    try {
+        for (const QString& identity : EnumRegistryKeys(m_registry, m_dialogs, kIdentitiesKey)) {
+            if (IsBlankText(identity))
+                continue;
+            const QString outlookExpress = kIdentitiesKey + u'\\' + identity + u'\\' + kOutlookExpressKey;
+            const QStringList versions = EnumRegistryKeys(m_registry, m_dialogs, outlookExpress);
+            if (versions.isEmpty())
+                continue; // no Outlook Express key for this identity
+            const RegistryValues values =
+                EnumRegistryValues(m_registry, m_dialogs, outlookExpress + u'\\' + versions.first());
+            const QVariant storeRoot = values.value(kStoreRoot);
+            if (storeRoot.typeId() != QMetaType::QString || IsBlankText(storeRoot.toString()))
+                continue; // no values, or no "Store Root" text
+            const QString windowsFolder = expandWindowsVariables(m_registry, storeRoot.toString());
+            const QString local = localPathFor(m_registry, windowsFolder);
+            folders.append(local.isEmpty() ? windowsFolder : local);
+        }
+    } catch (...) {
+        throw storeFolderFailure();
+    }
+    if (folders.isEmpty())
+        throw storeFolderFailure();
+    return folders;
+}
+
+void DBXFiles::GetDBXFilesInPath(const QString& strPath, QStringList& arrFiles)
+{
+    arrFiles.clear();
+    if (strPath.isEmpty() || QDir::isRelativePath(strPath))
+        return;
+    const QDir folder(strPath);
+    // Ordinary files (symbolic links to them too); without QDir::Hidden, names that begin with a dot are
+    // left out, as Windows leaves out hidden files.
+    QStringList names = folder.entryList(QDir::Files | QDir::Readable, QDir::Unsorted);
+    names.removeIf([](const QString& name) {
+        return !name.endsWith(QLatin1String(".dbx"), Qt::CaseInsensitive) || IsSkippedStoreFile(name);
+    });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    QString prefix = QDir::cleanPath(strPath);
+    if (!prefix.endsWith(u'/'))
+        prefix += u'/';
+    for (const QString& name : std::as_const(names))
+        arrFiles.append(prefix + name);
+}
+
+bool DBXFiles::IsSkippedStoreFile(const QString& fileName)
+{
+    const QString lower = fileName.toLower();
+    return lower == QLatin1String("folders.dbx") || lower == QLatin1String("pop3uidl.dbx");
+}
+
+} // namespace sources::express

@@ -1,0 +1,17 @@
+#include "sources/express/RegistrySource.h"
+
+#include "app/Settings.h"
+#include "sources/express/HiveRegistry.h"
+#include "sources/express/WineRegistry.h"
+
+namespace sources::express {
+
+std::unique_ptr<RegistryBackend> registryFor(const app::Settings& settings)
+{
+    const QString hive = settings.value(QLatin1String(kRegistryHiveKey)).value_or(QString()).trimmed();
+    if (!hive.isEmpty())
+        return std::make_unique<HiveRegistry>(hive);
+    return std::make_unique<WineRegistry>(defaultWinePrefix());
+}
+
+} // namespace sources::express
