@@ -1,0 +1,176 @@
+#include "FakeServedWindow.h"
+#include "app/Settings.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
+#include "extract/RuleHelp.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using platform::Pointer;
+
+namespace {
+
+class RuleDialogsTest : public ::testing::Test
+{
+protected:
+    extract::DialogContext context()
+    {
+        return {window, std::make_unique<extract::StagedFileSource>(window), *settings,
+                QStringLiteral(QUILLMERE_PROGRAM_DIR)};
+    }
+    // A new program run: the settings read afresh, the dialog loaded on its first opening.
+    template <class Form>
+    std::unique_ptr<Form> open()
+    {
+        settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
+        auto form = std::make_unique<Form>(context(), nullptr);
+        form->showDialog(false);
+        return form;
+    }
+    QStringList comboItems(const extract::Form3& form)
+    {
+        QStringList items;
+        for (int i = 0; i < form.Combo1->count(); ++i)
+            items.append(form.Combo1->itemText(i));
+        return items;
+    }
+
+    testsupport::TempDir dir;
+    FakeServedWindow window{dir.file(u"test.txt"_qs)};
+    std::unique_ptr<app::Settings> settings;
+};
+
+void moveMouseOver(QWidget* widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
+{
+    auto form = open<extract::Form2>();
+    EXPECT_EQ(form->windowTitle(), u"Extract Between X and Y (Repeatedly)"_qs);
+    EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame2"_qs)->title(), u"Start with (X)"_qs);
+    EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame1"_qs)->title(), u"End with (Y)"_qs);
+    EXPECT_EQ(form->findChild<QCheckBox*>(u"Check1"_qs)->text(), u"Include (X) text in Results"_qs);
+    EXPECT_EQ(form->findChild<QPushButton*>(u"PushButton1"_qs)->text(), u"Close This Window"_qs);
+    EXPECT_TRUE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check2->isChecked());
+    form->Text1->setText(u"remove="_qs);
+    form->Text2->setText(u"\" target"_qs);
+    form->Check1->setChecked(false);
+    EXPECT_EQ(settings->value(u"StartWith"_qs), u"remove="_qs);
+    EXPECT_EQ(settings->value(u"Check21"_qs), u"0"_qs);
+
+    form = open<extract::Form2>();
+    EXPECT_EQ(form->Text2->text(), u"\" target"_qs);
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check2->isChecked());
+}
+
+TEST_F(RuleDialogsTest, Form2StartsExtractingIntoTheServedList)
+{
+    auto form = open<extract::Form2>();
+    form->Text1->setText(u"p"_qs);
+    form->Text2->setText(u"n"_qs);
+    window.staged = "\r\nThe rain in spain falls mainly on the plain.\r\n";
+    form->PushButton4->click();
+    EXPECT_EQ(window.rows(), (QStringList{u"pain"_qs, u"plain"_qs}));
+    form->PushButton11->click();
+    EXPECT_EQ(window.desktop.dialogs.messageTexts().last(), extract::betweenHelp());
+}
+
+TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
+{
+    auto form = open<extract::Form2>();
+    form->Text1->setText(u"kept"_qs);
+    form->PushButton1->click();
+    EXPECT_FALSE(form->isVisible());
+    form->showDialog(false);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Text1->text(), u"kept"_qs);
+
+    window.closing = true;
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(RuleDialogsTest, PointerIsTheHandOverButtonsUnlessBusy)
+{
+    auto form = open<extract::Form3>();
+    moveMouseOver(form->PushButton4);
+    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Custom);
+    moveMouseOver(form->Frame1);
+    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Default);
+    form->dialogPointer().setPointer(Pointer::Hourglass);
+    moveMouseOver(form->PushButton2);
+    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Hourglass);
+}
+
+TEST_F(RuleDialogsTest, Form3StoresTheListAfterAddRemoveAndClearOnly)
+{
+    auto form = open<extract::Form3>();
+    EXPECT_EQ(form->windowTitle(), u"Extract Lines Containing These Text Sets"_qs);
+    window.desktop.dialogs.answerInput(u"quay"_qs);
+    form->PushButton2->click();
+    window.desktop.dialogs.answerInput(u"two words"_qs);
+    form->PushButton2->click();
+    EXPECT_EQ(settings->value(u"Combo1"_qs), u"quay!!!QUIBB!!!two words"_qs);
+    EXPECT_EQ(window.desktop.dialogs.inputPrompts().last(), u"Enter text:"_qs);
+
+    const QString a = dir.write(u"a.txt"_qs, "  tide\r\n \r\ngulls\r\n");
+    window.desktop.dialogs.answerFile({dir.path() + QChar(u'\0') + u"a.txt"_qs + QChar(u'\0') + u"gone.txt"_qs, 1});
+    form->PushButton3->click();
+    EXPECT_EQ(window.desktop.dialogs.fileRequests().last().flags, 0x280201u);
+    EXPECT_EQ(window.desktop.dialogs.messageTexts(), QStringList{u"File not found"_qs});
+    EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+    // Loaded items are not stored: the next program run has only the stored ones.
+    form = open<extract::Form3>();
+    EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs}));
+
+    window.desktop.dialogs.answerFile({a, 1});
+    form->PushButton3->click();
+    form->PushButton2->click(); // cancelled: the list is stored all the same
+    form = open<extract::Form3>();
+    EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+
+    form->Combo1->setCurrentIndex(1);
+    form->PushButton1->click();
+    EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form->PushButton5->click();
+    EXPECT_EQ(form->Combo1->count(), 0);
+    form = open<extract::Form3>(); // an empty list stores nothing
+    EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+}
+
+TEST_F(RuleDialogsTest, Form3RunClosesTheDialogAlsoWithoutItems)
+{
+    auto form = open<extract::Form3>();
+    window.list.add({u"earlier"_qs, {}, false});
+    form->PushButton4->click();
+    EXPECT_EQ(window.desktop.dialogs.messageTexts(),
+              QStringList{u"Fill out combobox text to use to extract lines."_qs});
+    EXPECT_EQ(window.rows(), QStringList{u"earlier"_qs});
+    EXPECT_FALSE(form->isVisible());
+
+    form->showDialog(false);
+    window.desktop.dialogs.answerInput(u"tide"_qs);
+    form->PushButton2->click();
+    window.staged = "\r\nthe tide runs slow\r\nA heron\r\n";
+    form->PushButton4->click();
+    EXPECT_EQ(window.rows(), QStringList{u"the tide runs slow"_qs});
+    EXPECT_FALSE(form->isVisible());
+    form->PushButton11->click();
+    EXPECT_EQ(window.desktop.dialogs.messageTexts().last(), extract::textSetsHelp());
+}
