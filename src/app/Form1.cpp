@@ -6,7 +6,10 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "app/TempFolder.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 #include "extract/ResultsSink.h"
+#include "extract/RuleHelp.h"
 #include "app/TextFiles.h"
 #include "app/WindowLook.h"
 #include "platform/Dialogs.h"
@@ -95,6 +98,10 @@ void Form1::connectControls()
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton15, &QPushButton::clicked, this, &Form1::PushButton15_Click);
+    connect(PushButton16, &QPushButton::clicked, this, &Form1::PushButton16_Click);
+    connect(PushButton17, &QPushButton::clicked, this, &Form1::PushButton17_Click);
     connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
@@ -258,6 +265,57 @@ void Form1::PushButton13_Click()
     extract::runOutlookCommand(*this, extract::allEmailDataCommand());
 }
 
+bool Form1::fieldChosen()
+{
+    if (Check17->isChecked() || Check18->isChecked())
+        return true;
+    m_context.platform.dialogs.message(QStringLiteral("You must check at least one Field option"));
+    return false;
+}
+
+extract::DialogContext Form1::dialogContext()
+{
+    return {static_cast<extract::ServedWindow&>(*this),
+            std::make_unique<extract::StagedFileSource>(static_cast<extract::MailStager&>(*this)), m_context.settings,
+            m_context.programFolder};
+}
+
+void Form1::PushButton4_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton4_Click"));
+    trap(1, [&] {
+        if (!fieldChosen())
+            return;
+        if (!m_form2)
+            m_form2 = new extract::Form2(dialogContext(), this);
+        m_form2->showDialog(false);
+    });
+}
+
+void Form1::PushButton15_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton15_Click"));
+    trap(1, [&] {
+        if (!fieldChosen())
+            return;
+        if (!m_form3)
+            m_form3 = new extract::Form3(dialogContext(), this);
+        m_form3->showDialog(false);
+    });
+}
+
+void Form1::PushButton16_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton16_Click"));
+    trap(1, [&] { m_context.platform.dialogs.message(extract::betweenHelp()); });
+}
+
+void Form1::PushButton17_Click()
+{
+    Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton17_Click"));
+    trap(1, [&] { m_context.platform.dialogs.message(extract::textSetsHelp()); });
+}
+
 void Form1::ProfileStores_Click()
 {
     sources::outlook::ProfileStoresDialog dialog(m_context.settings, m_context.platform.dialogs, this);
@@ -282,7 +340,8 @@ void Form1::PushButton5_Click()
 {
     Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton5_Click"));
     trap(1, [&] {
-        sources::express::Form11 window(m_context, this);
+        sources::express::Form11 window(
+            m_context, m_discovery, [this] { return m_appClosing; }, this);
         window.exec();
     });
 }

@@ -2,9 +2,11 @@
 
 #include "app/ErrorReport.h"
 #include "extract/OutlookExtraction.h"
+#include "extract/RuleDialog.h"
 #include "platform/Desktop.h"
 #include "results/ResultsCommands.h"
 #include "results/SaveCommands.h"
+#include "sources/express/Express1.h"
 #include "sources/outlook/OutlookReader.h"
 
 #include <QWidget>
@@ -22,6 +24,10 @@ class QTreeView;
 namespace results {
 class ResultsList;
 }
+namespace extract {
+class Form2;
+class Form3;
+} // namespace extract
 namespace platform {
 class WindowPointer;
 class QtProgressBar;
@@ -44,7 +50,8 @@ struct WindowContext
 class Form1 : public QWidget,
               private results::ListOptions,
               private sources::outlook::ReaderOptions,
-              private extract::OutlookWindow
+              private extract::OutlookWindow,
+              private extract::ServedWindow
 {
     Q_OBJECT
 public:
@@ -52,13 +59,14 @@ public:
     ~Form1() override;
 
     void Form_Load();
-    bool AppClosing() const { return m_appClosing; }
+    bool AppClosing() const override { return m_appClosing; }
     results::ResultsList& results() { return *m_results; }
     platform::PointerControl& pointer() override;
 
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
+    void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
@@ -67,6 +75,9 @@ public:
     void PushButton10_Click();
     void PushButton12_Click();
     void PushButton13_Click();
+    void PushButton15_Click();
+    void PushButton16_Click();
+    void PushButton17_Click();
     void PushButton18_Click();
     void PushButton19_Click();
     void PushButton20_Click();
@@ -87,6 +98,8 @@ private:
     void Form_QueryUnload();
     void ApplySkin();
     results::SaveContext saveContext();
+    bool fieldChosen();
+    extract::DialogContext dialogContext();
     // The options as the list, the Outlook reader and the extraction commands read them.
     bool removeDuplicates() const override;
     bool showSource() const override;
@@ -118,6 +131,9 @@ private:
     std::unique_ptr<sources::outlook::OutlookReader> m_reader;
     std::unique_ptr<extract::HitSink> m_hits;
     std::unique_ptr<class HoverPointers> m_hover;
+    sources::express::StoreDiscovery m_discovery;
+    extract::Form2* m_form2 = nullptr;
+    extract::Form3* m_form3 = nullptr;
     results::ResultsList* m_results = nullptr;
 
 public:

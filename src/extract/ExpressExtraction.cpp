@@ -27,6 +27,38 @@ void runOverBody(const QString& body, LineRule& rule, LineHits& hits, platform::
 
 } // namespace
 
+void forEachTickedMessage(ExpressWindow& window, const std::function<void(const QString&, const QString&)>& use)
+{
+    const int rows = window.messageCount();
+    for (int row = 1; row <= rows; ++row) {
+        if (!window.messageTicked(row))
+            continue;
+        const QString path = window.messagePath(row);
+        window.progress().setText(QStringLiteral("Please wait.. Looking at.. ") + path);
+        window.progress().setValue(int(std::nearbyint(double(row) / rows * 100)));
+        use(path, window.loadMessageBody(path));
+    }
+}
+
+void TickedMessagesSource::scanLines(LineRule& rule, HitSink& sink, platform::EventLoop& loop)
+{
+    platform::TimeSlice slice(loop);
+    rule.refresh();
+    forEachTickedMessage(m_window, [&](const QString& path, const QString& body) {
+        LineHits hits(sink, path);
+        runOverBody(body, rule, hits, slice);
+    });
+}
+
+void TickedMessagesSource::readTexts(TextUnits& units)
+{
+    forEachTickedMessage(m_window, [&](const QString& path, const QString& body) {
+        units.beginUnit(path);
+        units.text(body);
+        units.endUnit();
+    });
+}
+
 void runExpressCommand(ExpressWindow& window, const LineCommand& command)
 {
     app::Trap trap(window.dialogs(), QStringLiteral("Form11"), command.procedure);
@@ -41,24 +73,15 @@ void runExpressCommand(ExpressWindow& window, const LineCommand& command)
         rule->refresh();
     });
     platform::TimeSlice slice(window.loop());
-    const int rows = window.messageCount();
-    for (int row = 1; row <= rows && rule; ++row) {
-        if (!window.messageTicked(row))
-            continue;
-        QString path;
-        trap(5, [&] {
+    trap(5, [&] {
+        if (!rule)
+            return;
+        forEachTickedMessage(window, [&](const QString& path, const QString& body) {
             window.pointer().setPointer(platform::Pointer::Hourglass);
-            path = window.messagePath(row);
-        });
-        trap(6, [&] {
-            window.progress().setText(QStringLiteral("Please wait.. Looking at.. ") + path);
-            window.progress().setValue(int(std::nearbyint(double(row) / rows * 100)));
-        });
-        trap(7, [&] {
             LineHits hits(window.hits(), path);
-            runOverBody(window.loadMessageBody(path), *rule, hits, slice);
+            trap(7, [&] { runOverBody(body, *rule, hits, slice); });
         });
-    }
+    });
     trap(9, [&] { window.pointer().setPointer(platform::Pointer::Default); });
     trap(10, [&] { window.progress().setValue(0); });
     trap(11, [&] { window.progress().setText(kRestingProgressText); });

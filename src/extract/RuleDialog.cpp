@@ -1,36 +1,13 @@
 #include "extract/RuleDialog.h"
 
 #include "app/ErrorReport.h"
-#include "app/TextFiles.h"
+#include "app/WindowLook.h"
 #include "platform/WindowPointer.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace extract {
-
-void ApplyPlainColours(QWidget& window)
-{
-    const QColor face = window.palette().color(QPalette::Button);
-    QList<QWidget*> widgets{&window};
-    for (QWidget* w : window.findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w) ||
-            qobject_cast<QGroupBox*>(w))
-            widgets.append(w);
-    }
-    for (QWidget* w : widgets) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, face);
-        w->setPalette(p);
-        w->setAutoFillBackground(true);
-    }
-}
 
 RuleDialog::RuleDialog(DialogContext context, QString module, QWidget* parent)
     : QDialog(parent), m_context(std::move(context)), m_module(std::move(module)),
@@ -63,26 +40,18 @@ void RuleDialog::showDialog(bool modal)
 
 void RuleDialog::applyLook(app::Trap& trap, int line)
 {
-    trap(line, [&] { ApplyPlainColours(*this); });
-    trap(line + 1, [&] {
-        const QString cursorFile = QDir(m_context.programFolder).filePath(QStringLiteral("HAND-M.CUR"));
-        if (app::FileExists(cursorFile)) {
-            if (const auto cursor = platform::loadCursorFile(cursorFile))
-                m_pointer->setCustomCursor(*cursor);
-        }
-    });
+    trap(line, [&] { app::ApplyPlainColours(*this); });
+    trap(line + 1, [&] { app::LoadHandCursor(*m_pointer, m_context.programFolder); });
 }
 
 void RuleDialog::watchPointer(const QList<QWidget*>& frames)
 {
-    QList<QWidget*> watched = frames;
-    watched.append(this);
+    m_hover = std::make_unique<app::HoverPointers>(*m_pointer);
     for (QPushButton* b : findChildren<QPushButton*>())
-        watched.append(b);
-    for (QWidget* w : watched) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
+        m_hover->addHand(b);
+    m_hover->addPlain(this);
+    for (QWidget* w : frames)
+        m_hover->addPlain(w);
 }
 
 void RuleDialog::Form_QueryUnload(bool& cancel)
@@ -107,18 +76,6 @@ void RuleDialog::closeEvent(QCloseEvent* event)
     // Really closing: the next opening loads the dialog afresh.
     m_loaded = false;
     event->accept();
-}
-
-bool RuleDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::MouseMove)
-        return QDialog::eventFilter(watched, event);
-    const bool onButton = qobject_cast<QPushButton*>(watched) != nullptr;
-    if (!m_pointer->isBusy())
-        m_pointer->setPointer(onButton ? platform::Pointer::Custom : platform::Pointer::Default);
-    // A button ignores moves while no mouse button is down; stop them here so the frame behind it does not
-    // take the pointer back to the default.
-    return onButton && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
 }
 
 } // namespace extract

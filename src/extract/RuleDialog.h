@@ -6,6 +6,7 @@
 #include <memory>
 
 namespace app {
+class HoverPointers;
 class Settings;
 class Trap;
 } // namespace app
@@ -15,10 +16,6 @@ class WindowPointer;
 } // namespace platform
 
 namespace extract {
-
-// The window-wide background and the labels, option buttons, check boxes and frames on it take the
-// button-face colour.
-void ApplyPlainColours(QWidget& window);
 
 // What a rule dialog is built with: the window it serves, where its text comes from, the settings, and the
 // program folder (for the hand cursor).
@@ -54,7 +51,6 @@ protected:
     void watchPointer(const QList<QWidget*>& frames);
     void Form_QueryUnload(bool& cancel);
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
     DialogContext m_context;
     QString m_module;
@@ -62,6 +58,7 @@ protected:
 
 private:
     std::unique_ptr<platform::WindowPointer> m_pointer;
+    std::unique_ptr<app::HoverPointers> m_hover;
 };
 
 } // namespace extract

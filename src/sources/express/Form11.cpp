@@ -9,15 +9,20 @@
 #include "app/TempFolder.h"
 #include "app/TextFiles.h"
 #include "app/WindowLook.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 #include "extract/ResultsSink.h"
+#include "extract/RuleHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/QtPlatform.h"
 #include "platform/WindowPointer.h"
 #include "results/ResultsList.h"
 #include "results/ResultsView.h"
 #include "sources/express/MessageBody.h"
+#include "sources/express/RegistrySource.h"
 #include "sources/outlook/OutlookModel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -41,7 +46,9 @@ void addTickRow(QTreeWidget* list, const QStringList& cells)
 
 } // namespace
 
-Form11::Form11(app::WindowContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+Form11::Form11(app::WindowContext& context, StoreDiscovery& discovery, std::function<bool()> appClosing,
+               QWidget* parent)
+    : QDialog(parent), m_context(context), m_discovery(discovery), m_appClosing(std::move(appClosing))
 {
     setObjectName(QStringLiteral("Form11"));
     buildControls();
@@ -93,10 +100,20 @@ void Form11::connectControls()
         {PushButton18, &Form11::PushButton18_Click}, {PushButton19, &Form11::PushButton19_Click},
         {PushButton20, &Form11::PushButton20_Click}, {PushButton21, &Form11::PushButton21_Click},
         {PushButton22, &Form11::PushButton22_Click}, {PushButton23, &Form11::PushButton23_Click},
+        {PushButton4, &Form11::PushButton4_Click},   {PushButton14, &Form11::PushButton14_Click},
+        {PushButton15, &Form11::PushButton15_Click}, {PushButton16, &Form11::PushButton16_Click},
+        {PushButton17, &Form11::PushButton17_Click},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
     connect(ListView2, &QTreeView::doubleClicked, this, &Form11::ListView2_DblClick);
+    PushButton14->setContextMenuPolicy(Qt::ActionsContextMenu);
+    PushButton14->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
+    auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), PushButton14);
+    auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), PushButton14);
+    connect(hive, &QAction::triggered, this, &Form11::ChooseRegistryHive);
+    connect(wine, &QAction::triggered, this, &Form11::UseWinePrefix);
+    PushButton14->addActions({hive, wine});
 
     // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
     m_hover = std::make_unique<app::HoverPointers>(*m_pointer);
@@ -106,6 +123,81 @@ void Form11::connectControls()
     m_hover->addHand(ListView3->viewport());
     for (QWidget* w : std::initializer_list<QWidget*>{this, Frame2, ListView2->viewport()})
         m_hover->addPlain(w);
+}
+
+void Form11::PushButton14_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton14_Click"));
+    trap(1, [&] {
+        m_discovery.DBXFileList.clear();
+        SearchIdentities(m_discovery, *registryFor(m_context.settings), dialogs());
+    });
+    trap(2, [&] {
+        for (const QString& path : std::as_const(m_discovery.DBXFileList)) {
+            if (!path.trimmed().isEmpty())
+                addTickRow(ListView1, {path});
+        }
+    });
+    trap(3, [&] {
+        if (ListView1->topLevelItemCount() > 0)
+            return;
+        dialogs().message(QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use ") +
+                          PushButton1->text() + QStringLiteral(" button."));
+        PushButton1->setFocus();
+    });
+}
+
+void Form11::ChooseRegistryHive()
+{
+    const platform::FileDialogAnswer answer =
+        dialogs().openFile({QString(), 0, QStringLiteral("Choose the Windows user's registry hive (NTUSER.DAT)"),
+                            QStringLiteral("Registry Hives (NTUSER.DAT)|NTUSER.DAT;ntuser.dat|All Files (*.*)|*.*|")});
+    if (!answer.fileName.isEmpty())
+        m_context.settings.store(QLatin1String(kRegistryHiveKey), answer.fileName);
+}
+
+void Form11::UseWinePrefix()
+{
+    m_context.settings.store(QLatin1String(kRegistryHiveKey), QString());
+}
+
+extract::DialogContext Form11::dialogContext()
+{
+    return {static_cast<extract::ServedWindow&>(*this),
+            std::make_unique<extract::TickedMessagesSource>(static_cast<extract::ExpressWindow&>(*this)),
+            m_context.settings, m_context.programFolder};
+}
+
+void Form11::PushButton4_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton4_Click"));
+    trap(1, [&] {
+        if (!m_form22)
+            m_form22 = new extract::Form2(dialogContext(), this, QStringLiteral("Form22"));
+        m_form22->showDialog(true);
+    });
+}
+
+void Form11::PushButton15_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton15_Click"));
+    trap(1, [&] {
+        if (!m_form33)
+            m_form33 = new extract::Form3(dialogContext(), this, QStringLiteral("Form33"));
+        m_form33->showDialog(true);
+    });
+}
+
+void Form11::PushButton16_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton16_Click"));
+    trap(1, [&] { dialogs().message(extract::betweenHelp()); });
+}
+
+void Form11::PushButton17_Click()
+{
+    app::Trap trap(dialogs(), kModule, QStringLiteral("PushButton17_Click"));
+    trap(1, [&] { dialogs().message(extract::textSetsHelp()); });
 }
 
 void Form11::persistCheck(QCheckBox* box, const QString& key)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "extract/ExpressExtraction.h"
+#include "extract/RuleDialog.h"
+#include "sources/express/Express1.h"
 #include "sources/express/ExpressConversion.h"
 #include "results/ResultsCommands.h"
 #include "results/SaveCommands.h"
@@ -21,6 +23,10 @@ namespace app {
 struct WindowContext;
 class HoverPointers;
 } // namespace app
+namespace extract {
+class Form2;
+class Form3;
+} // namespace extract
 namespace platform {
 class QtProgressBar;
 class WindowPointer;
@@ -34,11 +40,14 @@ namespace sources::express {
 class Form11 : public QDialog,
                private results::ListOptions,
                private extract::ExpressWindow,
+               private extract::ServedWindow,
                private ExpressConversionWindow
 {
     Q_OBJECT
 public:
-    Form11(app::WindowContext& context, QWidget* parent);
+    // The discovery outlives the window, as its last successful search counts for the whole run; the rule
+    // dialogs close for good once the main window is closing.
+    Form11(app::WindowContext& context, StoreDiscovery& discovery, std::function<bool()> appClosing, QWidget* parent);
     ~Form11() override;
 
     void Form_Load();
@@ -52,6 +61,7 @@ public:
     void PushButton1_Click();
     void PushButton2_Click();
     void PushButton3_Click();
+    void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
@@ -61,6 +71,13 @@ public:
     void PushButton11_Click();
     void PushButton12_Click();
     void PushButton13_Click();
+    void PushButton14_Click();
+    void PushButton15_Click();
+    void PushButton16_Click();
+    void PushButton17_Click();
+    // The registry the search reads: a Windows user hive, or the Wine prefix.
+    void ChooseRegistryHive();
+    void UseWinePrefix();
     void PushButton18_Click();
     void PushButton19_Click();
     void PushButton20_Click();
@@ -106,6 +123,8 @@ private:
     void appendMessages(const MessageListing& messages) override;
     QString programFolder() const override;
     QString stagingFolder() const override;
+    bool AppClosing() const override { return m_appClosing(); }
+    extract::DialogContext dialogContext();
 
     app::WindowContext& m_context;
     std::unique_ptr<platform::WindowPointer> m_pointer;
@@ -114,6 +133,10 @@ private:
     std::unique_ptr<app::HoverPointers> m_hover;
     results::ResultsList* m_results = nullptr;
     QStringList m_emlFiles;
+    StoreDiscovery& m_discovery;
+    std::function<bool()> m_appClosing;
+    extract::Form2* m_form22 = nullptr;
+    extract::Form3* m_form33 = nullptr;
 
 public:
     // Controls, by the names the commands and settings use.
