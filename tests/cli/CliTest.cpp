@@ -1,6 +1,9 @@
 #include "CliArguments.h"
+#include "ExpressFixtures.h"
 #include "support/TempDir.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -116,6 +119,73 @@ TEST_F(CliTest, PstFileGivesTheSameRowsAsItsStagedText)
     const QString stagingFile = dir.file(QStringLiteral("quillmere-%1/test.txt").arg(getuid()));
     const CliResult again = runCli({QStringLiteral("--staged"), stagingFile, QStringLiteral("--all-data")});
     EXPECT_EQ(again.out, direct.out);
+}
+
+TEST_F(CliTest, BetweenAndTextSetRules)
+{
+    const QString file = staged("The rain in spain falls mainly on the plain.\r\nno match here\r\n");
+    EXPECT_EQ(runCli({QStringLiteral("--staged"), file, QStringLiteral("--between"), QStringLiteral("p"),
+                      QStringLiteral("n"), QStringLiteral("--exclude-x"), QStringLiteral("--exclude-y")})
+                  .out,
+              QByteArray("ai\nlai\n"));
+    EXPECT_EQ(runCli({QStringLiteral("--staged"), file, QStringLiteral("--between"), QStringLiteral("p"),
+                      QStringLiteral("n")})
+                  .out,
+              QByteArray("pain\nplain\n"));
+    const QString items = dir.write(QStringLiteral("items.txt"), "  \r\nMATCH\r\n");
+    EXPECT_EQ(runCli({QStringLiteral("--staged"), file, QStringLiteral("--text-set"), QStringLiteral("rain"),
+                      QStringLiteral("--text-sets-file"), items})
+                  .out,
+              QByteArray("The rain in spain falls mainly on the plain.\nno match here\n"));
+    EXPECT_EQ(
+        runCli({QStringLiteral("--staged"), file, QStringLiteral("--between"), QString(), QStringLiteral("n")}).status,
+        2);
+}
+
+TEST_F(CliTest, MessageFilesAreListedAndSearched)
+{
+    const QString first =
+        dir.write(QStringLiteral("mail/1.eml"),
+                  "From: =?UTF-8?B?w4lsaXNl?= <elise@example.org>\r\nTo: bob@example.org\r\n"
+                  "Subject: hi\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n\r\nfirst line\r\nshared\r\n");
+    dir.write(QStringLiteral("mail/2.eml"),
+              "From: bob@example.org\r\nDate: Tue, 2 Dec 2003 10:00:00 +0100\r\n\r\nshared\r\n");
+    dir.write(QStringLiteral("mail/3.eml"), "From: nodate@example.org\r\n\r\nnever listed\r\n");
+    const QString folder = dir.file(QStringLiteral("mail"));
+    EXPECT_EQ(runCli({QStringLiteral("--eml"), folder, QStringLiteral("--list-messages")}).out,
+              QByteArray("\xC3\x89lise <elise@example.org>\tbob@example.org\thi\tMon, 1 Dec 2003 10:00:00 +0100\n"
+                         "bob@example.org\t\t\tTue, 2 Dec 2003 10:00:00 +0100\n"));
+    EXPECT_EQ(runCli({QStringLiteral("--eml"), folder, QStringLiteral("--lines"), QStringLiteral("1")}).out,
+              QByteArray("first line\nshared\n"));
+    EXPECT_EQ(runCli({QStringLiteral("--eml"), folder, QStringLiteral("--containing"), QStringLiteral("shared"),
+                      QStringLiteral("--dedupe"), QStringLiteral("--show-source")})
+                  .out,
+              (QFileInfo(first).absoluteFilePath() + QStringLiteral("\tshared\n")).toUtf8());
+}
+
+TEST_F(CliTest, SampleStoreConvertsToItsMessages)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    const CliResult listed = runCli({QStringLiteral("--dbx"), store, QStringLiteral("--list-messages")});
+    EXPECT_EQ(listed.status, 0) << listed.err.constData();
+    EXPECT_EQ(listed.out.count('\n'), 28);
+    EXPECT_EQ(runCli({QStringLiteral("--dbx"), store, QStringLiteral("--lines"), QStringLiteral("1")}).out.count('\n'),
+              28);
+}
+
+TEST_F(CliTest, FindDbxListsTheStoresOfAWinePrefix)
+{
+    const expresstest::WinePrefixFixture wine(dir.file(QStringLiteral("wine")));
+    const CliResult found = runCli({QStringLiteral("--find-dbx"), QStringLiteral("--wine-prefix"), wine.prefix});
+    EXPECT_EQ(found.status, 0);
+    const QStringList expected =
+        expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
+    EXPECT_EQ(found.out, (expected.join(u'\n') + u'\n').toUtf8());
+
+    const CliResult none = runCli({QStringLiteral("--find-dbx"), QStringLiteral("--wine-prefix"), dir.path()});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains("DBXFiles component failure"));
 }
 
 TEST(CliArguments, DefaultsAndFolders)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -16,9 +17,11 @@ public:
     TempDir() { EXPECT_TRUE(m_dir.isValid()); }
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
+    // Writes a file, making the folders on its way.
     QString write(const QString& name, const QByteArray& bytes) const
     {
         const QString path = file(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);

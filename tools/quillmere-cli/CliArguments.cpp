@@ -65,6 +65,44 @@ Parsed parseArguments(const QStringList& args)
                 return fail(arg + QStringLiteral(" needs a file"));
             a.source = arg == u"--pst" ? Source::PstFile : Source::Staged;
             a.sourceFile = *file;
+        } else if (arg == u"--dbx" || arg == u"--eml") {
+            // Every following argument up to the next option is a file.
+            QStringList files;
+            while (i + 1 < args.size() && !args[i + 1].startsWith(u'-'))
+                files << args[++i];
+            if (files.isEmpty())
+                return fail(arg + QStringLiteral(" needs at least one file"));
+            a.source = arg == u"--dbx" ? Source::Dbx : Source::Eml;
+            a.sourceFiles = files;
+        } else if (arg == u"--list-messages") {
+            a.task = Task::ListMessages;
+        } else if (arg == u"--find-dbx") {
+            a.task = Task::FindDbx;
+        } else if (arg == u"--wine-prefix" || arg == u"--registry-hive") {
+            const auto path = value();
+            if (!path)
+                return fail(arg + QStringLiteral(" needs a path"));
+            (arg == u"--wine-prefix" ? a.winePrefix : a.registryHive) = *path;
+        } else if (arg == u"--between") {
+            const auto x = value();
+            const auto y = value();
+            if (!x || !y || x->isEmpty() || y->isEmpty())
+                return fail(QStringLiteral("--between needs a start text and an end text, neither empty"));
+            a.rule = Rule::Between;
+            a.startText = *x;
+            a.endText = *y;
+            ++rules;
+        } else if (arg == u"--exclude-x" || arg == u"--exclude-y") {
+            (arg == u"--exclude-x" ? a.includeStart : a.includeEnd) = false;
+        } else if (arg == u"--text-set" || arg == u"--text-sets-file") {
+            const auto text = value();
+            if (!text || text->isEmpty())
+                return fail(arg + QStringLiteral(" needs a value"));
+            (arg == u"--text-set" ? a.textSets : a.textSetFiles) << *text;
+            if (a.rule != Rule::TextSets) {
+                a.rule = Rule::TextSets;
+                ++rules;
+            }
         } else if (arg == u"--from" || arg == u"--no-from") {
             a.from = arg == u"--from";
         } else if (arg == u"--body" || arg == u"--no-body") {
@@ -109,8 +147,11 @@ Parsed parseArguments(const QStringList& args)
     }
     if (a.help)
         return {a, {}};
-    if (rules != 1)
-        return fail(QStringLiteral("give exactly one of --all-data, --containing, --not-containing, --lines"));
+    if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
+        return fail(QStringLiteral("--list-messages needs --dbx or --eml"));
+    if (a.task == Task::RunRule && rules != 1)
+        return fail(QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
+                                   "--between or --text-set/--text-sets-file"));
     if (a.format == Format::Xlsx && a.output.isEmpty())
         return fail(QStringLiteral("--format xlsx needs -o FILE"));
     return {a, {}};
@@ -121,13 +162,15 @@ QString usageText()
     return QStringLiteral(
         "Usage: quillmere-cli [SOURCE] [FIELDS] [FOLDERS] RULE [OPTIONS] [OUTPUT]\n"
         "\n"
-        "Extracts lines of e-mail text from Outlook data files, as the Quillmere window does.\n"
+        "Extracts e-mail text from Outlook and Outlook Express stores, as the Quillmere windows do.\n"
         "\n"
         "SOURCE (one of)\n"
         "  --profile            the stores of the profile (default): the files listed in the window's\n"
         "                       \"Profile Stores\", or every *.pst/*.ost where Outlook keeps data files\n"
         "  --pst FILE           one PST or OST file\n"
         "  --staged FILE        an already staged text file, read as the staging file\n"
+        "  --dbx FILE...        Outlook Express stores, converted to messages first\n"
+        "  --eml PATH...        message files (.eml), or folders of them\n"
         "FIELDS\n"
         "  --from | --no-from   stage each message's sender (default --from)\n"
         "  --body | --no-body   stage each message's body (default --no-body)\n"
@@ -140,6 +183,10 @@ QString usageText()
         "  --containing TEXT    lines containing TEXT\n"
         "  --not-containing TEXT  lines not containing TEXT\n"
         "  --lines LIST         lines by number, for example 1,3,4\n"
+        "  --between X Y        the text between X and Y, repeatedly (X and Y included unless\n"
+        "                       --exclude-x / --exclude-y)\n"
+        "  --text-set TEXT      lines containing any of the texts (repeat the option for more texts),\n"
+        "  --text-sets-file FILE  and/or the texts listed in a file, one per line\n"
         "OPTIONS\n"
         "  --case-sensitive     compare letter case exactly (default: ignore it)\n"
         "  --dedupe             remove duplicate results\n"
@@ -149,6 +196,12 @@ QString usageText()
         "                       aligned (the aligned text file), comma (the comma-delimited line),\n"
         "                       tsv (the clipboard text) or xlsx (a workbook; needs -o)\n"
         "  -o FILE              write to FILE instead of standard output\n"
+        "OTHER TASKS\n"
+        "  --list-messages      with --dbx or --eml: list the messages (From, To, Subject, Date, TAB-separated)\n"
+        "  --find-dbx           list the Outlook Express stores (DBX files) found through the registry of\n"
+        "                       the Wine prefix ($WINEPREFIX, else ~/.wine), or of:\n"
+        "  --wine-prefix DIR    another Wine prefix\n"
+        "  --registry-hive FILE a Windows user's registry hive (NTUSER.DAT)\n"
         "  --help               this text\n"
         "\n"
         "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n");

@@ -7,8 +7,10 @@
 
 namespace cli {
 
-enum class Source { Profile, PstFile, Staged };
-enum class Rule { AllData, Containing, NotContaining, LineNumbers };
+enum class Source { Profile, PstFile, Staged, Dbx, Eml };
+enum class Rule { AllData, Containing, NotContaining, LineNumbers, Between, TextSets };
+// Besides running a rule: list the converted messages, or find the Outlook Express stores.
+enum class Task { RunRule, ListMessages, FindDbx };
 enum class Format { Lines, Aligned, Comma, Tsv, Xlsx };
 
 // Inbox, Outbox, Drafts, Sent Items, Deleted Items, as the window's folder boxes.
@@ -18,13 +20,23 @@ inline constexpr std::array<const char*, 5> kFolderCaptions = {"Inbox", "Outbox"
 
 struct Arguments
 {
+    Task task = Task::RunRule;
     Source source = Source::Profile;
-    QString sourceFile; // the PST file or the staged text
+    QString sourceFile;      // the PST file or the staged text
+    QStringList sourceFiles; // the DBX files, or the EML files and folders
+    QString winePrefix;      // the registry searched by --find-dbx
+    QString registryHive;
     bool from = true;
     bool body = false;
     std::array<bool, 5> folders = {true, true, false, true, true};
     Rule rule = Rule::AllData;
-    QString ruleText; // the search text or the number list
+    QString ruleText;  // the search text or the number list
+    QString startText; // between X ...
+    QString endText;   // ... and Y
+    bool includeStart = true;
+    bool includeEnd = true;
+    QStringList textSets;
+    QStringList textSetFiles;
     bool caseSensitive = false;
     bool dedupe = false;
     bool showSource = false;

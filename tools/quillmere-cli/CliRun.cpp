@@ -4,17 +4,32 @@
 #include "app/AppError.h"
 #include "app/Settings.h"
 #include "app/TempFolder.h"
+#include "app/TextFiles.h"
+#include "extract/ExpressExtraction.h"
 #include "extract/OutlookExtraction.h"
 #include "extract/ResultsSink.h"
+#include "extract/RuleCommands.h"
+#include "extract/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
+#include "sources/express/Express1.h"
+#include "sources/express/ExpressConversion.h"
+#include "sources/express/HiveRegistry.h"
+#include "sources/express/MessageBody.h"
+#include "sources/express/MessageList.h"
+#include "sources/express/RegistrySource.h"
+#include "sources/express/ShellAndWait.h"
+#include "sources/express/WineRegistry.h"
 #include "sources/outlook/OutlookReader.h"
 #include "sources/outlook/ProfileStores.h"
 #include "sources/outlook/PstApplication.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
 #include <cstdio>
@@ -104,8 +119,23 @@ private:
     qint64 m_rows = 0;
 };
 
-// The window as the engine sees it, with its boxes set from the arguments.
-class CliWindow : public extract::OutlookWindow, public results::ListOptions, public sources::outlook::ReaderOptions
+// A message the rules read: its file and the fields the window's message list shows.
+struct CliMessage
+{
+    QString path;
+    sources::express::EmlMessage fields;
+};
+
+// The windows as the engine sees them, with their boxes set from the arguments: the Outlook window for the
+// Outlook sources, the Outlook Express window (every message ticked) for message files, and the two rule
+// dialogs.
+class CliWindow : public extract::OutlookWindow,
+                  public extract::ExpressWindow,
+                  public extract::ServedWindow,
+                  public extract::BetweenDialog,
+                  public extract::TextSetsDialog,
+                  public results::ListOptions,
+                  public sources::outlook::ReaderOptions
 {
 public:
     CliWindow(const Arguments& args, sources::outlook::ApplicationFactory& factory, extract::HitSink*& sink)
@@ -116,15 +146,27 @@ public:
     }
 
     int failures() const { return m_dialogs.shown(); }
-    platform::EventLoop& loopForOutput() { return m_loop; }
+    const QList<CliMessage>& messages() const { return m_messages; }
+    void setMessages(QList<CliMessage> messages) { m_messages = std::move(messages); }
+    platform::Dialogs& console() { return m_dialogs; }
 
-    // extract::OutlookWindow
-    bool fromFieldChecked() const override { return m_args.from; }
-    bool bodyFieldChecked() const override { return m_args.body; }
+    // The line commands
     bool ignoreCase() const override { return !m_args.caseSensitive; }
     QString containingText() const override { return m_args.ruleText; }
     QString notContainingText() const override { return m_args.ruleText; }
     QString lineNumbers() const override { return m_args.ruleText; }
+    results::ResultsList& resultsList() override { return m_list; }
+    extract::HitSink& hits() override { return *m_sink; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    platform::PointerControl& pointer() override { return m_pointer; }
+    platform::ProgressControl& progress() override { return m_progress; }
+    platform::Dialogs& dialogs() override { return m_dialogs; }
+    platform::EventLoop& loop() override { return m_loop; }
+    bool AppClosing() const override { return false; }
+
+    // The Outlook window
+    bool fromFieldChecked() const override { return m_args.from; }
+    bool bodyFieldChecked() const override { return m_args.body; }
     QString stagingPath() const override
     {
         return m_args.source == Source::Staged ? m_args.sourceFile : app::stagingFilePath();
@@ -133,19 +175,27 @@ public:
     {
         return m_args.source == Source::Staged || m_reader.getAllEmailOutlook(path);
     }
-    results::ResultsList& resultsList() override { return m_list; }
-    extract::HitSink& hits() override { return *m_sink; }
-    const results::ListOptions& listOptions() const override { return *this; }
-    platform::PointerControl& pointer() override { return m_pointer; }
-    platform::ProgressControl& progress() override { return m_progress; }
-    platform::Dialogs& dialogs() override { return m_dialogs; }
-    platform::EventLoop& loop() override { return m_loop; }
 
-    // results::ListOptions
+    // The Outlook Express window
+    int messageCount() const override { return int(m_messages.size()); }
+    bool messageTicked(int) const override { return true; }
+    QString messagePath(int row) const override { return m_messages[row - 1].path; }
+    QString loadMessageBody(const QString& path) override { return sources::express::LoadMessageBody(path); }
+
+    // The rule dialogs
+    QString startText() const override { return m_args.startText; }
+    QString endText() const override { return m_args.endText; }
+    bool includeStart() const override { return m_args.includeStart; }
+    bool includeEnd() const override { return m_args.includeEnd; }
+    QStringList items() const override { return m_items; }
+    void requestClose() override {}
+    void setItems(QStringList items) { m_items = std::move(items); }
+
+    // The list options
     bool removeDuplicates() const override { return m_args.dedupe; }
     bool showSource() const override { return m_args.showSource; }
 
-    // sources::outlook::ReaderOptions
+    // The Outlook reader
     bool fromField() const override { return m_args.from; }
     bool bodyField() const override { return m_args.body; }
     bool profileSource() const override { return m_args.source == Source::Profile; }
@@ -168,23 +218,117 @@ private:
     ConsoleProgress m_progress;
     results::ResultsList m_list;
     sources::outlook::OutlookReader m_reader;
+    QList<CliMessage> m_messages;
+    QStringList m_items;
 };
 
-void runRule(const Arguments& args, extract::OutlookWindow& window)
+bool messageSource(const Arguments& args)
 {
-    switch (args.rule) {
-    case Rule::AllData:
-        extract::runOutlookCommand(window, extract::allEmailDataCommand());
-        break;
+    return args.source == Source::Dbx || args.source == Source::Eml;
+}
+
+void appendListing(const QString& folder, QList<CliMessage>& messages)
+{
+    sources::express::MessageListing listing;
+    sources::express::ListEMLFiles(folder, listing);
+    for (const sources::express::EmlMessage& m : std::as_const(listing))
+        messages.append({QDir(folder).filePath(m.fileName), m});
+}
+
+// Converts the DBX files into the private temporary folder, as the window's conversion does.
+QList<CliMessage> convertedMessages(const Arguments& args, platform::EventLoop& loop, platform::Dialogs& dialogs)
+{
+    const QString staging = app::privateTempFolder();
+    app::DeleteFiles(QDir(staging).filePath(QStringLiteral("*.eml")));
+    const QString converter =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(sources::express::kConverterName));
+    for (const QString& dbx : args.sourceFiles) {
+        if (!QFileInfo(dbx).isFile()) {
+            dialogs.message(QStringLiteral("File not found: ") + dbx);
+            continue;
+        }
+        if (sources::express::ShellAndWait(loop, converter, {QFileInfo(dbx).absoluteFilePath(), staging}, 0) != 0)
+            std::fprintf(stderr, "quillmere-cli: no messages could be read from %s\n", dbx.toUtf8().constData());
+    }
+    QList<CliMessage> messages;
+    appendListing(staging, messages);
+    return messages;
+}
+
+// The message files given, folders read as the window lists a folder: messages without a Date are left out.
+QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialogs)
+{
+    QList<CliMessage> messages;
+    for (const QString& path : args.sourceFiles) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            appendListing(info.absoluteFilePath(), messages);
+            continue;
+        }
+        if (!info.isFile()) {
+            dialogs.message(QStringLiteral("File not found: ") + path);
+            continue;
+        }
+        const sources::express::HeaderFields h = sources::express::readHeaderFields(path);
+        if (h.date.isEmpty())
+            continue;
+        auto decoded = [](const QString& v) { return sources::express::decodeHeaderWords(v.toUtf8()); };
+        messages.append({info.absoluteFilePath(),
+                         {decoded(h.from), decoded(h.to), decoded(h.subject), decoded(h.date), info.fileName()}});
+    }
+    return messages;
+}
+
+void listMessages(const QList<CliMessage>& messages, const QString& outputPath)
+{
+    Output out(outputPath);
+    for (const CliMessage& m : messages) {
+        const auto& f = m.fields;
+        out.write(QStringList{f.from, f.to, f.subject, f.date}.join(u'\t').toUtf8());
+        out.write("\n");
+    }
+}
+
+extract::LineCommand lineCommand(Rule rule)
+{
+    switch (rule) {
     case Rule::Containing:
-        extract::runOutlookCommand(window, extract::containingCommand());
-        break;
+        return extract::containingCommand();
     case Rule::NotContaining:
-        extract::runOutlookCommand(window, extract::notContainingCommand());
-        break;
+        return extract::notContainingCommand();
     case Rule::LineNumbers:
-        extract::runOutlookCommand(window, extract::lineNumbersCommand());
-        break;
+        return extract::lineNumbersCommand();
+    default:
+        return extract::allEmailDataCommand();
+    }
+}
+
+QStringList textSetItems(const Arguments& args)
+{
+    QStringList items = args.textSets;
+    for (const QString& file : args.textSetFiles)
+        items += extract::readTextSetFile(file);
+    return items;
+}
+
+// The rule runs as the command of the window (or dialog) that serves the source.
+void runRule(const Arguments& args, CliWindow& window)
+{
+    const bool messages = messageSource(args);
+    std::unique_ptr<extract::UnitSource> units;
+    if (messages)
+        units = std::make_unique<extract::TickedMessagesSource>(static_cast<extract::ExpressWindow&>(window));
+    else
+        units = std::make_unique<extract::StagedFileSource>(static_cast<extract::OutlookWindow&>(window));
+    if (args.rule == Rule::Between) {
+        extract::StartBetween(messages ? QStringLiteral("Form22") : QStringLiteral("Form2"), window, window, *units);
+    } else if (args.rule == Rule::TextSets) {
+        window.setItems(textSetItems(args));
+        extract::StartTextSets(messages ? QStringLiteral("Form33") : QStringLiteral("Form3"), window, window, *units);
+    } else if (messages) {
+        extract::runExpressCommand(window, lineCommand(args.rule));
+    } else {
+        extract::runOutlookCommand(window, lineCommand(args.rule));
     }
 }
 
@@ -221,14 +365,45 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list)
 
 } // namespace
 
+// Lists the DBX files found through the registry; what the search says goes to standard error.
+int findDbx(const Arguments& args, const app::Settings& settings)
+{
+    ConsoleDialogs dialogs;
+    std::unique_ptr<sources::express::RegistryBackend> registry;
+    if (!args.registryHive.isEmpty())
+        registry = std::make_unique<sources::express::HiveRegistry>(args.registryHive);
+    else if (!args.winePrefix.isEmpty())
+        registry = std::make_unique<sources::express::WineRegistry>(args.winePrefix);
+    else
+        registry = sources::express::registryFor(settings);
+    sources::express::StoreDiscovery discovery;
+    sources::express::SearchIdentities(discovery, *registry, dialogs);
+    Output out(args.output);
+    for (const QString& path : std::as_const(discovery.DBXFileList)) {
+        if (!path.trimmed().isEmpty()) {
+            out.write(path.toUtf8());
+            out.write("\n");
+        }
+    }
+    return 0;
+}
+
 int run(const Arguments& args)
 {
     app::Settings settings(app::defaultSettingsPath());
+    if (args.task == Task::FindDbx)
+        return findDbx(args, settings);
     sources::outlook::PstApplicationFactory factory([&settings] { return sources::outlook::profileStores(settings); });
     extract::HitSink* sink = nullptr;
     CliWindow window(args, factory, sink);
     try {
-        if (args.format == Format::Lines) {
+        if (args.source == Source::Dbx)
+            window.setMessages(convertedMessages(args, window.loop(), window.console()));
+        else if (args.source == Source::Eml)
+            window.setMessages(givenMessages(args, window.console()));
+        if (args.task == Task::ListMessages) {
+            listMessages(window.messages(), args.output);
+        } else if (args.format == Format::Lines) {
             Output out(args.output);
             LinesPrinter printer(out, args.dedupe, args.showSource);
             sink = &printer;
