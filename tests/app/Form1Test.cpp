@@ -1,5 +1,7 @@
 #include "app/Form1.h"
 #include "app/Settings.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/outlook/PstApplication.h"
@@ -8,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -297,4 +300,32 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
     EXPECT_EQ(form.ProgressBar1->format(), QStringLiteral("Progress Bar"));
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
     qputenv("TEMP", oldTemp);
+}
+
+TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
+{
+    auto form = start();
+    form->Check17->setChecked(false);
+    form->PushButton4->click();
+    form->PushButton15->click();
+    EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, QStringLiteral("You must check at least one Field option")));
+    EXPECT_EQ(form->findChild<extract::Form2*>(), nullptr);
+
+    form->Check17->setChecked(true);
+    form->show();
+    form->PushButton4->click();
+    auto* between = form->findChild<extract::Form2*>();
+    ASSERT_NE(between, nullptr);
+    EXPECT_TRUE(between->isVisible());
+    QCloseEvent whileOpen;
+    QApplication::sendEvent(between, &whileOpen);
+    EXPECT_FALSE(whileOpen.isAccepted()); // only hidden, keeping its texts
+    EXPECT_FALSE(between->isVisible());
+
+    form->PushButton4->click();
+    form->close();
+    QCloseEvent whileClosing;
+    QApplication::sendEvent(between, &whileClosing);
+    EXPECT_TRUE(whileClosing.isAccepted());
+    EXPECT_TRUE(desktop.loop.ended());
 }
