@@ -33,7 +33,7 @@ private:
     QString m_source;
 };
 
-// Class DBXFiles (Part 5.1): the store folder of every Outlook Express identity, and the DBX files of one
+// The store folder of every Outlook Express identity, and the DBX files of one
 // folder. It only reads.
 class DBXFiles
 {

@@ -8,7 +8,7 @@ namespace platform {
 class Dialogs;
 }
 
-// Module Express1 (Part 5.1): the search over all Outlook Express identities.
+// The search over all Outlook Express identities.
 namespace sources::express {
 
 class RegistryBackend;

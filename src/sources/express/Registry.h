@@ -10,7 +10,7 @@ namespace platform {
 class Dialogs;
 }
 
-// Module modRegistry (Part 5.1): key paths written as text, and the subkeys and values of a key, read from
+// Key paths written as text, and the subkeys and values of a key, read from
 // the registry of the Windows user whose Outlook Express stores we look for. Linux has no registry: a
 // RegistryBackend (a Wine prefix's user.reg, an NTUSER.DAT hive, or memory in tests) stands behind it.
 namespace sources::express {
