@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandControls.h"
 #include "app/ErrorReport.h"
 #include "extract/OutlookExtraction.h"
 #include "extract/RuleDialog.h"
@@ -48,6 +49,7 @@ struct WindowContext
 
 // The main window, for Microsoft Outlook as the mail source.
 class Form1 : public QWidget,
+              public CommandControls,
               private results::ListOptions,
               private sources::outlook::ReaderOptions,
               private extract::OutlookWindow,
@@ -159,26 +161,6 @@ public:
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check14 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QTreeView* ListView2 = nullptr;
-    QPushButton* PushButton13 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton8 = nullptr;
-    QPushButton* PushButton10 = nullptr;
-    QPushButton* PushButton7 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton15 = nullptr;
-    QPushButton* PushButton6 = nullptr;
-    QPushButton* PushButton12 = nullptr;
-    QPushButton* PushButton9 = nullptr;
-    QPushButton* PushButton16 = nullptr;
-    QPushButton* PushButton17 = nullptr;
-    QPushButton* PushButton18 = nullptr;
-    QPushButton* PushButton19 = nullptr;
-    QPushButton* PushButton20 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
 };
 
 } // namespace app

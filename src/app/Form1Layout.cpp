@@ -18,7 +18,6 @@
 
 namespace app {
 
-
 void Form1::buildControls()
 {
     Frame1 = named(new QGroupBox(QStringLiteral("What To Extract")), "Frame1");
@@ -77,52 +76,7 @@ void Form1::buildControls()
     options->addWidget(Check1);
     options->addWidget(Check14);
 
-    PushButton13 = makeButton("PushButton13", QStringLiteral("Extract All Email Data"));
-    PushButton2 = makeButton("PushButton2", QStringLiteral("Extract All Lines Containing This Text:"));
-    Text1 = makeTextBox("Text1");
-    PushButton8 = makeButton("PushButton8", QStringLiteral("Extract All Lines Not Contain. This Text:"));
-    Text2 = makeTextBox("Text2");
-    PushButton7 = makeButton("PushButton7", QStringLiteral("Extract Lines By Number:"));
-    Text5 = makeTextBox("Text5");
-    PushButton10 = makeButton("PushButton10", QStringLiteral("Help >"));
-    PushButton4 = makeButton("PushButton4", QStringLiteral("Extract Between X and Y (Repeatedly)"));
-    PushButton16 = makeButton("PushButton16", QStringLiteral("Help >"));
-    PushButton15 = makeButton("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
-    PushButton17 = makeButton("PushButton17", QStringLiteral("Help >"));
-    auto* rules = new QGridLayout;
-    rules->addWidget(PushButton13, 0, 0);
-    rules->addWidget(PushButton2, 1, 0);
-    rules->addWidget(Text1, 1, 1, 1, 2);
-    rules->addWidget(PushButton8, 2, 0);
-    rules->addWidget(Text2, 2, 1, 1, 2);
-    rules->addWidget(PushButton7, 3, 0);
-    rules->addWidget(Text5, 3, 1);
-    rules->addWidget(PushButton10, 3, 2);
-    rules->addWidget(PushButton4, 4, 0);
-    rules->addWidget(PushButton16, 4, 2);
-    rules->addWidget(PushButton15, 5, 0);
-    rules->addWidget(PushButton17, 5, 2);
-    rules->setRowStretch(6, 1);
-
-    ListView2 = named(new QTreeView, "ListView2");
-    m_results = new results::ResultsList(this);
-    results::attachResultsView(*ListView2, *m_results);
-
-    PushButton6 = makeButton("PushButton6", QStringLiteral("Save Results As Text File"));
-    PushButton12 = makeButton("PushButton12", QStringLiteral("Save Results As Excel File"));
-    PushButton18 = makeButton("PushButton18", QStringLiteral("Copy Results To Clipboard"));
-    PushButton9 = makeButton("PushButton9", QStringLiteral("Clear List"));
-    PushButton19 = makeButton("PushButton19", QStringLiteral("Remove Results Containing X"));
-    PushButton20 = makeButton("PushButton20", QStringLiteral("Remove Results Not Containing X"));
-    auto* output = new QGridLayout;
-    output->addWidget(PushButton6, 0, 0);
-    output->addWidget(PushButton12, 0, 1);
-    output->addWidget(PushButton18, 0, 2);
-    output->addWidget(PushButton9, 1, 0);
-    output->addWidget(PushButton19, 1, 1);
-    output->addWidget(PushButton20, 1, 2);
-
-    ProgressBar1 = named(new QProgressBar, "ProgressBar1");
+    buildCommandControls(*this, m_results);
 
     auto* top = new QHBoxLayout;
     auto* leftTop = new QVBoxLayout;
@@ -135,11 +89,8 @@ void Form1::buildControls()
     top->addLayout(rightTop, 1);
 
     auto* work = new QHBoxLayout;
-    work->addLayout(rules);
-    auto* resultsColumn = new QVBoxLayout;
-    resultsColumn->addWidget(ListView2, 1);
-    resultsColumn->addLayout(output);
-    work->addLayout(resultsColumn, 1);
+    work->addLayout(ruleLayout());
+    work->addLayout(resultsLayout(), 1);
 
     auto* window = new QVBoxLayout(this);
     window->addLayout(top);

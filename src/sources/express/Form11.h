@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandControls.h"
 #include "extract/ExpressExtraction.h"
 #include "extract/RuleDialog.h"
 #include "sources/express/Express1.h"
@@ -38,6 +39,7 @@ namespace sources::express {
 // rule and result commands as the main window, run over the ticked messages. Shown modally over the main
 // window.
 class Form11 : public QDialog,
+               public app::CommandControls,
                private results::ListOptions,
                private extract::ExpressWindow,
                private extract::ServedWindow,
@@ -154,26 +156,6 @@ public:
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check14 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QPushButton* PushButton13 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton8 = nullptr;
-    QPushButton* PushButton7 = nullptr;
-    QPushButton* PushButton10 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton16 = nullptr;
-    QPushButton* PushButton15 = nullptr;
-    QPushButton* PushButton17 = nullptr;
-    QTreeView* ListView2 = nullptr;
-    QPushButton* PushButton6 = nullptr;
-    QPushButton* PushButton12 = nullptr;
-    QPushButton* PushButton18 = nullptr;
-    QPushButton* PushButton9 = nullptr;
-    QPushButton* PushButton19 = nullptr;
-    QPushButton* PushButton20 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
 };
 
 } // namespace sources::express
