@@ -1,5 +1,7 @@
 #pragma once
 
+#include "extract/ResultsWindow.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -8,39 +10,23 @@ namespace app {
 class Trap;
 }
 namespace platform {
-class Dialogs;
-class EventLoop;
 class PointerControl;
-class ProgressControl;
-} // namespace platform
-namespace results {
-class ListOptions;
-class ResultsList;
-} // namespace results
+}
 
 namespace extract {
 
 class HitSink;
 class LineRule;
 
-// What the line commands read from a main window and write to it; both main windows implement it, and
-// every value is read at the moment it is used.
-class LineWindow
+// What the line commands read from a main window besides its results: the three text boxes and the
+// window's pointer.
+class LineWindow : public ResultsWindow
 {
 public:
-    virtual ~LineWindow() = default;
-    virtual bool ignoreCase() const = 0; // "Turn off case sensitivity"
     virtual QString containingText() const = 0;
     virtual QString notContainingText() const = 0;
     virtual QString lineNumbers() const = 0;
-    virtual results::ResultsList& resultsList() = 0;
-    virtual const results::ListOptions& listOptions() const = 0;
-    // Where the hits go; a window adds them to its results list.
-    virtual HitSink& hits() = 0;
     virtual platform::PointerControl& pointer() = 0;
-    virtual platform::ProgressControl& progress() = 0;
-    virtual platform::Dialogs& dialogs() = 0;
-    virtual platform::EventLoop& loop() = 0;
 };
 
 // One line command: its handler's name, the text box it needs filled, whether the Outlook window shows

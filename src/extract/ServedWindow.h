@@ -1,16 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "extract/ResultsWindow.h"
 
-namespace platform {
-class Dialogs;
-class EventLoop;
-class ProgressControl;
-} // namespace platform
-namespace results {
-class ListOptions;
-class ResultsList;
-} // namespace results
+#include <QString>
 
 namespace extract {
 
@@ -18,19 +10,10 @@ class HitSink;
 class LineRule;
 
 // The main window a rule dialog serves (the Outlook or the Outlook Express window): the dialog's hits go
-// into its results list with its options, each read at the moment it is used.
-class ServedWindow
+// into its results list with its options.
+class ServedWindow : public ResultsWindow
 {
 public:
-    virtual ~ServedWindow() = default;
-    virtual bool ignoreCase() const = 0; // "Turn off case sensitivity"
-    virtual results::ResultsList& resultsList() = 0;
-    virtual const results::ListOptions& listOptions() const = 0;
-    // Hits into the results list, with the list options.
-    virtual HitSink& hits() = 0;
-    virtual platform::ProgressControl& progress() = 0;
-    virtual platform::Dialogs& dialogs() = 0;
-    virtual platform::EventLoop& loop() = 0;
     // True once the window has been asked to close; the dialogs then really close.
     virtual bool AppClosing() const = 0;
 };
