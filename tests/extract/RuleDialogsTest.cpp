@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -48,13 +47,6 @@ protected:
     std::unique_ptr<app::Settings> settings;
 };
 
-void moveMouseOver(QWidget* widget)
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
 } // namespace
 
 TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
@@ -82,9 +74,23 @@ TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
 TEST_F(RuleDialogsTest, Form2StartsExtractingIntoTheServedList)
 {
     auto form = open<extract::Form2>();
+    window.list.add({u"earlier row"_qs, {}, false});
     form->Text1->setText(u"p"_qs);
+    form->PushButton4->click(); // no Y: asks for both, stages nothing
+    EXPECT_EQ(window.desktop.dialogs.messageTexts(),
+              QStringList{u"Fill out starting text (or character) and fill out ending text (or character)."_qs});
+    EXPECT_EQ(window.stagings, 0);
+
     form->Text2->setText(u"n"_qs);
     window.staged = "\r\nThe rain in spain falls mainly on the plain.\r\n";
+    window.bar.setText(u"busy"_qs);
+    window.bar.setValue(40);
+    form->PushButton4->click();
+    EXPECT_EQ(window.rows(), (QStringList{u"pain"_qs, u"plain"_qs}));
+    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Default);
+    EXPECT_EQ(window.bar.text(), u"Progress Bar"_qs);
+    EXPECT_EQ(window.bar.value(), 0);
+    window.stagingWorks = false; // a failed staging leaves the list as it was
     form->PushButton4->click();
     EXPECT_EQ(window.rows(), (QStringList{u"pain"_qs, u"plain"_qs}));
     form->PushButton11->click();
@@ -104,18 +110,6 @@ TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
     window.closing = true;
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
-}
-
-TEST_F(RuleDialogsTest, PointerIsTheHandOverButtonsUnlessBusy)
-{
-    auto form = open<extract::Form3>();
-    moveMouseOver(form->PushButton4);
-    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Custom);
-    moveMouseOver(form->Frame1);
-    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Default);
-    form->dialogPointer().setPointer(Pointer::Hourglass);
-    moveMouseOver(form->PushButton2);
-    EXPECT_EQ(form->dialogPointer().pointer(), Pointer::Hourglass);
 }
 
 TEST_F(RuleDialogsTest, Form3StoresTheListAfterAddRemoveAndClearOnly)
@@ -162,15 +156,25 @@ TEST_F(RuleDialogsTest, Form3RunClosesTheDialogAlsoWithoutItems)
     EXPECT_EQ(window.desktop.dialogs.messageTexts(),
               QStringList{u"Fill out combobox text to use to extract lines."_qs});
     EXPECT_EQ(window.rows(), QStringList{u"earlier"_qs});
+    EXPECT_EQ(window.stagings, 1); // the mail is staged before the list is looked at
     EXPECT_FALSE(form->isVisible());
 
     form->showDialog(false);
     window.desktop.dialogs.answerInput(u"tide"_qs);
     form->PushButton2->click();
+    window.desktop.dialogs.answerInput(u"slow"_qs);
+    form->PushButton2->click();
     window.staged = "\r\nthe tide runs slow\r\nA heron\r\n";
+    form->PushButton4->click(); // a line once per matching item
+    EXPECT_EQ(window.rows(), QStringList(2, u"the tide runs slow"_qs));
+    EXPECT_FALSE(form->isVisible());
+    window.dedupe = true;
+    window.withSource = true;
+    form->showDialog(false);
     form->PushButton4->click();
     EXPECT_EQ(window.rows(), QStringList{u"the tide runs slow"_qs});
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(window.list.columns()[0].title, u"Results"_qs); // over the source paths
+    EXPECT_EQ(window.list.columns()[1].title, u"Extraction Results"_qs);
     form->PushButton11->click();
     EXPECT_EQ(window.desktop.dialogs.messageTexts().last(), extract::textSetsHelp());
 }

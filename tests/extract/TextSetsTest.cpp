@@ -130,11 +130,11 @@ TEST(TextSetRule, RunsOverAStagedFileWithALongList)
     testsupport::TempDir dir;
     QStringList items;
     for (int i = 0; i < 1000; ++i)
-        items.append(QStringLiteral("word%1;").arg(i));
+        items.append(u"word%1;"_qs.arg(i));
     QByteArray text("\r\n");
     for (int i = 0; i < 2000; ++i)
-        text += QStringLiteral("line %1 has word%2; and WORD%3;\r\n").arg(i).arg(i % 1500).arg(i % 700).toUtf8();
-    const QString path = dir.write(QStringLiteral("test.txt"), text);
+        text += u"line %1 has word%2; and WORD%3;\r\n"_qs.arg(i).arg(i % 1500).arg(i % 700).toUtf8();
+    const QString path = dir.write(u"test.txt"_qs, text);
     for (bool ignoreCase : {false, true}) {
         Collect sink;
         extract::runTextSetsOverFile(path, items, ignoreCase, sink, path);
@@ -145,6 +145,6 @@ TEST(TextSetRule, RunsOverAStagedFileWithALongList)
 TEST(TextSetFile, KeepsNonBlankLinesUntrimmed)
 {
     testsupport::TempDir dir;
-    const QString path = dir.write(QStringLiteral("items.txt"), "  lead\r\n   \r\n\r\ntwo words\r\n");
+    const QString path = dir.write(u"items.txt"_qs, "  lead\r\n   \r\n\r\ntwo words\r\n");
     EXPECT_EQ(extract::readTextSetFile(path), (QStringList{u"  lead"_qs, u"two words"_qs}));
 }

@@ -9,43 +9,27 @@ using namespace platform;
 
 TEST(FileDialogFilters, CommonDialogFilterBecomesQtNameFilters)
 {
-    const QString filter =
-        QStringLiteral("Text Files (*.txt)|*.txt|Comma Delimited Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+    const QString filter = u"Text Files (*.txt)|*.txt|Comma Delimited Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_qs;
     ASSERT_EQ(parseFilter(filter).size(), 3);
-    EXPECT_EQ(parseFilter(filter)[1].description, QStringLiteral("Comma Delimited Text Files (*.txt)"));
+    EXPECT_EQ(parseFilter(filter)[1].description, u"Comma Delimited Text Files (*.txt)"_qs);
     EXPECT_EQ(qtNameFilters(filter),
-              (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("Comma Delimited Text Files (*.txt)"),
-                           QStringLiteral("All Files (*.*)")}));
-    EXPECT_EQ(qtNameFilters(QStringLiteral("Stores|*.pst;*.ost|")),
-              QStringList{QStringLiteral("Stores (*.pst *.ost)")});
+              (QStringList{u"Text Files (*.txt)"_qs, u"Comma Delimited Text Files (*.txt)"_qs, u"All Files (*.*)"_qs}));
+    EXPECT_EQ(qtNameFilters(u"Stores|*.pst;*.ost|"_qs), QStringList{u"Stores (*.pst *.ost)"_qs});
     EXPECT_TRUE(qtNameFilters(QString()).isEmpty());
 }
 
 TEST(FileDialogFilters, SelectionIsOnePathOrFolderAndNamesSeparatedByNul)
 {
-    EXPECT_EQ(joinSelection({QStringLiteral("/mail/a.dbx")}), QStringLiteral("/mail/a.dbx"));
-    const QString several = joinSelection({QStringLiteral("/mail/a.dbx"), QStringLiteral("/mail/b c.dbx")});
-    EXPECT_EQ(several.split(QChar(u'\0')),
-              (QStringList{QStringLiteral("/mail"), QStringLiteral("a.dbx"), QStringLiteral("b c.dbx")}));
+    EXPECT_EQ(joinSelection({u"/mail/a.dbx"_qs}), u"/mail/a.dbx"_qs);
+    const QString several = joinSelection({u"/mail/a.dbx"_qs, u"/mail/b c.dbx"_qs});
+    EXPECT_EQ(several.split(QChar(u'\0')), (QStringList{u"/mail"_qs, u"a.dbx"_qs, u"b c.dbx"_qs}));
 }
 
 TEST(Cursor, ShippedHandCursorLoadsWithItsHotSpot)
 {
-    const auto cursor =
-        loadCursorFile(QDir(QStringLiteral(QUILLMERE_PROGRAM_DIR)).filePath(QStringLiteral("HAND-M.CUR")));
+    const auto cursor = loadCursorFile(QDir(QStringLiteral(QUILLMERE_PROGRAM_DIR)).filePath(u"HAND-M.CUR"_qs));
     ASSERT_TRUE(cursor.has_value());
     EXPECT_EQ(cursor->hotSpot(), QPoint(11, 0));
     EXPECT_FALSE(cursor->pixmap().isNull());
     EXPECT_FALSE(loadCursorFile(QStringLiteral(QUILLMERE_PROGRAM_DIR "/no-such.cur")).has_value());
-}
-
-TEST(ScriptedDialogs, AnswersFromTheScriptThenDefaults)
-{
-    ScriptedDialogs dialogs;
-    dialogs.answerMessage(Answer::Yes);
-    EXPECT_TRUE(dialogs.askYesNo(QStringLiteral("Overwrite?")));
-    EXPECT_FALSE(dialogs.askYesNo(QStringLiteral("Again?")));
-    EXPECT_TRUE(dialogs.input(QStringLiteral("Enter text:")).isEmpty());
-    EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Quillmere"));
-    EXPECT_EQ(dialogs.inputPrompts(), QStringList{QStringLiteral("Enter text:")});
 }

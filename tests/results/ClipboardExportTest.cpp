@@ -12,36 +12,22 @@ using results::ResultsList;
 TEST(ClipboardText, OneColumnRowsWithoutHeader)
 {
     ResultsList list;
-    list.setColumns({{QStringLiteral("Results"), 7000}});
-    list.add({QStringLiteral("a"), {}, false});
-    list.add({QStringLiteral("bbb"), {}, false});
-    EXPECT_EQ(results::ClipboardText(list), QStringLiteral("a\r\nbbb\r\n"));
+    list.setColumns({{u"Results"_qs, 7000}});
+    list.add({u"a"_qs, {}, false});
+    list.add({u"bbb"_qs, {}, false});
+    EXPECT_EQ(results::ClipboardText(list), u"a\r\nbbb\r\n"_qs);
 }
 
 TEST(ClipboardText, WidthsFromCellsOnlyAndOnlyPlainSpacesTrimmed)
 {
     ResultsList list;
-    list.setColumns({{QStringLiteral("Source Filename"), 3000}, {QStringLiteral("Extraction Results"), 4400}});
-    list.add({QStringLiteral("/a"), QStringLiteral("tail \u00a0  "), true});
-    list.add({QStringLiteral("/long"), QStringLiteral("x\t"), true});
-    list.add({QStringLiteral("/b"), QString(), true});
+    list.setColumns({{u"Source Filename"_qs, 3000}, {u"Extraction Results"_qs, 4400}});
+    list.add({u"/a"_qs, u"tail \u00a0  "_qs, true});
+    list.add({u"/long"_qs, u"x\t"_qs, true});
+    list.add({u"/b"_qs, QString(), true});
     EXPECT_EQ(results::ClipboardText(list), QStringLiteral("/a   \ttail \u00a0\r\n"
                                                            "/long\tx\t\r\n"
                                                            "/b   \t\r\n"));
-}
-
-TEST(CopyListview, EmptyListLeavesTheClipboardAlone)
-{
-    ResultsList list;
-    list.setColumns({{QStringLiteral("Results"), 7000}});
-    platform::ScriptedClipboard clipboard;
-    clipboard.text = QStringLiteral("before");
-    results::CopyListviewToClipboard(list, clipboard);
-    EXPECT_EQ(clipboard.text, QStringLiteral("before"));
-
-    list.add({QStringLiteral("x"), {}, false});
-    results::CopyListviewToClipboard(list, clipboard);
-    EXPECT_EQ(clipboard.text, QStringLiteral("x\r\n"));
 }
 
 TEST(ClipboardRetries, EachStepGivesUpAfterAThousandAttempts)
@@ -52,13 +38,13 @@ TEST(ClipboardRetries, EachStepGivesUpAfterAThousandAttempts)
     EXPECT_EQ(clipboard.failuresLeft, 500);
 
     clipboard.failuresLeft = 1000;
-    EXPECT_FALSE(results::SetClipboardTextRetrying(clipboard, QStringLiteral("t")));
+    EXPECT_FALSE(results::SetClipboardTextRetrying(clipboard, u"t"_qs));
     EXPECT_EQ(clipboard.failuresLeft, 0);
     EXPECT_TRUE(clipboard.text.isEmpty());
 
     clipboard.failuresLeft = 999;
-    EXPECT_TRUE(results::SetClipboardTextRetrying(clipboard, QStringLiteral("t")));
-    EXPECT_EQ(clipboard.text, QStringLiteral("t"));
+    EXPECT_TRUE(results::SetClipboardTextRetrying(clipboard, u"t"_qs));
+    EXPECT_EQ(clipboard.text, u"t"_qs);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ QStringList extracted(const ResultsList& list)
     return texts;
 }
 
-const QString kPath = QStringLiteral("/tmp/quillmere-0/test.txt");
+const QString kPath = u"/tmp/quillmere-0/test.txt"_qs;
 
 class ResultsListTest : public ::testing::Test
 {
@@ -56,27 +56,26 @@ TEST_F(ResultsListTest, LayoutsFollowTheSourceOptionAtPrepareTime)
     PrepareResultsList(list, options);
     EXPECT_EQ(list.count(), 0);
     ASSERT_EQ(list.columns().size(), 1);
-    EXPECT_EQ(list.columns()[0].title, QStringLiteral("Results"));
+    EXPECT_EQ(list.columns()[0].title, u"Results"_qs);
     EXPECT_EQ(list.columns()[0].widthTwips, 7000);
 
     options.source = true;
     PrepareResultsList(list, options);
     ASSERT_EQ(list.columns().size(), 2);
-    EXPECT_EQ(list.columns()[0].title, QStringLiteral("Source Filename"));
+    EXPECT_EQ(list.columns()[0].title, u"Source Filename"_qs);
     EXPECT_EQ(list.columns()[0].widthTwips, 3000);
-    EXPECT_EQ(list.columns()[1].title, QStringLiteral("Extraction Results"));
+    EXPECT_EQ(list.columns()[1].title, u"Extraction Results"_qs);
     EXPECT_EQ(list.columns()[1].widthTwips, 4400);
     add({"hit"});
     EXPECT_EQ(list.row(0).text, kPath);
-    EXPECT_EQ(list.row(0).subItem, QStringLiteral("hit"));
+    EXPECT_EQ(list.row(0).subItem, u"hit"_qs);
 }
 
 TEST_F(ResultsListTest, DuplicatesAreExactWholeTextMatches)
 {
     options.dedupe = true;
     add({"a", "a", "A", "a ", "", ""});
-    EXPECT_EQ(extracted(list),
-              (QStringList{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("a "), QString()}));
+    EXPECT_EQ(extracted(list), (QStringList{u"a"_qs, u"A"_qs, u"a "_qs, QString()}));
     options.dedupe = false;
     add({"a"});
     EXPECT_EQ(list.count(), 5);
@@ -86,12 +85,12 @@ TEST_F(ResultsListTest, TwoColumnDuplicateKeepsTheFirstSource)
 {
     options.dedupe = true;
     options.source = true;
-    AddResult(list, options, QStringLiteral("same"), QStringLiteral("/tmp/one.eml"));
-    AddResult(list, options, QStringLiteral("same"), QStringLiteral("/tmp/two.eml"));
+    AddResult(list, options, u"same"_qs, u"/tmp/one.eml"_qs);
+    AddResult(list, options, u"same"_qs, u"/tmp/two.eml"_qs);
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.row(0).text, QStringLiteral("/tmp/one.eml"));
+    EXPECT_EQ(list.row(0).text, u"/tmp/one.eml"_qs);
     // A source path is not an extracted text.
-    EXPECT_FALSE(ListHasText(list, QStringLiteral("/tmp/one.eml")));
+    EXPECT_FALSE(ListHasText(list, u"/tmp/one.eml"_qs));
 }
 
 TEST_F(ResultsListTest, IndexStaysInStepWithRemovalsAndClear)
@@ -99,27 +98,14 @@ TEST_F(ResultsListTest, IndexStaysInStepWithRemovalsAndClear)
     options.dedupe = true;
     add({"x", "y"});
     list.removeAt(0);
-    EXPECT_FALSE(ListHasText(list, QStringLiteral("x")));
-    EXPECT_TRUE(ListHasText(list, QStringLiteral("y")));
+    EXPECT_FALSE(ListHasText(list, u"x"_qs));
+    EXPECT_TRUE(ListHasText(list, u"y"_qs));
     options.dedupe = false;
     add({"y"});
     list.removeAt(0);
-    EXPECT_TRUE(ListHasText(list, QStringLiteral("y"))); // one copy is still listed
+    EXPECT_TRUE(ListHasText(list, u"y"_qs)); // one copy is still listed
     list.clear();
-    EXPECT_FALSE(ListHasText(list, QStringLiteral("y")));
-}
-
-TEST_F(ResultsListTest, RemoveContainingIgnoresCaseAndLooksOnlyAtExtractedText)
-{
-    options.source = true;
-    AddResult(list, options, QStringLiteral("keep me"), QStringLiteral("/mail/ABC.eml"));
-    AddResult(list, options, QStringLiteral("has abc"), QStringLiteral("/mail/x.eml"));
-    AddResult(list, options, QStringLiteral("Has aBc too"), QStringLiteral("/mail/y.eml"));
-    dialogs.answerInput(QStringLiteral("ABC"));
-    RemoveResults(list, RemoveWhen::Containing, dialogs, pointer);
-    EXPECT_EQ(extracted(list), QStringList{QStringLiteral("keep me")});
-    EXPECT_EQ(dialogs.inputPrompts(), QStringList{QStringLiteral("Remove results containing this text: ")});
-    EXPECT_EQ(pointer.history(), (QList<platform::Pointer>{platform::Pointer::Hourglass, platform::Pointer::Default}));
+    EXPECT_FALSE(ListHasText(list, u"y"_qs));
 }
 
 TEST_F(ResultsListTest, BothRemovalsInBothLayouts)
@@ -128,29 +114,29 @@ TEST_F(ResultsListTest, BothRemovalsInBothLayouts)
         for (const RemoveWhen when : {RemoveWhen::Containing, RemoveWhen::NotContaining}) {
             options.source = twoColumns;
             PrepareResultsList(list, options);
-            AddResult(list, options, QStringLiteral("Mail from Ann"), QStringLiteral("/ann.eml"));
-            AddResult(list, options, QStringLiteral("mail from bob"), QStringLiteral("/bob.eml"));
-            dialogs.answerInput(QStringLiteral("ANN"));
+            AddResult(list, options, u"Mail from Ann"_qs, u"/ann.eml"_qs);
+            AddResult(list, options, u"mail from bob"_qs, u"/bob.eml"_qs);
+            dialogs.answerInput(u"ANN"_qs);
             RemoveResults(list, when, dialogs, pointer);
-            const QString left =
-                when == RemoveWhen::Containing ? QStringLiteral("mail from bob") : QStringLiteral("Mail from Ann");
+            EXPECT_EQ(dialogs.inputPrompts().last(), when == RemoveWhen::Containing
+                                                         ? u"Remove results containing this text: "_qs
+                                                         : u"Remove results not containing this text: "_qs);
+            const QString left = when == RemoveWhen::Containing ? u"mail from bob"_qs : u"Mail from Ann"_qs;
             EXPECT_EQ(extracted(list), QStringList{left}) << twoColumns;
             EXPECT_EQ(list.row(0).hasSubItem, twoColumns);
         }
     }
-}
-
-TEST_F(ResultsListTest, RemoveNotContainingCanEmptyTheListButKeepsColumns)
-{
-    PrepareResultsList(list, options);
-    add({"one", "two", "TWO words"});
-    dialogs.answerInput(QStringLiteral("Two"));
+    // The source path of a two-column row is never searched; removing the last row keeps the columns.
+    AddResult(list, options, u"keep"_qs, u"/ann/x.eml"_qs);
+    dialogs.answerInput(u"ann"_qs);
     RemoveResults(list, RemoveWhen::NotContaining, dialogs, pointer);
-    EXPECT_EQ(extracted(list), (QStringList{QStringLiteral("two"), QStringLiteral("TWO words")}));
-    dialogs.answerInput(QStringLiteral("zzz"));
+    EXPECT_EQ(extracted(list), QStringList{u"Mail from Ann"_qs});
+    dialogs.answerInput(u"zzz"_qs);
     RemoveResults(list, RemoveWhen::NotContaining, dialogs, pointer);
     EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(list.columns().size(), 1);
+    EXPECT_EQ(list.columns().size(), 2);
+    EXPECT_EQ(pointer.history().mid(0, 2),
+              (QList<platform::Pointer>{platform::Pointer::Hourglass, platform::Pointer::Default}));
 }
 
 TEST_F(ResultsListTest, CancelledOrEmptyListRemovalChangesNothing)
@@ -162,23 +148,10 @@ TEST_F(ResultsListTest, CancelledOrEmptyListRemovalChangesNothing)
     EXPECT_TRUE(dialogs.messages().isEmpty());
 
     list.clear();
-    dialogs.answerInput(QStringLiteral("a"));
+    dialogs.answerInput(u"a"_qs);
     RemoveResults(list, RemoveWhen::NotContaining, dialogs, pointer);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{QStringLiteral("There are no results to remove.")});
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{u"There are no results to remove."_qs});
     EXPECT_EQ(pointer.pointer(), platform::Pointer::Default);
-}
-
-TEST_F(ResultsListTest, DoubleClickRemovesSelectedRowUnlessBusy)
-{
-    add({"a", "b", "c"});
-    pointer.setPointer(platform::Pointer::Hourglass);
-    RemoveSelectedRow(list, 1, pointer);
-    EXPECT_EQ(list.count(), 3);
-    pointer.setPointer(platform::Pointer::Default);
-    RemoveSelectedRow(list, -1, pointer);
-    EXPECT_EQ(list.count(), 3);
-    RemoveSelectedRow(list, 1, pointer);
-    EXPECT_EQ(extracted(list), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
 }
 
 TEST_F(ResultsListTest, ModelShowsAddedRowsInOneBatchWhenTheLoopRuns)
@@ -192,15 +165,15 @@ TEST_F(ResultsListTest, ModelShowsAddedRowsInOneBatchWhenTheLoopRuns)
     QCoreApplication::processEvents();
     EXPECT_EQ(list.rowCount(), 1000);
     EXPECT_EQ(inserted.count(), 1);
-    EXPECT_EQ(list.data(list.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("999"));
+    EXPECT_EQ(list.data(list.index(999, 0), Qt::DisplayRole).toString(), u"999"_qs);
 
-    list.add({QStringLiteral("pending"), {}, false});
+    list.add({u"pending"_qs, {}, false});
     list.removeAt(0); // announces the pending row before removing
     EXPECT_EQ(list.rowCount(), 1000);
     list.removeIf([](const Row& r) { return r.text.startsWith(u'9'); });
     EXPECT_EQ(list.rowCount(), int(list.count()));
-    list.setHeaderText(0, QStringLiteral("Renamed"));
-    EXPECT_EQ(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Renamed"));
+    list.setHeaderText(0, u"Renamed"_qs);
+    EXPECT_EQ(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Renamed"_qs);
 }
 
 TEST(ColumnWidths, TwipsToPixelsAtLogicalDpi)

@@ -28,7 +28,7 @@ private:
 class EmptyApplication : public Application
 {
 public:
-    QString Version() const override { return QStringLiteral("16.0.0.1"); }
+    QString Version() const override { return u"16.0.0.1"_qs; }
     std::unique_ptr<Namespace> GetNamespace(const QString&) override { return std::make_unique<EmptyNamespace>(); }
 };
 

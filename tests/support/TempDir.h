@@ -37,6 +37,31 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Sets an environment variable while it lives, then puts back what was there.
+class EnvGuard
+{
+public:
+    EnvGuard(const char* name, const QString& value)
+        : m_name(name), m_old(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~EnvGuard()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    const char* m_name;
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
 // A fixture file from the shared samples, or an empty string (the test then skips).
 inline QString fixture(const QString& relative)
 {

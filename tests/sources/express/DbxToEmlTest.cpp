@@ -27,7 +27,7 @@ QStringList stagingEntries(const QString& staging)
 
 QByteArray sample(qsizetype bytes)
 {
-    QFile file(testsupport::fixture(QStringLiteral("dbx/test_OutlookDBX.dbx")));
+    QFile file(testsupport::fixture(u"dbx/test_OutlookDBX.dbx"_qs));
     return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
 }
 
@@ -42,8 +42,8 @@ TEST(DBXToEML, ConvertsTheSampleStoreInItsOrderWithoutCollisions)
     ASSERT_EQ(convert({kConverter, store, staging.path()}), 0);
     const QStringList entries = stagingEntries(staging.path());
     ASSERT_EQ(entries.size(), 56);
-    EXPECT_EQ(entries.first(), QStringLiteral("test_OutlookDBX-000001.eml"));
-    EXPECT_EQ(entries.last(), QStringLiteral("test_OutlookDBX~2-000028.eml"));
+    EXPECT_EQ(entries.first(), u"test_OutlookDBX-000001.eml"_qs);
+    EXPECT_EQ(entries.last(), u"test_OutlookDBX~2-000028.eml"_qs);
     const QByteArray first = testsupport::TempDir::read(staging.file(entries.first()));
     EXPECT_TRUE(first.startsWith("From: \"Marcus\" <marcusdeoliveiraneves@gmail.com>\r\n"));
     EXPECT_EQ(first.count('\n'), first.count("\r\n"));
@@ -53,9 +53,9 @@ TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
     testsupport::TempDir dir;
-    QDir().mkpath(dir.file(QStringLiteral("staging")));
-    const QString staging = dir.file(QStringLiteral("staging"));
-    ASSERT_EQ(convert({dir.write(QStringLiteral("cut.dbx"), sample(200000)), staging}), 0);
+    QDir().mkpath(dir.file(u"staging"_qs));
+    const QString staging = dir.file(u"staging"_qs);
+    ASSERT_EQ(convert({dir.write(u"cut.dbx"_qs, sample(200000)), staging}), 0);
     const QStringList entries = stagingEntries(staging);
     EXPECT_EQ(entries.size(), 11);
     for (const QString& name : entries) {
@@ -70,12 +70,12 @@ TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
 TEST(DBXToEML, NothingToConvertFailsAndLeavesNothing)
 {
     testsupport::TempDir dir;
-    const QString staging = dir.file(QStringLiteral("staging"));
+    const QString staging = dir.file(u"staging"_qs);
     QDir().mkpath(staging);
-    EXPECT_EQ(convert({dir.write(QStringLiteral("empty.dbx"), ""), staging}), 1);
-    EXPECT_EQ(convert({dir.write(QStringLiteral("head.dbx"), sample(100)), staging}), 1);
-    EXPECT_EQ(convert({dir.write(QStringLiteral("junk.dbx"), QByteArray(5000, '\x5a')), staging}), 1);
+    EXPECT_EQ(convert({dir.write(u"empty.dbx"_qs, ""), staging}), 1);
+    EXPECT_EQ(convert({dir.write(u"head.dbx"_qs, sample(100)), staging}), 1);
+    EXPECT_EQ(convert({dir.write(u"junk.dbx"_qs, QByteArray(5000, '\x5a')), staging}), 1);
     EXPECT_EQ(convert({QString(), staging}), 3);
-    EXPECT_EQ(convert({dir.file(QStringLiteral("empty.dbx"))}), 2);
+    EXPECT_EQ(convert({dir.file(u"empty.dbx"_qs)}), 2);
     EXPECT_TRUE(stagingEntries(staging).isEmpty());
 }

@@ -32,14 +32,14 @@ void makeFiles(const QString& folder, const QStringList& names)
 
 void makeStoreFolder(const QString& folder)
 {
-    makeFiles(folder, {QStringLiteral("Inbox.dbx"), QStringLiteral("Sent Items.DBX"), QStringLiteral("Folders.DBX"),
-                       QStringLiteral("Pop3uidl.dbx"), QStringLiteral(".Outbox.dbx"), QStringLiteral("notes.txt")});
-    ASSERT_TRUE(QDir(folder).mkpath(QStringLiteral("Archive.dbx")));
+    makeFiles(folder, {u"Inbox.dbx"_qs, u"Sent Items.DBX"_qs, u"Folders.DBX"_qs, u"Pop3uidl.dbx"_qs, u".Outbox.dbx"_qs,
+                       u"notes.txt"_qs});
+    ASSERT_TRUE(QDir(folder).mkpath(u"Archive.dbx"_qs));
 }
 
 QStringList listedStoreFiles(const QString& folder)
 {
-    return {folder + QStringLiteral("/Inbox.dbx"), folder + QStringLiteral("/Sent Items.DBX")};
+    return {folder + u"/Inbox.dbx"_qs, folder + u"/Sent Items.DBX"_qs};
 }
 
 namespace {
@@ -91,21 +91,20 @@ const char kUserReg[] = R"(WINE REGISTRY Version 2
 
 WinePrefixFixture::WinePrefixFixture(const QString& root)
 {
-    prefix = QDir(root).filePath(QStringLiteral("prefix"));
-    userReg = QDir(prefix).filePath(QStringLiteral("user.reg"));
+    prefix = QDir(root).filePath(u"prefix"_qs);
+    userReg = QDir(prefix).filePath(u"user.reg"_qs);
     userRegText = QByteArray(kUserReg);
     writeFile(userReg, userRegText);
     const QDir dir(prefix);
-    EXPECT_TRUE(dir.mkpath(QStringLiteral("dosdevices")));
-    EXPECT_EQ(::symlink("../drive_c", QFile::encodeName(dir.filePath(QStringLiteral("dosdevices/c:"))).constData()), 0);
-    const QString profile = dir.filePath(QStringLiteral("drive_c/users/winuser"));
-    const QString folder1 = profile + QStringLiteral("/local settings/Application data/identities/") + kId1 +
-                            QStringLiteral("/microsoft/Outlook Express");
-    const QString folder3 =
-        profile + QStringLiteral("/AppData/local/Identities/") + kId3 + QStringLiteral("/Microsoft/outlook express");
+    EXPECT_TRUE(dir.mkpath(u"dosdevices"_qs));
+    EXPECT_EQ(::symlink("../drive_c", QFile::encodeName(dir.filePath(u"dosdevices/c:"_qs)).constData()), 0);
+    const QString profile = dir.filePath(u"drive_c/users/winuser"_qs);
+    const QString folder1 =
+        profile + u"/local settings/Application data/identities/"_qs + kId1 + u"/microsoft/Outlook Express"_qs;
+    const QString folder3 = profile + u"/AppData/local/Identities/"_qs + kId3 + u"/Microsoft/outlook express"_qs;
     makeStoreFolder(folder1);
     makeStoreFolder(folder3);
-    makeStoreFolder(profile + QStringLiteral("/Second"));
+    makeStoreFolder(profile + u"/Second"_qs);
     store1 = canonical(folder1);
     store3 = canonical(folder3);
 }
@@ -122,7 +121,7 @@ RegistryData dword(const QString& name, quint32 value)
 
 bool buildHive(const QString& target, const QList<HiveKey>& keys)
 {
-    const QString minimal = testsupport::fixture(QStringLiteral("hive/minimal"));
+    const QString minimal = testsupport::fixture(u"hive/minimal"_qs);
     if (minimal.isEmpty()) {
         ADD_FAILURE() << "fixture hive/minimal not found";
         return false;
@@ -177,33 +176,28 @@ bool buildHive(const QString& target, const QList<HiveKey>& keys)
 
 HiveFixture::HiveFixture(const QString& root)
 {
-    driveRoot = QDir::cleanPath(QDir(root).filePath(QStringLiteral("disk")));
-    const QString profile = driveRoot + QStringLiteral("/Users/alice");
-    hive = profile + QStringLiteral("/NTUSER.DAT");
-    const QString oe = QStringLiteral("\\Software\\Microsoft\\Outlook Express\\5.0");
-    buildHive(hive,
-              {
-                  {QStringLiteral("Identities"), {text(QStringLiteral("Default User ID"), kId1)}},
-                  {QStringLiteral("Identities\\") + kId1 + oe,
-                   {text(QStringLiteral("Store Root"),
-                         QStringLiteral("%userprofile%\\AppData\\Local\\Identities\\") + kId1 +
-                             QStringLiteral("\\Microsoft\\Outlook Express"),
-                         sources::express::kRegExpandSz),
-                    dword(QStringLiteral("Settings Upgraded"), 1)}},
-                  {QStringLiteral("Identities\\") + kId2, {text(QStringLiteral("Username"), QStringLiteral("Second"))}},
-                  {QStringLiteral("Identities\\") + kId3 + oe,
-                   {text(QStringLiteral("Store Root"),
-                         QStringLiteral("%LOCALAPPDATA%\\Identities\\") + kId3 +
-                             QStringLiteral("\\Microsoft\\Outlook Express"),
-                         sources::express::kRegExpandSz)}},
-                  {QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"),
-                   {text(QStringLiteral("Local AppData"), QStringLiteral("%USERPROFILE%\\AppData\\Local"),
-                         sources::express::kRegExpandSz)}},
-              });
-    const QString folder1 =
-        profile + QStringLiteral("/appdata/LOCAL/identities/") + kId1 + QStringLiteral("/Microsoft/Outlook Express");
-    const QString folder3 =
-        profile + QStringLiteral("/appdata/LOCAL/identities/") + kId3 + QStringLiteral("/microsoft/outlook express");
+    driveRoot = QDir::cleanPath(QDir(root).filePath(u"disk"_qs));
+    const QString profile = driveRoot + u"/Users/alice"_qs;
+    hive = profile + u"/NTUSER.DAT"_qs;
+    const QString oe = u"\\Software\\Microsoft\\Outlook Express\\5.0"_qs;
+    buildHive(
+        hive,
+        {
+            {u"Identities"_qs, {text(u"Default User ID"_qs, kId1)}},
+            {u"Identities\\"_qs + kId1 + oe,
+             {text(u"Store Root"_qs,
+                   u"%userprofile%\\AppData\\Local\\Identities\\"_qs + kId1 + u"\\Microsoft\\Outlook Express"_qs,
+                   sources::express::kRegExpandSz),
+              dword(u"Settings Upgraded"_qs, 1)}},
+            {u"Identities\\"_qs + kId2, {text(u"Username"_qs, u"Second"_qs)}},
+            {u"Identities\\"_qs + kId3 + oe,
+             {text(u"Store Root"_qs, u"%LOCALAPPDATA%\\Identities\\"_qs + kId3 + u"\\Microsoft\\Outlook Express"_qs,
+                   sources::express::kRegExpandSz)}},
+            {u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"_qs,
+             {text(u"Local AppData"_qs, u"%USERPROFILE%\\AppData\\Local"_qs, sources::express::kRegExpandSz)}},
+        });
+    const QString folder1 = profile + u"/appdata/LOCAL/identities/"_qs + kId1 + u"/Microsoft/Outlook Express"_qs;
+    const QString folder3 = profile + u"/appdata/LOCAL/identities/"_qs + kId3 + u"/microsoft/outlook express"_qs;
     makeStoreFolder(folder1);
     makeStoreFolder(folder3);
     // A hive's drive root is the folder as given (not resolved through links), so are its store folders.

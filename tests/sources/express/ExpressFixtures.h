@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ScriptedPlatform.h"
 #include "sources/express/Registry.h"
 
 #include <QByteArray>
@@ -11,9 +12,9 @@
 // NTUSER.DAT hive made with hivex from the shared "minimal" hive.
 namespace expresstest {
 
-inline const QString kId1 = QStringLiteral("{11111111-1111-1111-1111-111111111111}");
-inline const QString kId2 = QStringLiteral("{22222222-2222-2222-2222-222222222222}");
-inline const QString kId3 = QStringLiteral("{33333333-3333-3333-3333-333333333333}");
+inline const QString kId1 = u"{11111111-1111-1111-1111-111111111111}"_qs;
+inline const QString kId2 = u"{22222222-2222-2222-2222-222222222222}"_qs;
+inline const QString kId3 = u"{33333333-3333-3333-3333-333333333333}"_qs;
 
 // Creates the folder (and those above it) and in it empty files with the given names.
 void makeFiles(const QString& folder, const QStringList& names);
@@ -61,6 +62,19 @@ struct HiveKey
     QList<sources::express::RegistryData> values;
 };
 bool buildHive(const QString& target, const QList<HiveKey>& keys);
+
+// The subkeys and values of a key below HKEY_CURRENT_USER ("" for the root), read through the module.
+inline QStringList keysOf(const sources::express::RegistryBackend& registry, const QString& key)
+{
+    platform::ScriptedDialogs dialogs;
+    return sources::express::EnumRegistryKeys(registry, dialogs,
+                                              u"HKEY_CURRENT_USER"_qs + (key.isEmpty() ? QString() : u'\\' + key));
+}
+inline sources::express::RegistryValues valuesOf(const sources::express::RegistryBackend& registry, const QString& key)
+{
+    platform::ScriptedDialogs dialogs;
+    return sources::express::EnumRegistryValues(registry, dialogs, u"HKEY_CURRENT_USER\\"_qs + key);
+}
 
 sources::express::RegistryData text(const QString& name, const QString& value, quint32 type = sources::express::kRegSz);
 sources::express::RegistryData dword(const QString& name, quint32 value);

@@ -1,5 +1,6 @@
 #include "ExpressFixtures.h"
 #include "platform/ScriptedPlatform.h"
+#include "sources/express/Express1.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/Registry.h"
 #include "sources/express/WindowsPaths.h"
@@ -13,70 +14,33 @@
 
 using namespace sources::express;
 
-namespace {
-
-QStringList keysOf(const RegistryBackend& registry, const QString& key)
-{
-    platform::ScriptedDialogs dialogs;
-    return EnumRegistryKeys(registry, dialogs,
-                            QStringLiteral("HKEY_CURRENT_USER") + (key.isEmpty() ? QString() : u'\\' + key));
-}
-
-RegistryValues valuesOf(const RegistryBackend& registry, const QString& key)
-{
-    platform::ScriptedDialogs dialogs;
-    return EnumRegistryValues(registry, dialogs, QStringLiteral("HKEY_CURRENT_USER\\") + key);
-}
-
-} // namespace
+using expresstest::keysOf;
+using expresstest::valuesOf;
 
 TEST(HiveRegistry, ReadsAHiveBuiltWithHivex)
 {
     testsupport::TempDir dir;
-    const QString hive = dir.file(QStringLiteral("Users/alice/NTUSER.DAT"));
+    const QString hive = dir.file(u"Users/alice/NTUSER.DAT"_qs);
     ASSERT_TRUE(expresstest::buildHive(
-        hive, {{QStringLiteral("Identities\\{B}"), {}},
-               {QStringLiteral("Identities\\{A}"),
-                {expresstest::text(QStringLiteral("Username"), QStringLiteral("Main Identity")),
-                 expresstest::text(QStringLiteral("Store Root"), QStringLiteral("%UserProfile%\\x"), kRegExpandSz),
-                 expresstest::dword(QStringLiteral("Ordinal"), 0xfffffffeu),
-                 RegistryData{QStringLiteral("Empty"), kRegSz, QByteArray()},
-                 RegistryData{QStringLiteral("Blob"), kRegBinary, QByteArray("\x00\x01\x02", 3)}}}}));
+        hive, {{u"Identities\\{B}"_qs, {}},
+               {u"Identities\\{A}"_qs,
+                {expresstest::text(u"Username"_qs, u"Main Identity"_qs),
+                 expresstest::text(u"Store Root"_qs, u"%UserProfile%\\x"_qs, kRegExpandSz),
+                 expresstest::dword(u"Ordinal"_qs, 0xfffffffeu), RegistryData{u"Empty"_qs, kRegSz, QByteArray()},
+                 RegistryData{u"Blob"_qs, kRegBinary, QByteArray("\x00\x01\x02", 3)}}}}));
     const HiveRegistry registry(hive);
     EXPECT_TRUE(registry.isOpen());
-    EXPECT_EQ(keysOf(registry, QString()), QStringList({QStringLiteral("Identities")}));
-    EXPECT_EQ(keysOf(registry, QStringLiteral("identities")),
-              QStringList({QStringLiteral("{A}"), QStringLiteral("{B}")}));
-    const RegistryValues v = valuesOf(registry, QStringLiteral("IDENTITIES\\{a}"));
-    EXPECT_EQ(v.names(), QStringList({QStringLiteral("Username"), QStringLiteral("Store Root"),
-                                      QStringLiteral("Ordinal"), QStringLiteral("Empty"), QStringLiteral("Blob")}));
-    EXPECT_EQ(v.value(QStringLiteral("username")).toString(), QStringLiteral("Main Identity"));
-    EXPECT_EQ(v.value(QStringLiteral("store root")).toString(), QStringLiteral("%UserProfile%\\x"));
-    EXPECT_EQ(v.value(QStringLiteral("Ordinal")).toInt(), -2);
-    EXPECT_EQ(v.value(QStringLiteral("Empty")).typeId(), QMetaType::QString);
-    EXPECT_EQ(v.value(QStringLiteral("Empty")).toString(), QString());
-    EXPECT_EQ(v.value(QStringLiteral("Blob")).toByteArray(), QByteArray("\x00\x01\x02", 3));
-    EXPECT_TRUE(valuesOf(registry, QStringLiteral("Identities\\{C}")).isEmpty());
+    EXPECT_EQ(keysOf(registry, QString()), QStringList({u"Identities"_qs}));
+    EXPECT_EQ(keysOf(registry, u"identities"_qs), QStringList({u"{A}"_qs, u"{B}"_qs}));
+    const RegistryValues v = valuesOf(registry, u"IDENTITIES\\{a}"_qs);
+    EXPECT_EQ(v.names(), QStringList({u"Username"_qs, u"Store Root"_qs, u"Ordinal"_qs, u"Empty"_qs, u"Blob"_qs}));
+    EXPECT_EQ(v.value(u"username"_qs).toString(), u"Main Identity"_qs);
+    EXPECT_EQ(v.value(u"store root"_qs).toString(), u"%UserProfile%\\x"_qs);
+    EXPECT_EQ(v.value(u"Ordinal"_qs).toInt(), -2);
+    EXPECT_EQ(v.value(u"Empty"_qs).toString(), QString());
+    EXPECT_EQ(v.value(u"Blob"_qs).toByteArray(), QByteArray("\x00\x01\x02", 3));
     platform::ScriptedDialogs dialogs;
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, QStringLiteral("HKEY_LOCAL_MACHINE\\Identities")).isEmpty());
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, QStringLiteral("HKEY_USERS")).isEmpty());
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-}
-
-TEST(HiveRegistry, TheProfileIsTheFolderOfTheHiveAndDriveCTheFolderAbove)
-{
-    testsupport::TempDir dir;
-    const expresstest::HiveFixture fixture(dir.path());
-    const HiveRegistry registry(fixture.hive);
-    EXPECT_EQ(windowsVariable(registry, QStringLiteral("UserProfile")), QStringLiteral("C:\\Users\\alice"));
-    EXPECT_EQ(windowsVariable(registry, QStringLiteral("USERNAME")), QStringLiteral("alice"));
-    EXPECT_EQ(windowsVariable(registry, QStringLiteral("localappdata")),
-              QStringLiteral("C:\\Users\\alice\\AppData\\Local"));
-    EXPECT_EQ(registry.driveFolder(u'c'), fixture.driveRoot);
-    EXPECT_TRUE(registry.driveFolder(u'D').isEmpty());
-    EXPECT_EQ(localPathFor(registry, QStringLiteral("C:\\USERS\\Alice\\AppData\\Local\\Identities\\") +
-                                         expresstest::kId3 + QStringLiteral("\\Microsoft\\Outlook Express")),
-              fixture.store3);
+    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_LOCAL_MACHINE\\Identities"_qs).isEmpty());
 }
 
 TEST(HiveRegistry, SpecialNamesOfTheSharedHive)
@@ -87,15 +51,12 @@ TEST(HiveRegistry, SpecialNamesOfTheSharedHive)
     const QStringList keys = keysOf(registry, QString());
     ASSERT_EQ(keys.size(), 3);
     // hivex gives Latin-1 and UTF-16 names as UTF-8; the name with an embedded NUL reads up to it.
-    EXPECT_EQ(keys[0], QStringLiteral("abcd_\u00e4\u00f6\u00fc\u00df"));
-    EXPECT_EQ(keys[1], QStringLiteral("weird\u2122"));
-    EXPECT_EQ(keys[2], QStringLiteral("zero"));
-    EXPECT_EQ(valuesOf(registry, QStringLiteral("ABCD_\u00c4\u00d6\u00dc\u00df")).names(),
-              QStringList({QStringLiteral("abcd_\u00e4\u00f6\u00fc\u00df")}));
-    EXPECT_EQ(valuesOf(registry, QStringLiteral("WEIRD\u2122"))
-                  .value(QStringLiteral("symbols $\u00a3\u20a4\u20a7\u20ac"))
-                  .toInt(),
-              0);
+    EXPECT_EQ(keys[0], u"abcd_\u00e4\u00f6\u00fc\u00df"_qs);
+    EXPECT_EQ(keys[1], u"weird\u2122"_qs);
+    EXPECT_EQ(keys[2], u"zero"_qs);
+    EXPECT_EQ(valuesOf(registry, u"ABCD_\u00c4\u00d6\u00dc\u00df"_qs).names(),
+              QStringList({u"abcd_\u00e4\u00f6\u00fc\u00df"_qs}));
+    EXPECT_EQ(valuesOf(registry, u"WEIRD\u2122"_qs).value(u"symbols $\u00a3\u20a4\u20a7\u20ac"_qs).toInt(), 0);
 }
 
 TEST(HiveRegistry, OddLengthValuesOfTheSharedHive)
@@ -103,12 +64,11 @@ TEST(HiveRegistry, OddLengthValuesOfTheSharedHive)
     QUILLMERE_REQUIRE_FIXTURE(path, "hive/rlenvalue_test_hive");
     const HiveRegistry registry(path);
     ASSERT_TRUE(registry.isOpen());
-    const RegistryValues v = valuesOf(registry, QStringLiteral("ModerateValueParent"));
+    const RegistryValues v = valuesOf(registry, u"ModerateValueParent"_qs);
     ASSERT_EQ(v.names(),
-              QStringList({QStringLiteral("3Bytes"), QStringLiteral("16Bytes"), QStringLiteral("30Bytes"),
-                           QStringLiteral("31Bytes"), QStringLiteral("32Bytes"), QStringLiteral("33Bytes")}));
-    EXPECT_EQ(v.value(QStringLiteral("3Bytes")).toByteArray().size(), 3);
-    EXPECT_EQ(v.value(QStringLiteral("33Bytes")).toByteArray().size(), 33);
+              QStringList({u"3Bytes"_qs, u"16Bytes"_qs, u"30Bytes"_qs, u"31Bytes"_qs, u"32Bytes"_qs, u"33Bytes"_qs}));
+    EXPECT_EQ(v.value(u"3Bytes"_qs).toByteArray().size(), 3);
+    EXPECT_EQ(v.value(u"33Bytes"_qs).toByteArray().size(), 33);
 }
 
 TEST(HiveRegistry, RealUserHives)
@@ -117,47 +77,39 @@ TEST(HiveRegistry, RealUserHives)
     QUILLMERE_REQUIRE_FIXTURE(seven, "hive/test_ntuser.dat");
     const HiveRegistry noIdentities(vista);
     EXPECT_TRUE(noIdentities.isOpen());
-    EXPECT_TRUE(keysOf(noIdentities, QString()).contains(QStringLiteral("Environment")));
-    EXPECT_TRUE(keysOf(noIdentities, QStringLiteral("Identities")).isEmpty());
-    EXPECT_EQ(valuesOf(noIdentities, QStringLiteral("environment")).value(QStringLiteral("temp")).toString(),
-              QStringLiteral("%USERPROFILE%\\AppData\\Local\\Temp"));
+    EXPECT_TRUE(keysOf(noIdentities, QString()).contains(u"Environment"_qs));
+    EXPECT_TRUE(keysOf(noIdentities, u"Identities"_qs).isEmpty());
+    EXPECT_EQ(valuesOf(noIdentities, u"environment"_qs).value(u"temp"_qs).toString(),
+              u"%USERPROFILE%\\AppData\\Local\\Temp"_qs);
 
     const HiveRegistry oneIdentity(seven);
-    const QString id = QStringLiteral("{EF208C86-65AC-4012-84A1-F1B2647B21FD}");
-    EXPECT_EQ(keysOf(oneIdentity, QStringLiteral("Identities")), QStringList({id}));
-    EXPECT_EQ(valuesOf(oneIdentity, QStringLiteral("Identities\\") + id).value(QStringLiteral("Username")).toString(),
-              QStringLiteral("Main Identity"));
-    EXPECT_TRUE(keysOf(oneIdentity,
-                       QStringLiteral("Identities\\") + id + QStringLiteral("\\Software\\Microsoft\\Outlook Express"))
-                    .isEmpty());
+    const QString id = u"{EF208C86-65AC-4012-84A1-F1B2647B21FD}"_qs;
+    EXPECT_EQ(keysOf(oneIdentity, u"Identities"_qs), QStringList({id}));
+    EXPECT_EQ(valuesOf(oneIdentity, u"Identities\\"_qs + id).value(u"Username"_qs).toString(), u"Main Identity"_qs);
+    EXPECT_TRUE(keysOf(oneIdentity, u"Identities\\"_qs + id + u"\\Software\\Microsoft\\Outlook Express"_qs).isEmpty());
+
+    // Neither has an Outlook Express store: the search finds nothing.
+    for (const HiveRegistry* registry : {&noIdentities, &oneIdentity}) {
+        platform::ScriptedDialogs dialogs;
+        StoreDiscovery discovery;
+        SearchIdentities(discovery, *registry, dialogs);
+        EXPECT_TRUE(discovery.DBXFileList.isEmpty());
+        EXPECT_EQ(dialogs.messages().size(), 2);
+    }
 }
 
-TEST(HiveRegistry, MissingDamagedAndTruncatedHivesAnswerNothing)
+// hivex opens a hive cut in half or with scrambled cells and answers from what it can still read: walking
+// it must not crash us, whatever it lists. A missing file or a folder is no hive at all.
+TEST(HiveRegistry, DamagedHivesAreWalkedWithoutCrashing)
 {
     testsupport::TempDir dir;
     QUILLMERE_REQUIRE_FIXTURE(seven, "hive/test_ntuser.dat");
     const QByteArray whole = testsupport::TempDir::read(seven);
-    ASSERT_FALSE(whole.isEmpty());
-
-    QStringList paths{dir.file(QStringLiteral("missing/NTUSER.DAT")),
-                      dir.path(),
-                      dir.write(QStringLiteral("empty.dat"), QByteArray()),
-                      dir.write(QStringLiteral("garbage.dat"), QByteArray(70000, '\x5a')),
-                      dir.write(QStringLiteral("header-only.dat"), whole.left(4096)),
-                      dir.write(QStringLiteral("half.dat"), whole.left(whole.size() / 2))};
     QByteArray scrambled = whole;
     for (qsizetype i = 4096; i < scrambled.size(); i += 97)
         scrambled[i] = static_cast<char>(scrambled[i] ^ 0x5a);
-    paths.append(dir.write(QStringLiteral("scrambled.dat"), scrambled));
-    QByteArray badHeader = whole;
-    badHeader[0] = 'X';
-    paths.append(dir.write(QStringLiteral("bad-header.dat"), badHeader));
-
-    // hivex refuses a missing file, a folder, an empty file, garbage, a hive cut after its header block and
-    // a bad signature. It opens a hive cut in half or with scrambled cells and answers from what it can
-    // still read: those must not crash us, whatever they list.
-    const QStringList readable{QStringLiteral("half.dat"), QStringLiteral("scrambled.dat")};
-    for (const QString& path : paths) {
+    for (const QString& path :
+         {dir.write(u"half.dat"_qs, whole.left(whole.size() / 2)), dir.write(u"scrambled.dat"_qs, scrambled)}) {
         const HiveRegistry registry(path);
         std::function<void(const QString&, int)> walk = [&](const QString& key, int depth) {
             valuesOf(registry, key);
@@ -167,9 +119,10 @@ TEST(HiveRegistry, MissingDamagedAndTruncatedHivesAnswerNothing)
             }
         };
         walk(QString(), 0);
-        if (!readable.contains(QFileInfo(path).fileName())) {
-            EXPECT_FALSE(registry.isOpen()) << path.toStdString();
-            EXPECT_TRUE(keysOf(registry, QString()).isEmpty()) << path.toStdString();
-        }
+    }
+    for (const QString& path : {dir.file(u"missing/NTUSER.DAT"_qs), dir.path()}) {
+        const HiveRegistry registry(path);
+        EXPECT_FALSE(registry.isOpen());
+        EXPECT_TRUE(keysOf(registry, QString()).isEmpty());
     }
 }

@@ -15,7 +15,7 @@ TEST(LoadMessageBody, UndoesTransferEncodingAndCharset)
         const QString body = LoadMessageBody(folder + u'/' + QLatin1StringView(name));
         EXPECT_TRUE(body.startsWith(opening)) << name << ": " << qPrintable(body.left(120));
         EXPECT_TRUE(body.contains(u"ärger als der Tod")) << name;
-        EXPECT_EQ(body.count(u'\n'), body.count(QStringLiteral("\r\n"))) << name;
+        EXPECT_EQ(body.count(u'\n'), body.count(u"\r\n"_qs)) << name;
     }
 }
 
@@ -28,7 +28,7 @@ TEST(LoadMessageBody, TakesThePlainPartOfAlternativeAndMixedMessages)
         EXPECT_FALSE(body.contains(u'<')) << name;
         EXPECT_FALSE(body.contains(u"iVBOR")) << name; // no image attachment
     }
-    const QString unknown = LoadMessageBody(folder + QStringLiteral("/invalid-charset.txt"));
+    const QString unknown = LoadMessageBody(folder + u"/invalid-charset.txt"_qs);
     EXPECT_TRUE(unknown.contains(u"Slow but steady wins the race."));
 }
 
@@ -37,12 +37,11 @@ TEST(LoadMessageBody, FallsBackToWindows1252AndToTheHtmlPart)
     testsupport::TempDir dir;
     const QByteArray head = "From: a@example.com\nMIME-Version: 1.0\n";
     // An unknown charset, and bytes that are no UTF-8 though the message says so.
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("u.eml"),
-                                        head + "Content-Type: text/plain; charset=x-nonesuch\n\nPrice \x80 5\n")),
-              QStringLiteral("Price € 5\r\n"));
     EXPECT_EQ(LoadMessageBody(
-                  dir.write(QStringLiteral("w.eml"), head + "Content-Type: text/plain; charset=utf-8\n\nM\xFCller\rx")),
-              QStringLiteral("Müller\r\nx"));
+                  dir.write(u"u.eml"_qs, head + "Content-Type: text/plain; charset=x-nonesuch\n\nPrice \x80 5\n")),
+              u"Price € 5\r\n"_qs);
+    EXPECT_EQ(LoadMessageBody(dir.write(u"w.eml"_qs, head + "Content-Type: text/plain; charset=utf-8\n\nM\xFCller\rx")),
+              u"Müller\r\nx"_qs);
     const QByteArray html = head +
                             "Content-Type: multipart/mixed; boundary=b\n\n"
                             "--b\nContent-Type: text/plain\nContent-Disposition: attachment; filename=a.txt\n\n"
@@ -52,7 +51,7 @@ TEST(LoadMessageBody, FallsBackToWindows1252AndToTheHtmlPart)
                                        "e</p><p>two</p>")
                                 .toBase64() +
                             "\n--b--\n";
-    const QString body = LoadMessageBody(dir.write(QStringLiteral("h.eml"), html));
+    const QString body = LoadMessageBody(dir.write(u"h.eml"_qs, html));
     EXPECT_TRUE(body.contains(u"Grüße\r\n")) << qPrintable(body);
     EXPECT_FALSE(body.contains(u"attached"));
 }
@@ -63,21 +62,20 @@ TEST(LoadMessageBody, GivesNothingForWhatIsNoMessage)
     QByteArray binary(4096, '\0');
     for (int i = 0; i < binary.size(); ++i)
         binary[i] = char((i * 7919) % 251);
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("bin.eml"), binary)), QString());
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("prose.eml"), "just some words\nand more\n")), QString());
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("empty.eml"), "")), QString());
-    EXPECT_EQ(LoadMessageBody(dir.file(QStringLiteral("missing.eml"))), QString());
+    EXPECT_EQ(LoadMessageBody(dir.write(u"bin.eml"_qs, binary)), QString());
+    EXPECT_EQ(LoadMessageBody(dir.write(u"prose.eml"_qs, "just some words\nand more\n")), QString());
+    EXPECT_EQ(LoadMessageBody(dir.write(u"empty.eml"_qs, "")), QString());
+    EXPECT_EQ(LoadMessageBody(dir.file(u"missing.eml"_qs)), QString());
     EXPECT_EQ(LoadMessageBody(dir.path()), QString());
     // A multipart whose boundary never comes still ends.
-    LoadMessageBody(dir.write(QStringLiteral("cut.eml"), "Content-Type: multipart/mixed; boundary=z\n\n--z\nContent-"));
+    LoadMessageBody(dir.write(u"cut.eml"_qs, "Content-Type: multipart/mixed; boundary=z\n\n--z\nContent-"));
 }
 
 TEST(DecodeHeaderWords, DecodesEncodedWordsAndRaw8BitText)
 {
     EXPECT_EQ(decodeHeaderWords("=?iso-8859-1?B?SvxyZ2VuIFNjaG38cmdlbg==?= <s@example.com>"),
-              QStringLiteral("Jürgen Schmürgen <s@example.com>"));
-    EXPECT_EQ(decodeHeaderWords("=?utf-8?Q?Die_Fr=C3=B6sche?= =?utf-8?Q?_=28x=29?="),
-              QStringLiteral("Die Frösche (x)"));
-    EXPECT_EQ(decodeHeaderWords("plain  text"), QStringLiteral("plain  text"));
-    EXPECT_EQ(decodeHeaderWords("M\xFCller"), QStringLiteral("Müller"));
+              u"Jürgen Schmürgen <s@example.com>"_qs);
+    EXPECT_EQ(decodeHeaderWords("=?utf-8?Q?Die_Fr=C3=B6sche?= =?utf-8?Q?_=28x=29?="), u"Die Frösche (x)"_qs);
+    EXPECT_EQ(decodeHeaderWords("plain  text"), u"plain  text"_qs);
+    EXPECT_EQ(decodeHeaderWords("M\xFCller"), u"Müller"_qs);
 }

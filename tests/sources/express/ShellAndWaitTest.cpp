@@ -15,7 +15,7 @@ FakeRunner runWithBar(platform::ScriptedProgress& bar, int polls, qint32 span)
 {
     platform::ScriptedEventLoop loop;
     FakeRunner runner(polls, 0, &bar);
-    EXPECT_EQ(ShellAndWait(loop, QStringLiteral("conv"), {}, 0, &bar, bar.text(), bar.value(), span, &runner), 0);
+    EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 0, &bar, bar.text(), bar.value(), span, &runner), 0);
     return runner;
 }
 
@@ -25,16 +25,16 @@ TEST(ShellAndWait, OneRowFromZeroStepsByTenUpToNinety)
 {
     platform::ScriptedProgress bar;
     const FakeRunner runner = runWithBar(bar, 1600, 1);
-    EXPECT_EQ(runner.shown[49].text, QStringLiteral("Progress Bar"));
-    EXPECT_EQ(runner.shown[50].text, QStringLiteral("Progress Bar, Please wait.. 0"));
+    EXPECT_EQ(runner.shown[49].text, u"Progress Bar"_qs);
+    EXPECT_EQ(runner.shown[50].text, u"Progress Bar, Please wait.. 0"_qs);
     EXPECT_EQ(runner.shown[50].value, 0);
     EXPECT_EQ(runner.shown[199].value, 0);
     EXPECT_EQ(runner.shown[200].value, 10);
-    EXPECT_EQ(runner.shown[200].text, QStringLiteral("Progress Bar, Please wait.. 150"));
+    EXPECT_EQ(runner.shown[200].text, u"Progress Bar, Please wait.. 150"_qs);
     EXPECT_EQ(runner.shown[350].value, 20);
     EXPECT_EQ(runner.shown[1400].value, 90);
     EXPECT_EQ(runner.shown[1550].value, 90);
-    EXPECT_EQ(bar.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
 }
 
 TEST(ShellAndWait, FourRowsRoundTheStepToEvenAndStopOneStepShort)
@@ -53,25 +53,25 @@ TEST(ShellAndWait, EmptyProgressTextAndNoBar)
     bar.setText(QString());
     platform::ScriptedEventLoop loop;
     FakeRunner runner(60, 3, &bar);
-    EXPECT_EQ(ShellAndWait(loop, QStringLiteral("conv"), {}, 9, &bar, QString(), 40, 2, &runner), 3);
-    EXPECT_EQ(runner.shown[55].text, QStringLiteral("Please wait.. 5"));
+    EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 9, &bar, QString(), 40, 2, &runner), 3);
+    EXPECT_EQ(runner.shown[55].text, u"Please wait.. 5"_qs);
     EXPECT_EQ(runner.shown[55].value, 40);
-    EXPECT_EQ(bar.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
     EXPECT_EQ(runner.styles, QList<int>{6});
     EXPECT_GT(loop.yields(), 60);
 
     FakeRunner quiet(60, 5);
-    EXPECT_EQ(ShellAndWait(loop, QStringLiteral("conv"), {}, 0, nullptr, QString(), 0, 1, &quiet), 5);
+    EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 0, nullptr, QString(), 0, 1, &quiet), 5);
 }
 
 TEST(ShellAndWait, ReportsAProgramThatCannotStart)
 {
     testsupport::TempDir dir;
     platform::ScriptedEventLoop loop;
-    EXPECT_EQ(ShellAndWait(loop, dir.file(QStringLiteral("none")), {}), kObjectErrorBase + 53);
+    EXPECT_EQ(ShellAndWait(loop, dir.file(u"none"_qs), {}), kObjectErrorBase + 53);
     EXPECT_EQ(ShellAndWait(loop, QString(), {}), kObjectErrorBase + 53);
-    EXPECT_EQ(ShellAndWait(loop, dir.write(QStringLiteral("plain"), "x"), {}), kObjectErrorBase + 70);
-    EXPECT_EQ(GetShortFilename(dir.file(QStringLiteral("none"))), QString());
+    EXPECT_EQ(ShellAndWait(loop, dir.write(u"plain"_qs, "x"), {}), kObjectErrorBase + 70);
+    EXPECT_EQ(GetShortFilename(dir.file(u"none"_qs)), QString());
     EXPECT_EQ(GetShortFilename(dir.path()), dir.path());
 }
 
@@ -80,14 +80,14 @@ TEST(ShellAndWait, ReportsAProgramThatCannotStart)
 TEST(ShellAndWait, WaitsForARealProgram)
 {
     testsupport::TempDir dir;
-    const QString script = dir.write(QStringLiteral("conv"), "#!/bin/sh\nsleep 0.4\nprintf '%s' \"$1\" > \"$2/a.eml\"\n"
-                                                             "exit 7\n");
+    const QString script = dir.write(u"conv"_qs, "#!/bin/sh\nsleep 0.4\nprintf '%s' \"$1\" > \"$2/a.eml\"\n"
+                                                 "exit 7\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString odd = QStringLiteral("a \"quoted\" name's.dbx");
+    const QString odd = u"a \"quoted\" name's.dbx"_qs;
     platform::ScriptedEventLoop loop;
     platform::ScriptedProgress bar;
     EXPECT_EQ(ShellAndWait(loop, script, {odd, dir.path()}, 0, &bar, bar.text(), 0, 1), 7);
-    EXPECT_EQ(testsupport::TempDir::read(dir.file(QStringLiteral("a.eml"))), odd.toUtf8());
+    EXPECT_EQ(testsupport::TempDir::read(dir.file(u"a.eml"_qs)), odd.toUtf8());
     EXPECT_GE(loop.yields(), 8);
-    EXPECT_EQ(bar.text(), QStringLiteral("Progress Bar"));
+    EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
 }

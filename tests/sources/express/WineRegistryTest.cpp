@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace sources::express;
+using expresstest::keysOf;
+using expresstest::valuesOf;
 
 namespace {
 
@@ -24,29 +26,6 @@ std::unique_ptr<MemoryRegistry> parsed(const QByteArray& text, bool* accepted = 
     if (accepted)
         *accepted = ok;
     return registry;
-}
-
-RegistryValues valuesOf(const RegistryBackend& registry, const QString& key)
-{
-    platform::ScriptedDialogs dialogs;
-    return EnumRegistryValues(registry, dialogs, QStringLiteral("HKEY_CURRENT_USER\\") + key);
-}
-
-QStringList keysOf(const RegistryBackend& registry, const QString& key)
-{
-    platform::ScriptedDialogs dialogs;
-    return EnumRegistryKeys(registry, dialogs,
-                            QStringLiteral("HKEY_CURRENT_USER") + (key.isEmpty() ? QString() : u'\\' + key));
-}
-
-RegistryValues valuesOf(const std::unique_ptr<MemoryRegistry>& registry, const QString& key)
-{
-    return valuesOf(*registry, key);
-}
-
-QStringList keysOf(const std::unique_ptr<MemoryRegistry>& registry, const QString& key)
-{
-    return keysOf(*registry, key);
 }
 
 } // namespace
@@ -82,24 +61,22 @@ TEST(WineUserReg, ReadsEveryValueForm)
 )"),
                                  &accepted);
     ASSERT_TRUE(accepted);
-    const RegistryValues v = valuesOf(registry, QStringLiteral("Software\\Test"));
-    EXPECT_EQ(v.value(QString()).toString(), QStringLiteral("the default"));
-    EXPECT_EQ(v.value(QStringLiteral("plain")).toString(), QStringLiteral("a \"quoted\" back\\slash\nnew line"));
-    EXPECT_EQ(v.value(QStringLiteral("Escaped")).toString(), QStringLiteral("caf\u00e9 AB \u263a tab\there A x"));
-    EXPECT_EQ(v.value(QStringLiteral("Expand")).toString(), QStringLiteral("%UserProfile%\\Mail"));
+    const RegistryValues v = valuesOf(*registry, u"Software\\Test"_qs);
+    EXPECT_EQ(v.value(QString()).toString(), u"the default"_qs);
+    EXPECT_EQ(v.value(u"plain"_qs).toString(), u"a \"quoted\" back\\slash\nnew line"_qs);
+    EXPECT_EQ(v.value(u"Escaped"_qs).toString(), u"caf\u00e9 AB \u263a tab\there A x"_qs);
+    EXPECT_EQ(v.value(u"Expand"_qs).toString(), u"%UserProfile%\\Mail"_qs);
     // Other types stay raw bytes: here UTF-16 "one", NUL, "two", NUL and the terminating NUL.
-    EXPECT_EQ(v.value(QStringLiteral("Multi")).toByteArray(), registryTextData(QString::fromUtf16(u"one\0two\0", 8)));
-    EXPECT_EQ(v.value(QStringLiteral("Number")).toInt(), 42);
-    EXPECT_EQ(v.value(QStringLiteral("Negative")).toInt(), -1);
-    EXPECT_EQ(v.value(QStringLiteral("Binary")).toByteArray(), QByteArray("\x01\x02\xff", 3));
-    EXPECT_EQ(v.value(QStringLiteral("Continued")).toByteArray(), QByteArray("\x01\x02\x03\x04\x05\x06", 6));
-    EXPECT_EQ(v.value(QStringLiteral("HexExpand")).toString(), QStringLiteral("%A%"));
-    EXPECT_EQ(v.value(QStringLiteral("HexString")).toString(), QStringLiteral("hi"));
-    EXPECT_EQ(v.value(QStringLiteral("Empty")).toString(), QString());
-    EXPECT_EQ(v.value(QStringLiteral("EmptyHex")).typeId(), QMetaType::QString);
-    EXPECT_EQ(v.value(QStringLiteral("EmptyHex")).toString(), QString());
-    EXPECT_EQ(v.value(QStringLiteral("Qword")).toByteArray().size(), 8);
-    EXPECT_EQ(v.value(QStringLiteral("Indented")).toString(), QStringLiteral("blank around ="));
+    EXPECT_EQ(v.value(u"Multi"_qs).toByteArray(), registryTextData(QString::fromUtf16(u"one\0two\0", 8)));
+    EXPECT_EQ(v.value(u"Number"_qs).toInt(), 42);
+    EXPECT_EQ(v.value(u"Negative"_qs).toInt(), -1);
+    EXPECT_EQ(v.value(u"Binary"_qs).toByteArray(), QByteArray("\x01\x02\xff", 3));
+    EXPECT_EQ(v.value(u"Continued"_qs).toByteArray(), QByteArray("\x01\x02\x03\x04\x05\x06", 6));
+    EXPECT_EQ(v.value(u"HexExpand"_qs).toString(), u"%A%"_qs);
+    EXPECT_EQ(v.value(u"HexString"_qs).toString(), u"hi"_qs);
+    EXPECT_EQ(v.value(u"Empty"_qs).toString(), QString());
+    EXPECT_EQ(v.value(u"EmptyHex"_qs).toString(), QString());
+    EXPECT_EQ(v.value(u"Indented"_qs).toString(), u"blank around ="_qs);
 }
 
 TEST(WineUserReg, KeysAreCaseInsensitiveAndImplyTheirParents)
@@ -116,14 +93,12 @@ TEST(WineUserReg, KeysAreCaseInsensitiveAndImplyTheirParents)
 "username"="replaced"
 "Other"=dword:00000001
 )"));
-    EXPECT_EQ(keysOf(registry, QString()), QStringList({QStringLiteral("Identities")}));
-    EXPECT_EQ(keysOf(registry, QStringLiteral("IDENTITIES")),
-              QStringList({QStringLiteral("{a}"), QStringLiteral("{B}")}));
-    EXPECT_EQ(keysOf(registry, QStringLiteral("identities\\{b}\\software\\microsoft\\outlook express")),
-              QStringList({QStringLiteral("5.0")}));
-    const RegistryValues a = valuesOf(registry, QStringLiteral("Identities\\{A}"));
+    EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Identities"_qs}));
+    EXPECT_EQ(keysOf(*registry, u"IDENTITIES"_qs), QStringList({u"{a}"_qs, u"{B}"_qs}));
+    EXPECT_EQ(keysOf(*registry, u"identities\\{b}\\software\\microsoft\\outlook express"_qs), QStringList({u"5.0"_qs}));
+    const RegistryValues a = valuesOf(*registry, u"Identities\\{A}"_qs);
     EXPECT_EQ(a.count(), 2);
-    EXPECT_EQ(a.value(QStringLiteral("USERNAME")).toString(), QStringLiteral("replaced"));
+    EXPECT_EQ(a.value(u"USERNAME"_qs).toString(), u"replaced"_qs);
 }
 
 TEST(WineUserReg, ReadsUtf8AndLatin1Text)
@@ -131,24 +106,12 @@ TEST(WineUserReg, ReadsUtf8AndLatin1Text)
     const QByteArray utf8 =
         QByteArray("WINE REGISTRY Version 2\n\n[Caf\xc3\xa9] 0\n\"Name\"=\"\xc3\xa9t\xc3\xa9 \\x263a\"\n");
     const auto registry = parsed(utf8);
-    EXPECT_EQ(keysOf(registry, QString()), QStringList({QStringLiteral("Caf\u00e9")}));
-    EXPECT_EQ(valuesOf(registry, QStringLiteral("CAF\u00c9")).value(QStringLiteral("name")).toString(),
-              QStringLiteral("\u00e9t\u00e9 \u263a"));
+    EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Caf\u00e9"_qs}));
+    EXPECT_EQ(valuesOf(*registry, u"CAF\u00c9"_qs).value(u"name"_qs).toString(), u"\u00e9t\u00e9 \u263a"_qs);
 
     const QByteArray latin1 = QByteArray("WINE REGISTRY Version 2\n\n[Caf\xe9] 0\n\"Name\"=\"\xe9t\xe9\"\n");
     const auto registry2 = parsed(latin1);
-    EXPECT_EQ(valuesOf(registry2, QStringLiteral("Caf\u00e9")).value(QStringLiteral("Name")).toString(),
-              QStringLiteral("\u00e9t\u00e9"));
-}
-
-TEST(WineUserReg, WithoutTheHeaderNothingIsRead)
-{
-    bool accepted = true;
-    const auto registry = parsed(QByteArray("REGEDIT4\n\n[Identities\\\\{A}]\n\"Username\"=\"x\"\n"), &accepted);
-    EXPECT_FALSE(accepted);
-    EXPECT_TRUE(keysOf(registry, QString()).isEmpty());
-    EXPECT_FALSE(parsed(QByteArray(), &accepted)->keyCount());
-    EXPECT_FALSE(accepted);
+    EXPECT_EQ(valuesOf(*registry2, u"Caf\u00e9"_qs).value(u"Name"_qs).toString(), u"\u00e9t\u00e9"_qs);
 }
 
 TEST(WineUserReg, DamagedEntriesAreSkippedAndTheRestIsRead)
@@ -171,9 +134,9 @@ garbage line
 [Bad\\\\\\\\Empty] 0
 "Kept"=dword:00000007
 )"));
-    EXPECT_EQ(keysOf(registry, QString()), QStringList({QStringLiteral("Good")}));
-    const RegistryValues good = valuesOf(registry, QStringLiteral("Good"));
-    EXPECT_EQ(good.names(), QStringList({QStringLiteral("Fine")}));
+    EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Good"_qs}));
+    const RegistryValues good = valuesOf(*registry, u"Good"_qs);
+    EXPECT_EQ(good.names(), QStringList({u"Fine"_qs}));
 }
 
 TEST(WineUserReg, AnOverlongEntryIsSkipped)
@@ -182,9 +145,9 @@ TEST(WineUserReg, AnOverlongEntryIsSkipped)
     text.append(QByteArray(kUserRegMaxEntryBytes + 10, 'a'));
     text.append("\"\n\"After\"=\"read\"\n");
     const auto registry = parsed(text);
-    const RegistryValues v = valuesOf(registry, QStringLiteral("Key"));
-    EXPECT_FALSE(v.contains(QStringLiteral("Huge")));
-    EXPECT_EQ(v.value(QStringLiteral("After")).toString(), QStringLiteral("read"));
+    const RegistryValues v = valuesOf(*registry, u"Key"_qs);
+    EXPECT_FALSE(v.contains(u"Huge"_qs));
+    EXPECT_EQ(v.value(u"After"_qs).toString(), u"read"_qs);
 }
 
 TEST(WineUserReg, EveryTruncationReadsWithoutCrashing)
@@ -194,55 +157,32 @@ TEST(WineUserReg, EveryTruncationReadsWithoutCrashing)
     for (qsizetype size = 0; size <= fixture.userRegText.size(); ++size) {
         const auto registry = parsed(fixture.userRegText.left(size));
         // Values of a cut entry never appear with a wrong text: a Store Root is whole or absent.
-        const QVariant root = valuesOf(registry, QStringLiteral("Identities\\") + expresstest::kId1 +
-                                                     QStringLiteral("\\Software\\Microsoft\\Outlook Express\\5.0"))
-                                  .value(QStringLiteral("Store Root"));
+        const QVariant root = valuesOf(*registry, u"Identities\\"_qs + expresstest::kId1 +
+                                                      u"\\Software\\Microsoft\\Outlook Express\\5.0"_qs)
+                                  .value(u"Store Root"_qs);
         if (root.isValid()) {
             EXPECT_TRUE(root.toString().endsWith(QLatin1String("Outlook Express"))) << size;
         }
     }
 }
 
-TEST(WinePrefix, ReadsUserRegOfThePrefix)
-{
-    testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture fixture(dir.path());
-    const WineRegistry registry(fixture.prefix, QStringLiteral("someone"));
-    EXPECT_EQ(keysOf(registry, QStringLiteral("Identities")),
-              QStringList({expresstest::kId1, expresstest::kId2, expresstest::kId3}));
-    EXPECT_EQ(valuesOf(registry, QStringLiteral("Identities")).value(QStringLiteral("Identity Ordinal")).toInt(), 3);
-    EXPECT_EQ(valuesOf(registry, QStringLiteral("Identities\\") + expresstest::kId2).value(QStringLiteral("Username")),
-              QStringLiteral("Second \"Identity\""));
-    // Only HKEY_CURRENT_USER is there.
-    platform::ScriptedDialogs dialogs;
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, QStringLiteral("HKEY_LOCAL_MACHINE\\Identities")).isEmpty());
-}
-
-TEST(WinePrefix, AMissingPrefixHasAnEmptyRegistry)
-{
-    testsupport::TempDir dir;
-    const WineRegistry registry(dir.file(QStringLiteral("no-prefix")));
-    EXPECT_TRUE(keysOf(registry, QString()).isEmpty());
-    EXPECT_TRUE(registry.driveFolder(u'c').isEmpty());
-}
-
 TEST(WinePrefix, ProfileFromVolatileEnvironmentElseTheUsersFolder)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture fixture(dir.path());
-    const WineRegistry withVolatile(fixture.prefix, QStringLiteral("someone"));
-    EXPECT_EQ(windowsVariable(withVolatile, QStringLiteral("UserProfile")), QStringLiteral("C:\\users\\winuser"));
-    EXPECT_EQ(windowsVariable(withVolatile, QStringLiteral("username")), QStringLiteral("winuser"));
+    const WineRegistry withVolatile(fixture.prefix, u"someone"_qs);
+    EXPECT_EQ(windowsVariable(withVolatile, u"UserProfile"_qs), u"C:\\users\\winuser"_qs);
+    EXPECT_EQ(windowsVariable(withVolatile, u"username"_qs), u"winuser"_qs);
 
-    const QString plain = dir.file(QStringLiteral("plain"));
-    expresstest::writeFile(plain + QStringLiteral("/user.reg"), QByteArray("WINE REGISTRY Version 2\n"));
-    ASSERT_TRUE(QDir().mkpath(plain + QStringLiteral("/drive_c/users/Public")));
-    ASSERT_TRUE(QDir().mkpath(plain + QStringLiteral("/drive_c/users/Bob")));
-    const WineRegistry byUser(plain, QStringLiteral("bob"));
-    EXPECT_EQ(windowsVariable(byUser, QStringLiteral("USERPROFILE")), QStringLiteral("C:\\users\\Bob"));
-    EXPECT_EQ(windowsVariable(byUser, QStringLiteral("USERNAME")), QStringLiteral("Bob"));
+    const QString plain = dir.file(u"plain"_qs);
+    expresstest::writeFile(plain + u"/user.reg"_qs, QByteArray("WINE REGISTRY Version 2\n"));
+    ASSERT_TRUE(QDir().mkpath(plain + u"/drive_c/users/Public"_qs));
+    ASSERT_TRUE(QDir().mkpath(plain + u"/drive_c/users/Bob"_qs));
+    const WineRegistry byUser(plain, u"bob"_qs);
+    EXPECT_EQ(windowsVariable(byUser, u"USERPROFILE"_qs), u"C:\\users\\Bob"_qs);
+    EXPECT_EQ(windowsVariable(byUser, u"USERNAME"_qs), u"Bob"_qs);
     // No dosdevices folder: drive C: is drive_c.
-    EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(plain + QStringLiteral("/drive_c")).canonicalFilePath());
+    EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(plain + u"/drive_c"_qs).canonicalFilePath());
     EXPECT_TRUE(byUser.driveFolder(u'd').isEmpty());
 }
 
@@ -259,48 +199,45 @@ TEST(WinePrefix, VariablesOfTheSourceExpandWhateverTheirCase)
 "TEMP"=str(2):"%USERPROFILE%\\Temp"
 "LOOP"=str(2):"%LOOP%"
 )"));
-    const WineRegistry registry(fixture.prefix, QStringLiteral("someone"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%UserProfile%\\a")),
-              QStringLiteral("C:\\users\\winuser\\a"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%USERPROFILE%\\a")),
-              QStringLiteral("C:\\users\\winuser\\a"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%userprofile%")), QStringLiteral("C:\\users\\winuser"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%Username%")), QStringLiteral("winuser"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%appdata%\\x")),
-              QStringLiteral("C:\\users\\winuser\\AppData\\Roaming\\x"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%LocalAppData%")),
-              QStringLiteral("C:\\users\\winuser\\AppData\\Local"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%temp%")), QStringLiteral("C:\\users\\winuser\\Temp"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%NOPE%\\%USERNAME%")),
-              QStringLiteral("%NOPE%\\winuser"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%NOPE%USERNAME%")), QStringLiteral("%NOPEwinuser"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("100% sure")), QStringLiteral("100% sure"));
-    EXPECT_EQ(expandWindowsVariables(registry, QStringLiteral("%LOOP%")), QStringLiteral("%LOOP%"));
+    const WineRegistry registry(fixture.prefix, u"someone"_qs);
+    const std::pair<QString, QString> cases[] = {
+        {u"%UserProfile%\\a"_qs, u"C:\\users\\winuser\\a"_qs},
+        {u"%userprofile%"_qs, u"C:\\users\\winuser"_qs},
+        {u"%Username%"_qs, u"winuser"_qs},
+        {u"%appdata%\\x"_qs, u"C:\\users\\winuser\\AppData\\Roaming\\x"_qs},
+        {u"%LocalAppData%"_qs, u"C:\\users\\winuser\\AppData\\Local"_qs},
+        {u"%temp%"_qs, u"C:\\users\\winuser\\Temp"_qs},
+        {u"%NOPE%\\%USERNAME%"_qs, u"%NOPE%\\winuser"_qs},
+        {u"%NOPE%USERNAME%"_qs, u"%NOPEwinuser"_qs},
+        {u"100% sure"_qs, u"100% sure"_qs},
+        {u"%LOOP%"_qs, u"%LOOP%"_qs},
+    };
+    for (const auto& [text, expanded] : cases)
+        EXPECT_EQ(expandWindowsVariables(registry, text), expanded) << text.toStdString();
 }
 
 TEST(WinePrefix, DrivesComeFromDosdevicesAndNamesMatchWhateverTheirCase)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture fixture(dir.path());
-    const WineRegistry registry(fixture.prefix, QStringLiteral("someone"));
-    const QString driveC = QFileInfo(fixture.prefix + QStringLiteral("/drive_c")).canonicalFilePath();
-    EXPECT_EQ(registry.driveFolder(u'c'), driveC);
+    const WineRegistry registry(fixture.prefix, u"someone"_qs);
+    const QString driveC = QFileInfo(fixture.prefix + u"/drive_c"_qs).canonicalFilePath();
     EXPECT_EQ(registry.driveFolder(u'C'), driveC);
     EXPECT_TRUE(registry.driveFolder(u'e').isEmpty());
 
-    const QString windows = QStringLiteral("C:\\Users\\WinUser\\Local Settings\\Application Data\\Identities\\") +
-                            expresstest::kId1 + QStringLiteral("\\Microsoft\\Outlook Express");
-    EXPECT_EQ(localPathFor(registry, windows), fixture.store1);
-    EXPECT_EQ(localPathFor(registry, windows + QStringLiteral("\\INBOX.DBX")),
-              fixture.store1 + QStringLiteral("/Inbox.dbx"));
-    EXPECT_EQ(localPathFor(registry, QStringLiteral("c:/users/winuser/./second/../Second")),
-              driveC + QStringLiteral("/users/winuser/Second"));
-    // Not there: the rest is kept as written.
-    EXPECT_EQ(localPathFor(registry, QStringLiteral("C:\\users\\winuser\\No Such\\Folder")),
-              driveC + QStringLiteral("/users/winuser/No Such/Folder"));
-    EXPECT_EQ(localPathFor(registry, QStringLiteral("C:")), driveC);
-    EXPECT_TRUE(localPathFor(registry, QStringLiteral("E:\\Mail")).isEmpty());
-    EXPECT_TRUE(localPathFor(registry, QStringLiteral("\\\\server\\share")).isEmpty());
-    EXPECT_TRUE(localPathFor(registry, QStringLiteral("Mail\\Inbox")).isEmpty());
-    EXPECT_TRUE(localPathFor(registry, QStringLiteral("%UserProfile%")).isEmpty());
+    const QString windows = u"C:\\Users\\WinUser\\Local Settings\\Application Data\\Identities\\"_qs +
+                            expresstest::kId1 + u"\\Microsoft\\Outlook Express"_qs;
+    const std::pair<QString, QString> cases[] = {
+        {windows, fixture.store1},
+        {windows + u"\\INBOX.DBX"_qs, fixture.store1 + u"/Inbox.dbx"_qs},
+        {u"c:/users/winuser/./second/../Second"_qs, driveC + u"/users/winuser/Second"_qs},
+        {u"C:\\users\\winuser\\No Such\\Folder"_qs, driveC + u"/users/winuser/No Such/Folder"_qs}, // kept as written
+        {u"C:"_qs, driveC},
+        {u"E:\\Mail"_qs, QString()},
+        {u"\\\\server\\share"_qs, QString()},
+        {u"Mail\\Inbox"_qs, QString()},
+        {u"%UserProfile%"_qs, QString()},
+    };
+    for (const auto& [windowsPath, local] : cases)
+        EXPECT_EQ(localPathFor(registry, windowsPath), local) << windowsPath.toStdString();
 }

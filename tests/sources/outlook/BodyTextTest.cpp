@@ -94,7 +94,7 @@ TEST(RtfToTextTest, MalformedInputEndsQuietly)
 // before list items, and spaces differently around them; the text itself must be the same.
 QString words(QString text)
 {
-    static const QRegularExpression added(QStringLiteral("<(https?|mailto):[^>]*>|\\*|\\s+"));
+    static const QRegularExpression added(u"<(https?|mailto):[^>]*>|\\*|\\s+"_qs);
     return text.remove(added);
 }
 
@@ -111,19 +111,18 @@ TEST(BodyTextFixtureTest, SampleHtmlAndRtfBodiesReadAsTheirPlainText)
     int html = 0;
     int rtf = 0;
     for (const QString& store : {backup, submessage, user1}) {
-        const QString exported =
-            pffexport::exportStore(store, dir.path(), {QStringLiteral("-f"), QStringLiteral("all")});
-        QDirIterator it(exported, {QStringLiteral("Message.txt")}, QDir::Files, QDirIterator::Subdirectories);
+        const QString exported = pffexport::exportStore(store, dir.path(), {u"-f"_qs, u"all"_qs});
+        QDirIterator it(exported, {u"Message.txt"_qs}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString txt = it.next();
             const QString folder = QFileInfo(txt).absolutePath();
             const QString plain = app::decodeText(testsupport::TempDir::read(txt));
-            const QByteArray htmlBytes = testsupport::TempDir::read(folder + QStringLiteral("/Message.html"));
+            const QByteArray htmlBytes = testsupport::TempDir::read(folder + u"/Message.html"_qs);
             if (!htmlBytes.isEmpty()) {
                 ++html;
                 EXPECT_EQ(words(HtmlToText(app::decodeText(htmlBytes).toUtf8())), words(plain)) << txt.toStdString();
             }
-            const QByteArray rtfBytes = testsupport::TempDir::read(folder + QStringLiteral("/Message.rtf"));
+            const QByteArray rtfBytes = testsupport::TempDir::read(folder + u"/Message.rtf"_qs);
             if (!rtfBytes.isEmpty()) {
                 ++rtf;
                 QString expected = plain;

@@ -18,7 +18,7 @@ public:
     int Class() const override
     {
         if (m_item.classFails)
-            throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Class unreadable"));
+            throw app::AppError(app::errors::kDeviceIo, u"Class unreadable"_qs);
         return m_item.itemClass;
     }
     QString SenderEmailType() const override { return m_item.senderType; }
@@ -27,7 +27,7 @@ public:
     QString Body() const override
     {
         if (m_item.bodyFails)
-            throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Body unreadable"));
+            throw app::AppError(app::errors::kDeviceIo, u"Body unreadable"_qs);
         return m_item.body;
     }
 
@@ -94,10 +94,10 @@ private:
 std::unique_ptr<so::Folder> FakeFolderList::Item(int index)
 {
     if (index < 1 || index > count())
-        throw app::AppError(9, QStringLiteral("Subscript out of range"));
+        throw app::AppError(9, u"Subscript out of range"_qs);
     const Folder* folder = m_folders.at(static_cast<size_t>(index - 1));
     if (folder->openFails)
-        throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Folder unreadable"));
+        throw app::AppError(app::errors::kDeviceIo, u"Folder unreadable"_qs);
     return std::make_unique<FakeFolder>(*folder);
 }
 
@@ -110,7 +110,7 @@ public:
     {
         const auto it = m_outlook.files.find(path);
         if (it == m_outlook.files.end())
-            throw app::AppError(321, QStringLiteral("Not a personal folders file: ") + path);
+            throw app::AppError(321, u"Not a personal folders file: "_qs + path);
         m_stores.folders().push_back(&it->second);
         ++m_outlook.attachedNow;
     }
@@ -136,7 +136,7 @@ public:
     std::unique_ptr<so::Namespace> GetNamespace(const QString& type) override
     {
         if (type != u"MAPI")
-            throw app::AppError(5, QStringLiteral("Invalid procedure call"));
+            throw app::AppError(5, u"Invalid procedure call"_qs);
         return std::make_unique<FakeNamespace>(m_outlook);
     }
 
@@ -150,7 +150,7 @@ Item mail(const QString& sender, const QString& body)
 {
     Item item;
     item.senderAddress = sender;
-    item.senderName = QStringLiteral("Name of ") + sender;
+    item.senderName = u"Name of "_qs + sender;
     item.body = body;
     return item;
 }

@@ -13,7 +13,7 @@ namespace fake {
 struct Item
 {
     int itemClass = sources::outlook::kMailItemClass;
-    QString senderType = QStringLiteral("SMTP");
+    QString senderType = u"SMTP"_qs;
     QString senderAddress;
     QString senderName;
     QString body;
@@ -38,7 +38,7 @@ public:
     std::unique_ptr<sources::outlook::Application> create() override;
 
     bool available = true;
-    QString version = QStringLiteral("16.0.0.1");
+    QString version = u"16.0.0.1"_qs;
     std::vector<Folder> stores;      // the top folders of the profile
     std::map<QString, Folder> files; // what AddStore can attach, by path
     QStringList removedStores;       // names of the top folders given to RemoveStore
@@ -65,11 +65,11 @@ public:
     bool profile = true;
     bool pst = false;
     QString pstPath;
-    std::array<sources::outlook::FolderBox, 5> boxes = {{{true, QStringLiteral("Inbox")},
-                                                         {true, QStringLiteral("Outbox")},
-                                                         {false, QStringLiteral("Drafts")},
-                                                         {true, QStringLiteral("Sent Items")},
-                                                         {true, QStringLiteral("Deleted Items")}}};
+    std::array<sources::outlook::FolderBox, 5> boxes = {{{true, u"Inbox"_qs},
+                                                         {true, u"Outbox"_qs},
+                                                         {false, u"Drafts"_qs},
+                                                         {true, u"Sent Items"_qs},
+                                                         {true, u"Deleted Items"_qs}}};
 };
 
 } // namespace fake

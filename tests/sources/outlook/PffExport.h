@@ -16,7 +16,7 @@ namespace pffexport {
 
 inline bool available()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("pffexport")).isEmpty();
+    return !QStandardPaths::findExecutable(u"pffexport"_qs).isEmpty();
 }
 
 // Exports the store's items below folder and returns the export folder (empty on failure, which fails the test).
@@ -24,12 +24,11 @@ inline QString exportStore(const QString& store, const QString& folder, const QS
 {
     const QString base = QDir(folder).filePath(QFileInfo(store).completeBaseName());
     QProcess process;
-    process.start(QStringLiteral("pffexport"), QStringList{QStringLiteral("-q"), QStringLiteral("-m"),
-                                                           QStringLiteral("items"), QStringLiteral("-t"), base} +
-                                                   extra + QStringList{store});
+    process.start(u"pffexport"_qs,
+                  QStringList{u"-q"_qs, u"-m"_qs, u"items"_qs, u"-t"_qs, base} + extra + QStringList{store});
     const bool done = process.waitForFinished(120000);
     EXPECT_TRUE(done && process.exitCode() == 0) << "pffexport failed on " << store.toStdString();
-    return done ? base + QStringLiteral(".export") : QString();
+    return done ? base + u".export"_qs : QString();
 }
 
 // The string properties of an ItemValues.txt that pffexport -d writes, by property tag.

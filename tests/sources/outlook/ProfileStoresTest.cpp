@@ -22,13 +22,13 @@ TEST(ProfileStoresTest, DefaultFindsStoresInOutlooksPlaces)
 {
     TempDir home;
     TempDir wine;
-    const QString own = touch(home, QStringLiteral("Documents/Outlook Files/Outlook.PST"));
-    const QString ownOst = touch(home, QStringLiteral("Documents/Outlook Files/archive.ost"));
-    touch(home, QStringLiteral("Documents/Outlook Files/notes.txt"));
-    touch(home, QStringLiteral("Documents/elsewhere.pst"));
-    const QString bob = touch(wine, QStringLiteral("drive_c/users/bob/Documents/Outlook Files/bob.pst"));
-    const QString annLocal = touch(wine, QStringLiteral("drive_c/users/ann/AppData/Local/Microsoft/Outlook/ann.ost"));
-    const QString ann = touch(wine, QStringLiteral("drive_c/users/ann/Documents/Outlook Files/ann.pst"));
+    const QString own = touch(home, u"Documents/Outlook Files/Outlook.PST"_qs);
+    const QString ownOst = touch(home, u"Documents/Outlook Files/archive.ost"_qs);
+    touch(home, u"Documents/Outlook Files/notes.txt"_qs);
+    touch(home, u"Documents/elsewhere.pst"_qs);
+    const QString bob = touch(wine, u"drive_c/users/bob/Documents/Outlook Files/bob.pst"_qs);
+    const QString annLocal = touch(wine, u"drive_c/users/ann/AppData/Local/Microsoft/Outlook/ann.ost"_qs);
+    const QString ann = touch(wine, u"drive_c/users/ann/Documents/Outlook Files/ann.pst"_qs);
 
     EXPECT_EQ(defaultProfileStores(home.path(), wine.path()), QStringList({ownOst, own, ann, bob, annLocal}));
     EXPECT_EQ(defaultProfileStores(home.path(), QString()), QStringList({ownOst, own}));
@@ -37,12 +37,12 @@ TEST(ProfileStoresTest, DefaultFindsStoresInOutlooksPlaces)
 TEST(ProfileStoresTest, StoredListWinsAndAnEmptyOneIsAnEmptyProfile)
 {
     TempDir dir;
-    app::Settings settings(dir.file(QStringLiteral("settings.ini")));
-    const QStringList stores = {QStringLiteral("/mail/a b.pst"), QStringLiteral("/mail/c.ost")};
+    app::Settings settings(dir.file(u"settings.ini"_qs));
+    const QStringList stores = {u"/mail/a b.pst"_qs, u"/mail/c.ost"_qs};
 
     storeProfileStores(settings, stores);
     EXPECT_EQ(settings.value(QString::fromLatin1(kProfileStoresKey)),
-              std::optional<QString>(QStringLiteral("/mail/a b.pst!!!QUIBB!!!/mail/c.ost")));
+              std::optional<QString>(u"/mail/a b.pst!!!QUIBB!!!/mail/c.ost"_qs));
     EXPECT_EQ(profileStores(settings), stores);
 
     storeProfileStores(settings, {});
