@@ -11,14 +11,18 @@ namespace platform {
 class TimeSlice
 {
 public:
-    explicit TimeSlice(EventLoop& loop, qint64 sliceMs = 20) : m_loop(loop), m_sliceMs(sliceMs) { m_clock.start(); }
+    // The clock is read every checkEvery steps: often for costly steps, seldom for steps as cheap as a line.
+    explicit TimeSlice(EventLoop& loop, qint64 sliceMs = 20, quint32 checkEvery = 256)
+        : m_loop(loop), m_sliceMs(sliceMs), m_checkEvery(checkEvery)
+    {
+        m_clock.start();
+    }
 
     // Called once per step of the loop; true when it yielded, so that inputs the user may have changed
     // meanwhile are read again.
     bool step()
     {
-        // The clock is read every 256 steps only; a step may be as cheap as one line.
-        if ((++m_steps & 0xFF) != 0 || m_clock.elapsed() < m_sliceMs)
+        if (++m_steps % m_checkEvery != 0 || m_clock.elapsed() < m_sliceMs)
             return false;
         yieldNow();
         return true;
@@ -33,6 +37,7 @@ public:
 private:
     EventLoop& m_loop;
     qint64 m_sliceMs;
+    quint32 m_checkEvery;
     QElapsedTimer m_clock;
     quint32 m_steps = 0;
 };

@@ -58,7 +58,11 @@ private:
 
 } // namespace
 
-OutlookReader::OutlookReader(ReaderServices services) : m_services(services) {}
+// Reading an item takes the library microseconds, so the clock is read at every step.
+OutlookReader::OutlookReader(ReaderServices services)
+    : m_services(services), m_slice(services.loop, services.yieldSliceMs, 1)
+{
+}
 
 OutlookReader::~OutlookReader() = default;
 
@@ -103,7 +107,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
         int stores = 0;
         trap(9, [&] { stores = require(mapi).Folders().count(); });
         for (int i = 1; i <= stores; ++i) {
-            m_services.loop.yieldOnce();
+            m_slice.step();
             // A store that cannot be opened is reported; the others are still walked.
             std::unique_ptr<Folder> top;
             if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
@@ -152,7 +156,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
     int subfolders = 0;
     trap(3, [&] { subfolders = folder.Folders().count(); });
     for (int i = 1; i <= subfolders; ++i) {
-        m_services.loop.yieldOnce();
+        m_slice.step();
         std::unique_ptr<Folder> subfolder;
         if (!trap(4, [&] { subfolder = folder.Folders().Item(i); }))
             continue;
@@ -163,7 +167,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
         int items = 0;
         trap(6, [&] { items = subfolder->Items().count(); });
         for (int j = 1; j <= items; ++j) {
-            m_services.loop.yieldOnce();
+            m_slice.step();
             std::unique_ptr<MailItem> item;
             int itemClass = 0;
             if (!trap(7, [&] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TimeSlice.h"
+
 #include <QString>
 #include <array>
 #include <chrono>
@@ -48,6 +50,8 @@ struct ReaderServices
     platform::PointerControl& pointer;
     // Time for an automation server to settle before it is used; a file backend needs none.
     std::chrono::milliseconds settlePause{0};
+    // How long the walk runs between two yields to the window system (0: at every folder and item).
+    qint64 yieldSliceMs = 20;
 };
 
 // Stages the sender and body of the selected mail items of Outlook in one text file, for the extraction
@@ -80,6 +84,7 @@ private:
     int m_outlookVersion = 0;
     QString m_currentTopFolder;
     std::unique_ptr<StagingWriter> m_writer;
+    platform::TimeSlice m_slice;
 };
 
 } // namespace sources::outlook

@@ -42,7 +42,7 @@ protected:
     {
         if (!m_reader)
             m_reader = std::make_unique<OutlookReader>(
-                sources::outlook::ReaderServices{outlook, options, desk.dialogs, desk.loop, pointer});
+                sources::outlook::ReaderServices{outlook, options, desk.dialogs, desk.loop, pointer, {}, 0});
         return *m_reader;
     }
     bool run() { return reader().getAllEmailOutlook(path); }
