@@ -9,6 +9,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -134,14 +135,35 @@ protected:
 
 TEST_F(FailedSave, ReadOnlyFolder)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "running as root, which writes into read-only folders; see DiskFullKeepsTheOldFile";
-    oneColumn(list, {u"a"_qs});
-    const QString target = dir.write(u"old.txt"_qs, "old");
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    results::SaveListviewProperlySpaced(list, target, dialogs, {});
+    oneColumn(list, {QStringLiteral("a")});
+    const QString target = dir.write(QStringLiteral("old.txt"), "old");
+    const auto readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QFile::setPermissions(dir.path(), readOnly);
+    if (geteuid() == 0) {
+        // Root writes into read-only folders, so the save runs in a child that gives up root first.
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (setgid(kNobody) != 0 || setuid(kNobody) != 0)
+                _exit(2);
+            results::SaveListviewProperlySpaced(list, target, dialogs, {});
+            const bool reported =
+                dialogs.messages().size() == 1 &&
+                dialogs.messages()[0].text == app::errorReportText(QStringLiteral("Main"),
+                                                                   QStringLiteral("SaveListviewProperlySpaced"), 1,
+                                                                   QStringLiteral("Permission denied"));
+            _exit(reported ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    } else {
+        results::SaveListviewProperlySpaced(list, target, dialogs, {});
+        expectReported(QStringLiteral("Permission denied"));
+    }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    expectReported(u"Permission denied"_qs);
     EXPECT_EQ(TempDir::read(target), QByteArray("old"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"old.txt"_qs});
 }

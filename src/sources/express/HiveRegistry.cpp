@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -50,11 +51,12 @@ hive_h* openPrivateCopy(const QString& path)
         return nullptr;
     QByteArray bytes;
     try {
-        bytes = file.read(kHiveMaxBytes + 1);
+        // Asking for the cap itself would set aside the whole cap for every hive, however small.
+        bytes = file.read(std::min(file.size(), kHiveMaxBytes));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    if (bytes.isEmpty() || bytes.size() > kHiveMaxBytes)
+    if (bytes.isEmpty())
         return nullptr;
     const int fd = memfd_create("quillmere-hive", MFD_CLOEXEC);
     if (fd < 0)
@@ -171,12 +173,14 @@ QList<RegistryData> HiveRegistry::values(quint32 root, const QStringList& keyPat
         CBuffer<char> key(hivex_value_key(h.handle, *value));
         if (!key)
             continue;
-        hive_type type = hive_t_REG_NONE;
+        // hivex hands on the type word of the file as it is, which need not be one of its enumerators.
+        static_assert(sizeof(hive_type) == sizeof(quint32));
+        quint32 type = hive_t_REG_NONE;
         size_t length = 0;
-        CBuffer<char> data(hivex_value_value(h.handle, *value, &type, &length));
+        CBuffer<char> data(hivex_value_value(h.handle, *value, reinterpret_cast<hive_type*>(&type), &length));
         if (!data && length != 0)
             continue;
-        result.append(RegistryData{fromHivexText(key.get()), static_cast<quint32>(type),
+        result.append(RegistryData{fromHivexText(key.get()), type,
                                    data ? QByteArray(data.get(), static_cast<qsizetype>(length)) : QByteArray()});
     }
     return result;

@@ -21,6 +21,9 @@ namespace {
 constexpr qsizetype kMaxBodyBytes = qsizetype(256) * 1024 * 1024;
 // Deeper nesting than this is no real mail, only a way to exhaust the stack.
 constexpr int kMaxDepth = 64;
+// GMime grows its header buffer a little at a time, so a header block of many megabytes takes minutes to
+// parse; no mail has one, and what follows such a block is no body anyone wrote.
+constexpr qint64 kMaxHeaderBytes = qint64(8) * 1024 * 1024;
 
 struct GObjectUnref
 {
@@ -183,6 +186,15 @@ QByteArray decodedContent(GMimePart* part)
     return out;
 }
 
+// Whether the header block (up to the first empty line, or the end) fits under the cap.
+bool headerBlockFits(QFile& file)
+{
+    if (file.size() <= kMaxHeaderBytes)
+        return true;
+    const QByteArray head = file.read(kMaxHeaderBytes);
+    return head.contains("\n\n") || head.contains("\n\r\n");
+}
+
 QString partText(GMimePart* part)
 {
     GMimeContentType* type = g_mime_object_get_content_type(GMIME_OBJECT(part));
@@ -196,6 +208,11 @@ QString LoadMessageBody(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return {};
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !headerBlockFits(file))
+            return {};
+    }
     initGMime();
     GError* error = nullptr;
     GRef<GMimeStream> stream(

@@ -40,7 +40,25 @@ TEST(HiveRegistry, ReadsAHiveBuiltWithHivex)
     EXPECT_EQ(v.value(u"Empty"_qs).toString(), QString());
     EXPECT_EQ(v.value(u"Blob"_qs).toByteArray(), QByteArray("\x00\x01\x02", 3));
     platform::ScriptedDialogs dialogs;
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_LOCAL_MACHINE\\Identities"_qs).isEmpty());
+    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, QStringLiteral("HKEY_LOCAL_MACHINE\\Identities")).isEmpty());
+    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, QStringLiteral("HKEY_USERS")).isEmpty());
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+// A damaged or odd hive may carry any 32-bit type word; it arrives as it is, with the raw bytes.
+TEST(HiveRegistry, ValueTypeOutsideTheKnownTypesKeepsItsTypeWord)
+{
+    testsupport::TempDir dir;
+    const QString hive = dir.file(QStringLiteral("Users/alice/NTUSER.DAT"));
+    ASSERT_TRUE(expresstest::buildHive(
+        hive, {{QStringLiteral("Odd"), {RegistryData{QStringLiteral("Strange"), 0x002e0003u, QByteArray("xy")}}}}));
+    const HiveRegistry registry(hive);
+    const QList<RegistryData> values = registry.values(kHkeyCurrentUser, {QStringLiteral("Odd")});
+    ASSERT_EQ(values.size(), 1);
+    EXPECT_EQ(values[0].type, 0x002e0003u);
+    EXPECT_EQ(values[0].data, QByteArray("xy"));
+    EXPECT_EQ(valuesOf(registry, QStringLiteral("Odd")).value(QStringLiteral("Strange")).toByteArray(),
+              QByteArray("xy"));
 }
 
 TEST(HiveRegistry, SpecialNamesOfTheSharedHive)

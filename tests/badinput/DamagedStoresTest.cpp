@@ -1,0 +1,113 @@
+#include "sources/express/MessageBody.h"
+#include "sources/express/MessageList.h"
+#include "sources/outlook/FakeOutlook.h"
+#include "sources/outlook/OutlookReader.h"
+#include "sources/outlook/PstApplication.h"
+
+#include "platform/ScriptedPlatform.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QProcess>
+#include <random>
+
+using testsupport::TempDir;
+
+namespace {
+
+// Copies of a store as a failing disk or an interrupted copy leaves them: cut at several lengths, and with
+// bytes flipped at places chosen by a fixed seed (so that a failure can be reproduced).
+QList<QByteArray> damagedCopies(const QByteArray& original, int flippedCopies, int flipsEach)
+{
+    QList<QByteArray> copies;
+    for (const qsizetype cut :
+         {qsizetype(0), qsizetype(1), qsizetype(511), qsizetype(4096), original.size() / 3, original.size() - 1})
+        copies.append(original.left(cut));
+    std::mt19937 random(20210831);
+    for (int copy = 0; copy < flippedCopies; ++copy) {
+        QByteArray flipped = original;
+        std::uniform_int_distribution<qsizetype> at(0, flipped.size() - 1);
+        for (int i = 0; i < flipsEach; ++i)
+            flipped[at(random)] ^= char(1 << (random() % 8));
+        copies.append(flipped);
+    }
+    return copies;
+}
+
+class DamagedPstTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo::exists(QStringLiteral(QUILLMERE_FIXTURES "/pst/sample1.pst")))
+            GTEST_SKIP() << "fixture folder pst not found beside the repository (../shared/fixtures)";
+        options.checkAll();
+    }
+
+    static QString store(const char* name) { return QStringLiteral(QUILLMERE_FIXTURES "/pst/") + QLatin1String(name); }
+
+    QByteArray stage(const QStringList& stores)
+    {
+        sources::outlook::PstApplicationFactory factory([stores] { return stores; });
+        sources::outlook::OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
+        EXPECT_TRUE(reader.getAllEmailOutlook(path));
+        return TempDir::read(path);
+    }
+
+    fake::Options options;
+    platform::ScriptedPlatform desk;
+    platform::ScriptedPointer pointer;
+    TempDir dir;
+    QString path = dir.file(QStringLiteral("staged.txt"));
+};
+
+} // namespace
+
+// Unicode and ANSI stores, one with an embedded message and RTF body: every damaged copy in the profile is
+// either read or reported, and the good store after it is staged in full.
+TEST_F(DamagedPstTest, CutAndBitFlippedCopiesAreReportedAndTheNextStoreIsStaged)
+{
+    const QByteArray goodOnly = stage({store("sample1.pst")});
+    ASSERT_GT(goodOnly.size(), 2);
+    int copyNumber = 0;
+    for (const char* name : {"sample2.pst", "submessage.pst"}) {
+        for (const QByteArray& damaged : damagedCopies(TempDir::read(store(name)), 12, 24)) {
+            const QString copy = dir.write(QStringLiteral("damaged%1.pst").arg(copyNumber++), damaged);
+            desk.dialogs.clearRecord();
+            const QByteArray staged = stage({copy, store("sample1.pst")});
+            EXPECT_TRUE(staged.endsWith(goodOnly.mid(2))) << name << ' ' << copyNumber;
+            for (const QString& text : desk.dialogs.messageTexts())
+                EXPECT_TRUE(text.contains(u"in Quillmere2021/08/31.Outlook1.")) << text.toStdString();
+            EXPECT_EQ(pointer.pointer(), platform::Pointer::Default);
+        }
+    }
+}
+
+// The converter runs apart from the window; on a damaged store it must still end normally and leave only
+// whole message files, which the listing and the body reader then take as they are.
+TEST(DamagedDbx, CutAndBitFlippedStoresConvertToWhatCanBeRead)
+{
+    QUILLMERE_REQUIRE_FIXTURE(original, "dbx/test_OutlookDBX.dbx");
+    TempDir dir;
+    int copyNumber = 0;
+    for (const QByteArray& damaged : damagedCopies(TempDir::read(original), 10, 64)) {
+        const QString staging = dir.file(QStringLiteral("staging%1").arg(copyNumber));
+        QDir().mkpath(staging);
+        const QString store = dir.write(QStringLiteral("store%1.dbx").arg(copyNumber++), damaged);
+        QProcess converter;
+        converter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        converter.start(QStringLiteral(QUILLMERE_PROGRAM_DIR "/DBXToEML"), {store, staging});
+        ASSERT_TRUE(converter.waitForFinished(120000)) << copyNumber;
+        EXPECT_EQ(converter.exitStatus(), QProcess::NormalExit) << copyNumber;
+
+        const QStringList entries =
+            QDir(staging).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& entry : entries)
+            EXPECT_TRUE(entry.endsWith(u".eml")) << qPrintable(entry);
+        sources::express::MessageListing listing;
+        sources::express::ListEMLFiles(staging, listing);
+        EXPECT_LE(listing.size(), entries.size());
+        for (const QString& entry : entries)
+            (void)sources::express::LoadMessageBody(staging + u'/' + entry);
+    }
+}
