@@ -281,7 +281,15 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
     EXPECT_FALSE(list.row(0).text.isEmpty());
     EXPECT_EQ(form.pointer().pointer(), Pointer::Default);
     EXPECT_EQ(form.ProgressBar1->format(), u"Progress Bar"_qs);
+
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
+
+    // A damaged file chosen as the PST file is reported, and the results stay as they were.
+    form.Text6->setText(dir.write(u"damaged.pst"_qs, QByteArray(4096, '\x5a')));
+    form.PushButton13->click();
+    EXPECT_EQ(list.count(), 1);
+    ASSERT_EQ(desktop.dialogs.messages().size(), 1);
+    EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
 }
 
 TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)

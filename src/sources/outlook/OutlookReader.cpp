@@ -114,11 +114,12 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
                 GetMailItems(1, *top, path);
         }
     } else if (walkPstFile) {
-        // When the file cannot be attached the run ends here: walking on would read, and then detach, a
-        // store of the profile that this run never attached.
+        // When the file cannot be attached the run ends here, as a failed staging: walking on would read,
+        // and then detach, a store of the profile that this run never attached, and the command keeps the
+        // results the user has.
         if (!trap(11, [&] { require(mapi).AddStore(pstFile); })) {
             trap(15, [&] { require(m_writer).close(); });
-            return true;
+            return false;
         }
         std::unique_ptr<Folder> top;
         trap(12, [&] { top = require(mapi).Folders().GetLast(); });

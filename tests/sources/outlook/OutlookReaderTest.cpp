@@ -225,7 +225,7 @@ TEST_F(OutlookReaderTest, FailedAttachReportsAndEndsWithoutTouchingTheProfile)
     options.pst = true;
     options.pstPath = pst;
 
-    ASSERT_TRUE(run());
+    ASSERT_FALSE(run());
     EXPECT_EQ(file(), QByteArray("\r\n"));
     EXPECT_TRUE(outlook.removedStores.isEmpty());
     const QStringList shown = desk.dialogs.messageTexts();
