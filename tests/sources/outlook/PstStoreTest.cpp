@@ -88,11 +88,11 @@ protected:
         return QStringLiteral(QUILLMERE_FIXTURES "/pst/") + QString::fromUtf8(name);
     }
 
-    QByteArray stage(const QStringList& stores)
+    QByteArray stage(const QStringList& stores, bool staged = true)
     {
         PstApplicationFactory factory([stores] { return stores; });
         OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
-        EXPECT_TRUE(reader.getAllEmailOutlook(path));
+        EXPECT_EQ(reader.getAllEmailOutlook(path), staged);
         return TempDir::read(path);
     }
 
@@ -197,12 +197,13 @@ TEST_F(PstStoreTest, DamagedCopiesAreReportedNeverCrash)
             EXPECT_TRUE(text.contains(u"in Quillmere2021/08/31.Outlook1.")) << text.toStdString();
     }
 
-    // As the PST file of a run: a copy that cannot be attached ends the run after one report.
+    // As the PST file of a run: a copy that cannot be attached ends the run, as a failed staging, after one
+    // report.
     options.profile = false;
     options.pst = true;
     options.pstPath = dir.file(u"damaged1.pst"_qs);
     desk.dialogs.clearRecord();
-    EXPECT_EQ(stage({store("sample1.pst")}), QByteArray("\r\n"));
+    EXPECT_EQ(stage({store("sample1.pst")}, false), QByteArray("\r\n"));
     const QStringList shown = desk.dialogs.messageTexts();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(u"in Quillmere2021/08/31.Outlook1.getAllEmailOutlook at line "))
