@@ -15,17 +15,7 @@ QString ClipboardText(const ResultsList& list, platform::EventLoop* loop)
     const qsizetype rows = list.count();
     RowPacer pacer(loop);
 
-    std::vector<qsizetype> widths(size_t(columns), 0);
-    qsizetype lastCells = 0;
-    for (qsizetype r = 0; r < rows; ++r) {
-        pacer.step();
-        if (r >= list.count())
-            break;
-        const Row& row = list.row(r);
-        for (int c = 0; c < columns; ++c)
-            widths[size_t(c)] = std::max(widths[size_t(c)], exportCell(row, c).size());
-        lastCells += exportCell(row, columns - 1).size();
-    }
+    const auto [widths, lastCells] = measureColumns(list, false, pacer);
     // The last column keeps no padding, so this is the most the text can take (plus the padding of the line
     // being trimmed); it is built without regrowing.
     qsizetype padded = 2;

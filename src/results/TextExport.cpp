@@ -175,23 +175,33 @@ void WriteCommaDelimitedFile(const ResultsList& list, const QString& path, const
     WriteTextFileFSO(CommaDelimitedText(list, feedback), path);
 }
 
+ColumnWidths measureColumns(const ResultsList& list, bool countHeaders, RowPacer& pacer)
+{
+    const int columns = exportColumnCount(list);
+    ColumnWidths measured{std::vector<qsizetype>(size_t(columns), 0), 0};
+    for (int c = 0; countHeaders && c < columns; ++c)
+        measured.widths[size_t(c)] = exportHeader(list, c).size();
+    const qsizetype rows = list.count();
+    for (qsizetype r = 0; r < rows; ++r) {
+        pacer.step();
+        // A command the user started meanwhile may have removed rows.
+        if (r >= list.count())
+            break;
+        const Row& row = list.row(r);
+        for (int c = 0; c < columns; ++c)
+            measured.widths[size_t(c)] = std::max(measured.widths[size_t(c)], exportCell(row, c).size());
+        measured.lastColumnChars += exportCell(row, columns - 1).size();
+    }
+    return measured;
+}
+
 void WriteAlignedTextFile(const ResultsList& list, const QString& path, const ExportFeedback& feedback)
 {
     const int columns = exportColumnCount(list);
     const qsizetype rows = list.count();
     RowPacer pacer(feedback.loop);
 
-    std::vector<qsizetype> widths(size_t(columns), 0);
-    for (int c = 0; c < columns; ++c)
-        widths[size_t(c)] = exportHeader(list, c).size();
-    for (qsizetype r = 0; r < rows; ++r) {
-        pacer.step();
-        if (r >= list.count())
-            break;
-        const Row& row = list.row(r);
-        for (int c = 0; c < columns; ++c)
-            widths[size_t(c)] = std::max(widths[size_t(c)], exportCell(row, c).size());
-    }
+    const std::vector<qsizetype> widths = measureColumns(list, true, pacer).widths;
 
     // The file is streamed line by line rather than built whole first: padding can make it far larger than
     // the list itself.

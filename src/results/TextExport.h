@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <vector>
 
 namespace platform {
 class Dialogs;
@@ -49,6 +50,15 @@ private:
 int exportColumnCount(const ResultsList& list);
 const QString& exportCell(const Row& row, int column);
 QString exportHeader(const ResultsList& list, int column);
+
+// The widest text of each column (the headers counted when asked) and the characters of the last column in
+// all rows, reading every row once and yielding through the pacer.
+struct ColumnWidths
+{
+    std::vector<qsizetype> widths;
+    qsizetype lastColumnChars = 0;
+};
+ColumnWidths measureColumns(const ResultsList& list, bool countHeaders, RowPacer& pacer);
 
 // The text without its trailing TABs.
 QStringView TrimTrailingTabs(QStringView text);

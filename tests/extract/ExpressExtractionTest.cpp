@@ -1,3 +1,4 @@
+#include "FakeLineWindow.h"
 #include "extract/ExpressExtraction.h"
 #include "extract/ResultsSink.h"
 #include "platform/ScriptedPlatform.h"
@@ -12,7 +13,7 @@ using namespace extract;
 namespace {
 
 // The Outlook Express window as the commands see it: message rows with bodies held in memory.
-class FakeExpressWindow : public ExpressWindow, public results::ListOptions
+class FakeExpressWindow : public FakeLineWindow<ExpressWindow>
 {
 public:
     struct Message
@@ -22,15 +23,7 @@ public:
         bool ticked = true;
     };
     QList<Message> messages;
-    bool caseOff = true, dedupe = false, source = false;
-    QString text1, text2, text5;
     QList<int> progressValues;
-    results::ResultsList list;
-    ResultsSink sink{list, *this};
-    platform::ScriptedDialogs dialogsScript;
-    platform::ScriptedEventLoop loopScript;
-    platform::ScriptedPointer pointerScript;
-    platform::ScriptedProgress progressScript;
 
     int messageCount() const override { return int(messages.size()); }
     bool messageTicked(int row) const override { return messages[row - 1].ticked; }
@@ -43,27 +36,6 @@ public:
                 return m.body;
         }
         return {};
-    }
-    bool ignoreCase() const override { return caseOff; }
-    QString containingText() const override { return text1; }
-    QString notContainingText() const override { return text2; }
-    QString lineNumbers() const override { return text5; }
-    results::ResultsList& resultsList() override { return list; }
-    const results::ListOptions& listOptions() const override { return *this; }
-    HitSink& hits() override { return sink; }
-    platform::PointerControl& pointer() override { return pointerScript; }
-    platform::ProgressControl& progress() override { return progressScript; }
-    platform::Dialogs& dialogs() override { return dialogsScript; }
-    platform::EventLoop& loop() override { return loopScript; }
-    bool removeDuplicates() const override { return dedupe; }
-    bool showSource() const override { return source; }
-
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (qsizetype i = 0; i < list.count(); ++i)
-            texts << list.row(i).extracted();
-        return texts;
     }
 };
 

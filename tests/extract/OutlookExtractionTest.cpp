@@ -1,4 +1,5 @@
 #include "app/TempFolder.h"
+#include "FakeLineWindow.h"
 #include "extract/OutlookExtraction.h"
 #include "extract/ResultsSink.h"
 #include "platform/ScriptedPlatform.h"
@@ -16,28 +17,17 @@ using testsupport::TempDir;
 namespace {
 
 // The Outlook window as the commands see it; staging writes a prepared text.
-class FakeWindow : public OutlookWindow, public results::ListOptions
+class FakeWindow : public FakeLineWindow<OutlookWindow>
 {
 public:
-    bool from = true, body = false, caseOff = true, dedupe = false, source = false;
-    QString text1, text2, text5;
+    bool from = true, body = false;
     QByteArray staged = "\r\nann@example.org\r\n\r\nbob@example.org\r\n\r\n";
     bool stagingWorks = true;
     int stagings = 0;
-    results::ResultsList list;
-    platform::ScriptedDialogs dialogsScript;
-    platform::ScriptedEventLoop loopScript;
-    platform::ScriptedPointer pointerScript;
-    platform::ScriptedProgress progressScript;
     QString stagedPath;
-    extract::ResultsSink sink{list, *this};
 
     bool fromFieldChecked() const override { return from; }
     bool bodyFieldChecked() const override { return body; }
-    bool ignoreCase() const override { return caseOff; }
-    QString containingText() const override { return text1; }
-    QString notContainingText() const override { return text2; }
-    QString lineNumbers() const override { return text5; }
     bool stageMail(const QString& path) override
     {
         ++stagings;
@@ -50,23 +40,6 @@ public:
         return true;
     }
     QString stagingPath() const override { return app::stagingFilePath(); }
-    results::ResultsList& resultsList() override { return list; }
-    HitSink& hits() override { return sink; }
-    const results::ListOptions& listOptions() const override { return *this; }
-    platform::PointerControl& pointer() override { return pointerScript; }
-    platform::ProgressControl& progress() override { return progressScript; }
-    platform::Dialogs& dialogs() override { return dialogsScript; }
-    platform::EventLoop& loop() override { return loopScript; }
-    bool removeDuplicates() const override { return dedupe; }
-    bool showSource() const override { return source; }
-
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (qsizetype i = 0; i < list.count(); ++i)
-            texts << list.row(i).extracted();
-        return texts;
-    }
 };
 
 class OutlookExtractionTest : public ::testing::Test
