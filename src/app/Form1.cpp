@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +37,9 @@ namespace app {
 namespace {
 
 const QString kModule = QStringLiteral("Form1");
+const QString kNoStoreFound = QStringLiteral(
+    "No mail store was found in the Outlook profile. Choose a PST file with \"PST File:\" above, or list your PST "
+    "and OST files with \"Profile Stores...\".");
 
 // Check boxes restored as values 0 or 1.
 void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
@@ -142,6 +146,14 @@ void Form1::selectOption(QRadioButton* option)
     option->setChecked(true);
     (option == Option3 ? Option4 : Option3)->setChecked(false);
     persistOptions();
+    showProfileStatus();
+}
+
+void Form1::showProfileStatus()
+{
+    const bool noStore = Option3->isChecked() && m_context.profileStores && m_context.profileStores().isEmpty();
+    StatusLabel->setText(noStore ? kNoStoreFound : QString());
+    StatusLabel->setVisible(noStore);
 }
 
 void Form1::persistOptions()
@@ -167,6 +179,7 @@ void Form1::Form_Load()
             PushButton5_Click();
         }
     });
+    showProfileStatus();
 }
 
 void Form1::restoreSettings(int firstLine, Trap& trap)
@@ -320,6 +333,7 @@ void Form1::ProfileStores_Click()
 {
     sources::outlook::ProfileStoresDialog dialog(m_context.settings, m_context.platform.dialogs, this);
     dialog.exec();
+    showProfileStatus();
 }
 
 void Form1::PushButton3_Click()

@@ -11,11 +11,13 @@
 #include "sources/outlook/OutlookReader.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -45,6 +47,8 @@ struct WindowContext
     Settings& settings;
     sources::outlook::ApplicationFactory& outlook;
     QString programFolder;
+    // The stores the profile would read, for telling the user when there are none; unset, nothing is told.
+    std::function<QStringList()> profileStores = {};
 };
 
 // The main window, for Microsoft Outlook as the mail source.
@@ -96,6 +100,7 @@ private:
     void persistText(QLineEdit* edit, const QString& key);
     void persistOptions();
     void selectOption(QRadioButton* option);
+    void showProfileStatus();
     void restoreSettings(int firstLine, Trap& trap);
     void Form_QueryUnload();
     void ApplySkin();
@@ -157,6 +162,7 @@ public:
     QPushButton* PushButton5 = nullptr;
     QPushButton* PushButton1 = nullptr;
     QPushButton* ProfileStoresButton = nullptr;
+    QLabel* StatusLabel = nullptr;
     QGroupBox* Frame2 = nullptr;
     QCheckBox* Check2 = nullptr;
     QCheckBox* Check1 = nullptr;

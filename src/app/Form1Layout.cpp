@@ -1,4 +1,4 @@
-// Builds Form1's controls, in the order of the window's layout.
+// Builds Form1's controls in the order of the window's layout, which is also the order the Tab key takes.
 #include "app/Form1.h"
 
 #include "app/WindowLook.h"
@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,6 +28,15 @@ void Form1::buildControls()
     fields->addWidget(Check18);
     fields->addWidget(Check17);
     fields->addStretch();
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
+    Check2 = makeCheckBox("Check2", QStringLiteral("Turn off case sensitivity"), true);
+    Check1 = makeCheckBox("Check1", QStringLiteral("Remove duplicate results"), false);
+    Check14 = makeCheckBox("Check14", QStringLiteral("Show source filename next to extracted text"), false);
+    auto* options = new QVBoxLayout(Frame2);
+    options->addWidget(Check2);
+    options->addWidget(Check1);
+    options->addWidget(Check14);
 
     Frame4 = named(new QGroupBox(QStringLiteral("Where To Extract From")), "Frame4");
     Check16 = makeCheckBox("Check16", QStringLiteral("Inbox"), true);
@@ -52,9 +62,9 @@ void Form1::buildControls()
     Option3->setChecked(true);
     Text6 = makeTextBox("Text6");
     PushButton3 = makeButton("PushButton3", QStringLiteral("..."));
+    ProfileStoresButton = makeButton("ProfileStoresButton", QStringLiteral("Profile Stores..."));
     PushButton5 = makeButton("PushButton5", QStringLiteral("Show Outlook Express Options"));
     PushButton1 = makeButton("PushButton1", QStringLiteral("Help"));
-    ProfileStoresButton = makeButton("ProfileStoresButton", QStringLiteral("Profile Stores..."));
     auto* source = new QGridLayout(Frame5);
     source->addWidget(Option3, 0, 0, 1, 3);
     source->addWidget(Option4, 1, 0);
@@ -67,16 +77,11 @@ void Form1::buildControls()
     sourceButtons->addStretch();
     source->addLayout(sourceButtons, 2, 0, 1, 3);
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
-    Check2 = makeCheckBox("Check2", QStringLiteral("Turn off case sensitivity"), true);
-    Check1 = makeCheckBox("Check1", QStringLiteral("Remove duplicate results"), false);
-    Check14 = makeCheckBox("Check14", QStringLiteral("Show source filename next to extracted text"), false);
-    auto* options = new QVBoxLayout(Frame2);
-    options->addWidget(Check2);
-    options->addWidget(Check1);
-    options->addWidget(Check14);
-
     buildCommandControls(*this, m_results);
+    // Says what the user should do when there is nothing to read; hidden otherwise.
+    StatusLabel = named(new QLabel, "StatusLabel");
+    StatusLabel->setWordWrap(true);
+    StatusLabel->hide();
 
     auto* top = new QHBoxLayout;
     auto* leftTop = new QVBoxLayout;
@@ -95,8 +100,10 @@ void Form1::buildControls()
     auto* window = new QVBoxLayout(this);
     window->addLayout(top);
     window->addLayout(work, 1);
+    window->addWidget(StatusLabel);
     window->addWidget(ProgressBar1);
     resize(1000, 720);
+    AddButtonAccelerators(*this);
 }
 
 } // namespace app

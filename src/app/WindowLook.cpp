@@ -1,5 +1,6 @@
 #include "app/WindowLook.h"
 
+#include "app/Accelerators.h"
 #include "app/TextFiles.h"
 #include "platform/WindowPointer.h"
 
@@ -30,6 +31,31 @@ QPushButton* makeButton(const char* name, const QString& caption)
 QLineEdit* makeTextBox(const char* name)
 {
     return named(new QLineEdit, name);
+}
+
+QList<QWidget*> tabChain(QWidget& window)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain()) {
+        if (w->window() == &window && (w->focusPolicy() & Qt::TabFocus))
+            chain.append(w);
+    }
+    return chain;
+}
+
+void AddButtonAccelerators(QWidget& window)
+{
+    QList<QPushButton*> buttons;
+    QStringList captions;
+    for (QWidget* w : tabChain(window)) {
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            buttons.append(button);
+            captions.append(button->text());
+        }
+    }
+    const QStringList marked = withAccelerators(captions);
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        buttons[i]->setText(marked[i]);
 }
 
 void ApplyPlainColours(QWidget& window)

@@ -26,6 +26,12 @@ QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked);
 QPushButton* makeButton(const char* name, const QString& caption);
 QLineEdit* makeTextBox(const char* name);
 
+// The controls the Tab key reaches in the window, in the order it reaches them.
+QList<QWidget*> tabChain(QWidget& window);
+
+// Gives the window's push buttons accelerators in tab order, so that earlier buttons get the first picks.
+void AddButtonAccelerators(QWidget& window);
+
 // The window and its labels, option buttons, check boxes and frames take the button-face colour.
 void ApplyPlainColours(QWidget& window);
 

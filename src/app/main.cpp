@@ -12,9 +12,10 @@ int main(int argc, char** argv)
     platform::QtPlatform desktop;
     app::Settings settings(app::defaultSettingsPath());
     // Outlook's part is played by the PST/OST files of the profile, read directly.
-    sources::outlook::PstApplicationFactory outlook([&settings] { return sources::outlook::profileStores(settings); });
+    auto stores = [&settings] { return sources::outlook::profileStores(settings); };
+    sources::outlook::PstApplicationFactory outlook(stores);
 
-    app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
+    app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath(), stores});
     form.Form_Load();
     // Without Outlook the start-up showed the Outlook Express window instead, and closing it ended the program.
     if (desktop.loop.ended())

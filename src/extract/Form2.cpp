@@ -4,6 +4,7 @@
 #include "app/ErrorReport.h"
 #include "app/SettingValues.h"
 #include "app/Settings.h"
+#include "app/WindowLook.h"
 #include "extract/RuleHelp.h"
 #include "platform/Dialogs.h"
 
@@ -91,6 +92,7 @@ void Form2::buildControls()
     layout->addWidget(Frame1);
     layout->addWidget(Frame3);
     layout->addLayout(buttons);
+    app::AddButtonAccelerators(*this);
 }
 
 void Form2::Form_Load()

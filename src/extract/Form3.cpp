@@ -3,6 +3,7 @@
 #include "app/ComboList.h"
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
+#include "app/WindowLook.h"
 #include "app/TextFiles.h"
 #include "extract/RuleHelp.h"
 #include "platform/Dialogs.h"
@@ -73,6 +74,7 @@ void Form3::buildControls()
     run->addWidget(PushButton4, 0, 0);
     run->addWidget(PushButton11, 0, 1);
     layout->addLayout(run);
+    app::AddButtonAccelerators(*this);
 }
 
 void Form3::Form_Load()

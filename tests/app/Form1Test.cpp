@@ -1,3 +1,4 @@
+#include "app/Accelerators.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "extract/Form2.h"
@@ -5,6 +6,7 @@
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/outlook/PstApplication.h"
+#include "support/KeyboardChecks.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -31,11 +34,11 @@ namespace {
 class Form1Test : public ::testing::Test
 {
 protected:
-    std::unique_ptr<Form1> start()
+    std::unique_ptr<Form1> start(std::function<QStringList()> profileStores = {})
     {
         settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
-        auto form = std::make_unique<Form1>(
-            app::WindowContext{desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
+        auto form = std::make_unique<Form1>(app::WindowContext{
+            desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR), std::move(profileStores)});
         form->Form_Load();
         return form;
     }
@@ -108,7 +111,7 @@ TEST_F(Form1Test, EveryControlHasItsCaption)
         {"PushButton20", "Remove Results Not Containing X"},
     };
     for (const auto& [name, caption] : captions)
-        EXPECT_EQ(control<QPushButton>(*form, name)->text(), QLatin1String(caption)) << name;
+        EXPECT_EQ(app::withoutAccelerator(control<QPushButton>(*form, name)->text()), QLatin1String(caption)) << name;
     EXPECT_EQ(form->Frame1->title(), u"What To Extract"_qs);
     EXPECT_EQ(form->Frame4->title(), u"Where To Extract From"_qs);
     EXPECT_EQ(form->Frame5->title(), u"Source"_qs);
@@ -116,9 +119,44 @@ TEST_F(Form1Test, EveryControlHasItsCaption)
     EXPECT_EQ(form->ListView2->toolTip(),
               QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full "
                              "names."));
+}
 
-    if (qEnvironmentVariableIsSet("QUILLMERE_SCREENSHOT"))
-        form->grab().save(qEnvironmentVariable("QUILLMERE_SCREENSHOT"));
+TEST_F(Form1Test, KeyboardReachesEveryControlInReadingOrder)
+{
+    auto form = start();
+    const QStringList frames = {
+        u"Check18"_qs,     u"Check17"_qs,    u"Check2"_qs, u"Check1"_qs,      u"Check14"_qs,
+        u"Check16"_qs,     u"Check15"_qs,    u"Check4"_qs, u"Check5"_qs,      u"Check3"_qs,
+        u"Option3"_qs,     u"Option4"_qs,    u"Text6"_qs,  u"PushButton3"_qs, u"ProfileStoresButton"_qs,
+        u"PushButton5"_qs, u"PushButton1"_qs};
+    const QStringList rules = {u"PushButton13"_qs, u"PushButton2"_qs,  u"Text1"_qs,        u"PushButton8"_qs,
+                               u"Text2"_qs,        u"PushButton7"_qs,  u"Text5"_qs,        u"PushButton10"_qs,
+                               u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
+    const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
+                                 u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
+    EXPECT_EQ(testsupport::tabbedNames(*form, *form->Check18), frames + rules + results);
+    testsupport::expectDistinctAccelerators(*form, {u"PushButton3"_qs});
+}
+
+TEST_F(Form1Test, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
+{
+    QStringList stores;
+    auto form = start([&stores] { return stores; });
+    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"PST File:\""_qs));
+    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"Profile Stores...\""_qs));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+
+    // Reading a PST file instead needs no profile; back on the profile, the note returns.
+    form->Option4->click();
+    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
+    form->Option3->click();
+    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
+
+    stores = {u"/home/user/Outlook.pst"_qs};
+    form->Option3->click();
+    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->StatusLabel->text().isEmpty());
 }
 
 TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)

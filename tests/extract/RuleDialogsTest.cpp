@@ -1,8 +1,10 @@
 #include "FakeServedWindow.h"
+#include "app/Accelerators.h"
 #include "app/Settings.h"
 #include "extract/Form2.h"
 #include "extract/Form3.h"
 #include "extract/RuleHelp.h"
+#include "support/KeyboardChecks.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -56,7 +58,8 @@ TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
     EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame2"_qs)->title(), u"Start with (X)"_qs);
     EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame1"_qs)->title(), u"End with (Y)"_qs);
     EXPECT_EQ(form->findChild<QCheckBox*>(u"Check1"_qs)->text(), u"Include (X) text in Results"_qs);
-    EXPECT_EQ(form->findChild<QPushButton*>(u"PushButton1"_qs)->text(), u"Close This Window"_qs);
+    EXPECT_EQ(app::withoutAccelerator(form->findChild<QPushButton*>(u"PushButton1"_qs)->text()),
+              u"Close This Window"_qs);
     EXPECT_TRUE(form->Check1->isChecked());
     EXPECT_TRUE(form->Check2->isChecked());
     form->Text1->setText(u"remove="_qs);
@@ -177,4 +180,20 @@ TEST_F(RuleDialogsTest, Form3RunClosesTheDialogAlsoWithoutItems)
     EXPECT_EQ(window.list.columns()[1].title, u"Extraction Results"_qs);
     form->PushButton11->click();
     EXPECT_EQ(window.desktop.dialogs.messageTexts().last(), extract::textSetsHelp());
+}
+
+TEST_F(RuleDialogsTest, KeyboardReachesEveryControlOfBothDialogs)
+{
+    auto between = open<extract::Form2>();
+    EXPECT_EQ(testsupport::tabbedNames(*between, *between->Text1),
+              QStringList({u"Text1"_qs, u"Text2"_qs, u"Check1"_qs, u"Check2"_qs, u"PushButton4"_qs, u"PushButton11"_qs,
+                           u"PushButton1"_qs}));
+    testsupport::expectDistinctAccelerators(*between);
+    between->hide();
+
+    auto sets = open<extract::Form3>();
+    EXPECT_EQ(testsupport::tabbedNames(*sets, *sets->Combo1),
+              QStringList({u"Combo1"_qs, u"PushButton2"_qs, u"PushButton1"_qs, u"PushButton5"_qs, u"PushButton3"_qs,
+                           u"PushButton4"_qs, u"PushButton11"_qs}));
+    testsupport::expectDistinctAccelerators(*sets);
 }

@@ -1,5 +1,6 @@
 #include "sources/express/Form11.h"
 
+#include "app/Accelerators.h"
 #include "app/AppError.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
@@ -142,7 +143,7 @@ void Form11::PushButton14_Click()
         if (ListView1->topLevelItemCount() > 0)
             return;
         dialogs().message(QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use ") +
-                          PushButton1->text() + QStringLiteral(" button."));
+                          app::withoutAccelerator(PushButton1->text()) + QStringLiteral(" button."));
         PushButton1->setFocus();
     });
 }

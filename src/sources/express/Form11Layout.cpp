@@ -112,6 +112,7 @@ void Form11::buildControls()
     window->addLayout(work, 3);
     window->addWidget(ProgressBar1);
     resize(1100, 820);
+    app::AddButtonAccelerators(*this);
 }
 
 } // namespace sources::express

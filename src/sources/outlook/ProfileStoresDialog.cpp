@@ -1,6 +1,7 @@
 #include "sources/outlook/ProfileStoresDialog.h"
 
 #include "app/TextFiles.h"
+#include "app/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "sources/outlook/ProfileStores.h"
 
@@ -50,6 +51,7 @@ ProfileStoresDialog::ProfileStoresDialog(app::Settings& settings, platform::Dial
     layout->addWidget(m_list);
     layout->addLayout(buttons);
     resize(640, 360);
+    app::AddButtonAccelerators(*this);
 }
 
 void ProfileStoresDialog::AddFiles_Click()

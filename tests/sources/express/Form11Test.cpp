@@ -1,3 +1,4 @@
+#include "app/Accelerators.h"
 #include "app/Form1.h"
 #include "app/Settings.h"
 #include "app/TempFolder.h"
@@ -7,6 +8,7 @@
 #include "results/ResultsList.h"
 #include "sources/express/Form11.h"
 #include "ExpressFixtures.h"
+#include "support/KeyboardChecks.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
@@ -80,12 +82,26 @@ TEST_F(Form11Test, ControlsCaptionsAndSharedSettings)
     EXPECT_EQ(form->Check14->text(), u"Show Source Filename Next To Extracted Text"_qs);
     EXPECT_EQ(form->ListView1->headerItem()->text(0), u"DBX File(s)"_qs);
     EXPECT_EQ(form->ListView3->headerItem()->text(3), u"Date Received"_qs);
-    EXPECT_EQ(form->PushButton11->text(), u"Extract Emails From Outlook Express"_qs);
+    EXPECT_EQ(app::withoutAccelerator(form->PushButton11->text()), u"Extract Emails From Outlook Express"_qs);
     EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
     form->Check1->click();
     EXPECT_EQ(settings.value(u"Check1"_qs), u"1"_qs);
-    if (qEnvironmentVariableIsSet("QUILLMERE_SCREENSHOT_FORM11"))
-        form->grab().save(qEnvironmentVariable("QUILLMERE_SCREENSHOT_FORM11"));
+}
+
+TEST_F(Form11Test, KeyboardReachesEveryControlInReadingOrder)
+{
+    auto form = open();
+    const QStringList stores = {u"PushButton14"_qs, u"PushButton1"_qs, u"ListView1"_qs,
+                                u"PushButton5"_qs,  u"PushButton3"_qs, u"PushButton11"_qs};
+    const QStringList messages = {u"ListView3"_qs, u"PushButton21"_qs, u"PushButton22"_qs, u"PushButton23"_qs};
+    const QStringList options = {u"Check2"_qs, u"Check1"_qs, u"Check14"_qs};
+    const QStringList rules = {u"PushButton13"_qs, u"PushButton2"_qs,  u"Text1"_qs,        u"PushButton8"_qs,
+                               u"Text2"_qs,        u"PushButton7"_qs,  u"Text5"_qs,        u"PushButton10"_qs,
+                               u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
+    const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
+                                 u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
+    EXPECT_EQ(testsupport::tabbedNames(*form, *form->PushButton14), stores + messages + options + rules + results);
+    testsupport::expectDistinctAccelerators(*form);
 }
 
 TEST_F(Form11Test, AddedDbxFilesAndTickButtons)

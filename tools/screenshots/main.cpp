@@ -1,0 +1,100 @@
+// Takes the pictures of the windows that the README shows: quillmere-screenshots OUTPUT-FOLDER.
+// Run on a real X server (scripts/screenshots uses Xvfb); the windows carry made-up sample contents.
+#include "app/Form1.h"
+#include "app/Settings.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsList.h"
+#include "sources/outlook/PstApplication.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget& window, const QString& folder, const char* name)
+{
+    QTest::qWait(300); // let the window system map and paint the window
+    const QString path = QDir(folder).filePath(QLatin1String(name));
+    if (window.grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+void fillResults(results::ResultsList& list)
+{
+    for (const char* address :
+         {"ada.byron@example.org", "orders@bookshop.example", "c.babbage@example.net", "newsletter@museum.example",
+          "m.somerville@example.org", "billing@utility.example", "j.herschel@example.net", "events@library.example"})
+        list.add({QLatin1String(address), QString(), false});
+    list.showPendingRows();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: quillmere-screenshots OUTPUT-FOLDER\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    QTemporaryDir settingsFolder;
+    app::Settings settings(QDir(settingsFolder.path()).filePath(QStringLiteral("Brindlewick.ini")));
+    // Scripted dialogs, opener and random draw: no message box waits for an answer, no browser opens.
+    platform::ScriptedPlatform desktop;
+    sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
+    app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
+    form.Form_Load();
+    form.Text1->setText(QStringLiteral("@example.org"));
+    form.show();
+    fillResults(form.results());
+    bool saved = save(form, folder, "form1.png");
+
+    form.PushButton4_Click();
+    auto* between = form.findChild<extract::Form2*>();
+    between->Text1->setText(QStringLiteral("href=\""));
+    between->Text2->setText(QStringLiteral("\""));
+    saved = save(*between, folder, "form2.png") && saved;
+    between->hide();
+
+    form.PushButton15_Click();
+    auto* sets = form.findChild<extract::Form3*>();
+    sets->Combo1->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
+    saved = save(*sets, folder, "form3.png") && saved;
+    sets->hide();
+
+    // The Outlook Express window is modal: it is pictured and closed from inside its own event loop.
+    QTimer::singleShot(0, &form, [&] {
+        QWidget* express = QApplication::activeModalWidget();
+        if (!express) {
+            saved = false;
+            return;
+        }
+        auto* stores = express->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        auto* row = new QTreeWidgetItem(stores, {QStringLiteral("C:\\Mail\\Outlook Express\\Inbox.dbx")});
+        row->setCheckState(0, Qt::Checked);
+        auto* messages = express->findChild<QTreeWidget*>(QStringLiteral("ListView3"));
+        for (const QStringList& message :
+             {QStringList{QStringLiteral("Ada Byron"), QStringLiteral("Charles Babbage"),
+                          QStringLiteral("Notes on the engine"), QStringLiteral("Mon, 6 Dec 2004 10:12:00")},
+              QStringList{QStringLiteral("Bookshop"), QStringLiteral("Ada Byron"),
+                          QStringLiteral("Your order has shipped"), QStringLiteral("Tue, 7 Dec 2004 08:30:41")}})
+            (new QTreeWidgetItem(messages, message))->setCheckState(0, Qt::Checked);
+        saved = save(*express, folder, "form11.png") && saved;
+        express->close();
+    });
+    form.PushButton5_Click();
+    return saved ? 0 : 1;
+}
