@@ -5,10 +5,27 @@
 #include "sources/outlook/PstApplication.h"
 
 #include <QApplication>
+#include <QIcon>
+
+namespace {
+
+// The theme's icon when the package installed it, else the one built into the program.
+QIcon windowIcon()
+{
+    QIcon builtIn;
+    for (const char* size : {"16x16", "32x32", "48x48", "256x256"})
+        builtIn.addFile(QStringLiteral(":/icons/%1/apps/" QUILLMERE_APP_ID ".png").arg(QLatin1String(size)));
+    return QIcon::fromTheme(QStringLiteral(QUILLMERE_APP_ID), builtIn);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // The desktop file name lets docks and Wayland match the window to its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMERE_APP_ID));
+    QApplication::setWindowIcon(windowIcon());
     platform::QtPlatform desktop;
     app::Settings settings(app::defaultSettingsPath());
     // Outlook's part is played by the PST/OST files of the profile, read directly.

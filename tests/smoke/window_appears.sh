@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the real program on a virtual X server and waits for its window to be mapped.
+# Starts the real program on a virtual X server and waits for its window to be mapped, with its class (which
+# docks match to the menu entry) and its icon.
 set -euo pipefail
 program=$1
 work=$(mktemp -d)
@@ -10,8 +11,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$1" &
     pid=$!
     for _ in $(seq 1 150); do
-        if xwininfo -root -tree | grep -q "\"Quillmere\""; then
-            echo "window \"Quillmere\" is on screen"
+        window=$(xwininfo -root -tree | grep -F "\"Quillmere\": (\"quillmere\" \"Quillmere\")" | awk "{print \$1}")
+        if [[ -n "$window" ]]; then
+            echo "window \"Quillmere\" of class Quillmere is on screen"
+            xprop -id "$window" _NET_WM_ICON | grep -q "Icon (" || { echo "the window has no icon"; kill "$pid"; exit 1; }
             kill "$pid"
             wait "$pid" 2>/dev/null || true
             exit 0

@@ -83,7 +83,7 @@ int main(int argc, char** argv)
             return;
         }
         auto* stores = express->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        auto* row = new QTreeWidgetItem(stores, {QStringLiteral("C:\\Mail\\Outlook Express\\Inbox.dbx")});
+        auto* row = new QTreeWidgetItem(stores, {QStringLiteral("/home/ada/Mail/Outlook Express/Inbox.dbx")});
         row->setCheckState(0, Qt::Checked);
         auto* messages = express->findChild<QTreeWidget*>(QStringLiteral("ListView3"));
         for (const QStringList& message :
