@@ -4,7 +4,9 @@
 #include "results/ResultsList.h"
 #include "results/ResultsView.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,6 +14,18 @@
 #include <QVBoxLayout>
 
 namespace app {
+
+void CommandControls::buildExtractionOptions(const std::array<QString, 3>& captions)
+{
+    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
+    Check2 = makeCheckBox("Check2", captions[0], true);
+    Check1 = makeCheckBox("Check1", captions[1], false);
+    Check14 = makeCheckBox("Check14", captions[2], false);
+    auto* options = new QVBoxLayout(Frame2);
+    options->addWidget(Check2);
+    options->addWidget(Check1);
+    options->addWidget(Check14);
+}
 
 void CommandControls::buildCommandControls(QWidget& window, results::ResultsList*& list)
 {

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+#include <array>
+
+class QCheckBox;
 class QGridLayout;
+class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -18,6 +23,11 @@ namespace app {
 // buttons, the results list with its commands, and the progress bar. Named as the commands use them.
 struct CommandControls
 {
+    // The "Extraction Options" frame: case, duplicates, source column.
+    QGroupBox* Frame2 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check14 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;
     QLineEdit* Text5 = nullptr;
@@ -39,6 +49,8 @@ struct CommandControls
     QPushButton* PushButton20 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
+    // Creates the options frame; the windows word the three captions differently.
+    void buildExtractionOptions(const std::array<QString, 3>& captions);
     // Creates the controls; the results list belongs to the window.
     void buildCommandControls(QWidget& window, results::ResultsList*& list);
     // The rule buttons with their text boxes, one per row.

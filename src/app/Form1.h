@@ -163,10 +163,6 @@ public:
     QPushButton* PushButton1 = nullptr;
     QPushButton* ProfileStoresButton = nullptr;
     QLabel* StatusLabel = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check14 = nullptr;
 };
 
 } // namespace app

@@ -29,14 +29,8 @@ void Form1::buildControls()
     fields->addWidget(Check17);
     fields->addStretch();
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
-    Check2 = makeCheckBox("Check2", QStringLiteral("Turn off case sensitivity"), true);
-    Check1 = makeCheckBox("Check1", QStringLiteral("Remove duplicate results"), false);
-    Check14 = makeCheckBox("Check14", QStringLiteral("Show source filename next to extracted text"), false);
-    auto* options = new QVBoxLayout(Frame2);
-    options->addWidget(Check2);
-    options->addWidget(Check1);
-    options->addWidget(Check14);
+    buildExtractionOptions({QStringLiteral("Turn off case sensitivity"), QStringLiteral("Remove duplicate results"),
+                            QStringLiteral("Show source filename next to extracted text")});
 
     Frame4 = named(new QGroupBox(QStringLiteral("Where To Extract From")), "Frame4");
     Check16 = makeCheckBox("Check16", QStringLiteral("Inbox"), true);

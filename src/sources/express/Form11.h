@@ -152,10 +152,6 @@ public:
     QPushButton* PushButton21 = nullptr;
     QPushButton* PushButton22 = nullptr;
     QPushButton* PushButton23 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check14 = nullptr;
 };
 
 } // namespace sources::express

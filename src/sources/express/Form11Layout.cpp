@@ -62,14 +62,8 @@ void Form11::buildControls()
     PushButton22 = makeButton("PushButton22", QStringLiteral("Deselect All Items"));
     PushButton23 = makeButton("PushButton23", QStringLiteral("Help"));
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
-    Check2 = makeCheckBox("Check2", QStringLiteral("Turn Off Case Sensitivity"), true);
-    Check1 = makeCheckBox("Check1", QStringLiteral("Remove Duplicate Results"), false);
-    Check14 = makeCheckBox("Check14", QStringLiteral("Show Source Filename Next To Extracted Text"), false);
-    auto* options = new QVBoxLayout(Frame2);
-    options->addWidget(Check2);
-    options->addWidget(Check1);
-    options->addWidget(Check14);
+    buildExtractionOptions({QStringLiteral("Turn Off Case Sensitivity"), QStringLiteral("Remove Duplicate Results"),
+                            QStringLiteral("Show Source Filename Next To Extracted Text")});
 
     buildCommandControls(*this, m_results);
 
