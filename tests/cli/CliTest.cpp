@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using testsupport::TempDir;
@@ -78,6 +79,10 @@ TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
     EXPECT_EQ(runCli({u"--bogus"_qs}).status, 2);
     EXPECT_EQ(runCli({u"--all-data"_qs, u"--format"_qs, u"xlsx"_qs}).status, 2);
     EXPECT_EQ(runCli({u"--help"_qs}).status, 0);
+    const CliResult version = runCli({u"--version"_qs});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(QString::fromUtf8(version.out).contains(QRegularExpression(u"^quillmere-cli \\d+\\.\\d+\\.\\d+\n$"_qs)))
+        << version.out.constData();
 
     const CliResult missing = runCli({u"--pst"_qs, dir.file(u"none.pst"_qs), u"--all-data"_qs});
     EXPECT_EQ(missing.status, 1);

@@ -48,6 +48,10 @@ for needed in libqt6widgets6 qt6-qpa-plugins libpff1 undbx libgmime-3.0 libhivex
     [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 dpkg-deb -x "$deb" "$work/stage"
+for page in quillmere quillmere-cli; do
+    zcat "$work/stage/usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -E "^\.TH \"?${page^^}\"? \"?1\"? .*$version" >/dev/null ||
+        fail "no manual page $page(1) of version $version"
+done
 quiet desktop-file-validate "$work/stage/usr/share/applications/$app_id.desktop"
 quiet appstreamcli validate --no-net "$work/stage/usr/share/metainfo/$app_id.metainfo.xml"
 grep -q "<release version=\"$version\"" "$work/stage/usr/share/metainfo/$app_id.metainfo.xml" ||

@@ -57,6 +57,8 @@ Parsed parseArguments(const QStringList& args)
         };
         if (arg == u"--help" || arg == u"-h") {
             a.help = true;
+        } else if (arg == u"--version") {
+            a.version = true;
         } else if (arg == u"--profile") {
             a.source = Source::Profile;
         } else if (arg == u"--pst" || arg == u"--staged") {
@@ -145,7 +147,7 @@ Parsed parseArguments(const QStringList& args)
             return fail(QStringLiteral("unknown argument: ") + arg);
         }
     }
-    if (a.help)
+    if (a.help || a.version)
         return {a, {}};
     if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
         return fail(QStringLiteral("--list-messages needs --dbx or --eml"));
@@ -203,6 +205,7 @@ QString usageText()
         "  --wine-prefix DIR    another Wine prefix\n"
         "  --registry-hive FILE a Windows user's registry hive (NTUSER.DAT)\n"
         "  --help               this text\n"
+        "  --version            the program's version\n"
         "\n"
         "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n");
 }

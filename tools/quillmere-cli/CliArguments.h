@@ -43,6 +43,7 @@ struct Arguments
     Format format = Format::Lines;
     QString output; // empty: standard output
     bool help = false;
+    bool version = false;
 };
 
 // The arguments, or the reason they make no command (a usage error).

@@ -17,5 +17,9 @@ int main(int argc, char** argv)
         std::fputs(cli::usageText().toUtf8().constData(), stdout);
         return 0;
     }
+    if (parsed.arguments->version) {
+        std::fputs("quillmere-cli " QUILLMERE_VERSION "\n", stdout);
+        return 0;
+    }
     return cli::run(*parsed.arguments);
 }
