@@ -43,6 +43,18 @@ protected:
         return form;
     }
 
+    // The window reading one store file through the real PST reader.
+    std::unique_ptr<Form1> startOnPstFile(const QString& store)
+    {
+        settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
+        auto form = std::make_unique<Form1>(
+            app::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
+        form->Form_Load();
+        form->Option4->click();
+        form->Text6->setText(store);
+        return form;
+    }
+
     void storeRaw(const char* ini) { dir.write(u"Brindlewick.ini"_qs, QByteArray("[Quillmere]\n") + ini); }
 
     template <class T>
@@ -56,6 +68,7 @@ protected:
     TempDir dir;
     platform::ScriptedPlatform desktop;
     testsupport::EmptyOutlook outlook;
+    sources::outlook::PstApplicationFactory pst{[] { return QStringList(); }};
     std::unique_ptr<app::Settings> settings;
 };
 
@@ -291,12 +304,8 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");
     const testsupport::EnvGuard temp("TEMP", dir.path());
-    settings = std::make_unique<app::Settings>(dir.file(u"Brindlewick.ini"_qs));
-    sources::outlook::PstApplicationFactory pst([] { return QStringList(); });
-    Form1 form(app::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
-    form.Form_Load();
-    form.Option4->click();
-    form.Text6->setText(store);
+    const auto window = startOnPstFile(store);
+    Form1& form = *window;
     form.Check4->setChecked(true); // all five folder boxes: every folder counts
 
     form.PushButton13->click();
@@ -328,6 +337,43 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
     EXPECT_EQ(list.count(), 1);
     ASSERT_EQ(desktop.dialogs.messages().size(), 1);
     EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
+}
+
+// An outlook.com OST lists the senders of its Inbox; a copy in which no folder tree can be found is
+// reported by name and leaves the results as they were.
+TEST_F(Form1Test, OfflineStoreListsItsInboxSenders)
+{
+    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
+    const testsupport::EnvGuard temp("TEMP", dir.path());
+    const auto window = startOnPstFile(ost);
+    Form1& form = *window;
+    for (QCheckBox* box : {form.Check15, form.Check4, form.Check5, form.Check3})
+        box->setChecked(false);
+    form.Check16->setChecked(true);
+    form.Check17->setChecked(true);
+    form.Check18->setChecked(false);
+
+    form.PushButton13->click();
+    const auto& list = form.results();
+    QStringList rows;
+    for (qsizetype i = 0; i < list.count(); ++i)
+        rows.append(list.row(i).text);
+    EXPECT_EQ(rows,
+              (QStringList{QString(), u"epfromer@gmail.com"_qs, QString(), u"no-reply@microsoft.com"_qs, QString()}));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
+
+    QByteArray bytes = TempDir::read(ost);
+    const QString subtree = u"IPM_SUBTREE"_qs;
+    const QString renamed = u"IPM_SUBTREF"_qs;
+    bytes.replace(QByteArray(reinterpret_cast<const char*>(subtree.utf16()), subtree.size() * 2),
+                  QByteArray(reinterpret_cast<const char*>(renamed.utf16()), renamed.size() * 2));
+    const QString broken = dir.write(u"no folders.ost"_qs, bytes);
+    form.Text6->setText(broken);
+    form.PushButton13->click();
+    EXPECT_EQ(list.count(), rows.size());
+    ASSERT_EQ(desktop.dialogs.messages().size(), 1);
+    EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
+    EXPECT_TRUE(desktop.dialogs.messages()[0].text.contains(broken)) << desktop.dialogs.messageTexts()[0].toStdString();
 }
 
 TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)

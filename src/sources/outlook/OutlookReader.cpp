@@ -95,7 +95,10 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
 
     m_services.pointer.setPointer(platform::Pointer::Hourglass);
     RunGuard guard(m_services.pointer, m_writer);
-    trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Fresh); });
+    // Without a staging file of its own the run would leave the rules reading an earlier run's text.
+    m_stagingFailed = false;
+    if (!trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Fresh); }))
+        return false;
 
     std::unique_ptr<Application> application;
     std::unique_ptr<Namespace> mapi;
@@ -106,7 +109,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
     if (walkProfile) {
         int stores = 0;
         trap(9, [&] { stores = require(mapi).Folders().count(); });
-        for (int i = 1; i <= stores; ++i) {
+        for (int i = 1; i <= stores && !m_stagingFailed; ++i) {
             m_slice.step();
             // A store that cannot be opened is reported; the others are still walked.
             std::unique_ptr<Folder> top;
@@ -129,10 +132,10 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
         }
     }
 
-    trap(15, [&] { require(m_writer).close(); });
+    const bool closed = trap(15, [&] { require(m_writer).close(); });
     mapi.reset();
     application.reset();
-    return true;
+    return closed && !m_stagingFailed;
 }
 
 void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
@@ -144,6 +147,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
     if (!m_writer || m_writer->path() != path) {
         ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
         std::swap(ownWriter, m_writer);
+        m_stagingFailed = false;
     }
 
     QString name;
@@ -156,18 +160,21 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
 
     int subfolders = 0;
     trap(3, [&] { subfolders = folder.Folders().count(); });
-    for (int i = 1; i <= subfolders; ++i) {
+    for (int i = 1; i <= subfolders && !m_stagingFailed; ++i) {
         m_slice.step();
         std::unique_ptr<Folder> subfolder;
         if (!trap(4, [&] { subfolder = folder.Folders().Item(i); }))
             continue;
-        if (level == 1)
+        if (level == 1) {
+            // A name that cannot be read matches no box: the folder must not pass as the one before it.
+            m_currentTopFolder.clear();
             trap(5, [&] { m_currentTopFolder = subfolder->Name(); });
+        }
         GetMailItems(2, *subfolder, path);
 
         int items = 0;
         trap(6, [&] { items = subfolder->Items().count(); });
-        for (int j = 1; j <= items; ++j) {
+        for (int j = 1; j <= items && !m_stagingFailed; ++j) {
             m_slice.step();
             std::unique_ptr<MailItem> item;
             int itemClass = 0;
@@ -217,7 +224,8 @@ void OutlookReader::stageItem(MailItem& item, const QString& path)
     }
     if (options.bodyField())
         trap(9, [&] { body = item.Body(); });
-    trap(10, [&] {
+    // A record that cannot be written ends the run: what follows would be staged with a gap.
+    m_stagingFailed = !trap(10, [&] {
         if (!m_writer)
             m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
         m_writer->appendRecord(sender, body);

@@ -62,9 +62,9 @@ public:
     explicit OutlookReader(ReaderServices services);
     ~OutlookReader();
 
-    // Rebuilds the staging file at path from the selected source, folders and fields. False (with a message,
-    // and the file untouched) when there is nothing to read from; failures during the run are reported and
-    // the run goes on.
+    // Rebuilds the staging file at path from the selected source, folders and fields. False (with a message)
+    // when there is nothing to read from, when the PST file cannot be attached, or when the staging file
+    // cannot be written; other failures during the run are reported and the run goes on.
     bool getAllEmailOutlook(const QString& path);
 
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
@@ -83,6 +83,7 @@ private:
     ReaderServices m_services;
     int m_outlookVersion = 0;
     QString m_currentTopFolder;
+    bool m_stagingFailed = false;
     std::unique_ptr<StagingWriter> m_writer;
     platform::TimeSlice m_slice;
 };

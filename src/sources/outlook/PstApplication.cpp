@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <libpff.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace sources::outlook {
@@ -22,6 +24,10 @@ constexpr size_t kMaxBodyBytes = size_t{64} << 20;
 constexpr uint32_t kIpmSubtreeEntryId = 0x35e0;
 // The node of the IPM subtree in every PST written by Outlook, for stores without the entry above.
 constexpr uint32_t kIpmSubtreeNode = 0x8022;
+// The fixed names of an offline store's roots, which are not translated.
+constexpr QStringView kSubtreeName = u"IPM_SUBTREE";
+constexpr QStringView kMailboxRootName = u"Root - Mailbox";
+constexpr QStringView kPublicRootName = u"Root - Public";
 
 constexpr int kSubscriptOutOfRange = 9;
 constexpr int kBadFileFormat = 321;
@@ -165,6 +171,17 @@ struct ItemDeleter
 };
 using ItemPtr = std::unique_ptr<libpff_item_t, ItemDeleter>;
 
+QString readFolderName(libpff_item_t* folder)
+{
+    const auto bytes = readValue(
+        [&](size_t* size, libpff_error_t** error) { return libpff_folder_get_utf8_name_size(folder, size, error); },
+        [&](uint8_t* data, size_t size, libpff_error_t** error) {
+            return libpff_folder_get_utf8_name(folder, data, size, error);
+        },
+        kMaxStringBytes, QStringLiteral("Folder name"));
+    return bytes ? fromUtf8Buffer(*bytes) : QString();
+}
+
 // One open store file; folders and items keep it open as long as they live.
 class PstFile
 {
@@ -207,12 +224,30 @@ public:
         return name.isEmpty() ? QFileInfo(m_path).completeBaseName() : name;
     }
 
+    // The folder the user sees as the store's top: the IPM subtree that the message store names, else the
+    // one its folder tree holds. A store without either has no folders to show, which is a failure.
     ItemPtr ipmSubtree() const
     {
-        uint32_t node = kIpmSubtreeNode;
-        if (ItemPtr store = messageStore()) {
-            const QString what = QStringLiteral("Store folders");
-            const auto entryId = withEntry(store.get(), kIpmSubtreeEntryId, what, [&](libpff_record_entry_t* entry) {
+        if (const std::optional<uint32_t> node = subtreeNodeOfStore()) {
+            if (ItemPtr folder = folderByNode(*node))
+                return folder;
+        }
+        if (ItemPtr folder = subtreeInFolderTree())
+            return folder;
+        throw app::AppError(kBadFileFormat, QStringLiteral("No mail folders were found in \"%1\"").arg(m_path));
+    }
+
+private:
+    // The node of PR_IPM_SUBTREE_ENTRYID; nothing when the store does not name its subtree.
+    std::optional<uint32_t> subtreeNodeOfStore() const
+    {
+        ItemPtr store = messageStore();
+        if (!store)
+            return std::nullopt;
+        const QString what = QStringLiteral("Store folders");
+        std::optional<std::optional<QByteArray>> entryId;
+        try {
+            entryId = withEntry(store.get(), kIpmSubtreeEntryId, what, [&](libpff_record_entry_t* entry) {
                 return readValue(
                     [&](size_t* size, libpff_error_t** error) {
                         return libpff_record_entry_get_data_size(entry, size, error);
@@ -222,20 +257,85 @@ public:
                     },
                     kMaxStringBytes, what);
             });
-            // An entry ID is 4 flag bytes, the 16-byte provider UID, then the node ID.
-            if (entryId && *entryId && (*entryId)->size() == 24) {
-                const auto* id = reinterpret_cast<const uint8_t*>((*entryId)->constData());
-                node = uint32_t{id[20]} | uint32_t{id[21]} << 8 | uint32_t{id[22]} << 16 | uint32_t{id[23]} << 24;
-            }
+        } catch (const app::AppError&) {
+            // A damaged store record leaves the folder tree to decide.
+            return std::nullopt;
         }
-        PffError error;
-        libpff_item_t* item = nullptr;
-        if (libpff_file_get_item_by_identifier(m_file, node, &item, error.out()) != 1 || !item)
-            failRead(error, QStringLiteral("The folders of \"%1\" cannot be read").arg(m_path));
-        return ItemPtr(item);
+        // An entry ID is 4 flag bytes, the 16-byte provider UID, then the node ID.
+        if (!entryId || !*entryId || (*entryId)->size() != 24)
+            return std::nullopt;
+        const auto* id = reinterpret_cast<const uint8_t*>((*entryId)->constData());
+        return uint32_t{id[20]} | uint32_t{id[21]} << 8 | uint32_t{id[22]} << 16 | uint32_t{id[23]} << 24;
     }
 
-private:
+    // The folder with that node ID; nothing when there is none or the node is not a folder.
+    ItemPtr folderByNode(uint32_t node) const
+    {
+        libpff_item_t* item = nullptr;
+        if (libpff_file_get_item_by_identifier(m_file, node, &item, nullptr) != 1 || !item)
+            return nullptr;
+        ItemPtr owned(item);
+        uint8_t type = 0;
+        if (libpff_item_get_type(item, &type, nullptr) != 1 || type != LIBPFF_ITEM_TYPE_FOLDER)
+            return nullptr;
+        return owned;
+    }
+
+    // A store that does not name its subtree keeps it in a known place of the folder tree: a PST below its
+    // root, at the node every PST uses; an Exchange or outlook.com OST as "IPM_SUBTREE" below the mailbox
+    // root ("Root - Mailbox"), next to a public-folder root ("Root - Public") that has one too.
+    ItemPtr subtreeInFolderTree() const
+    {
+        libpff_item_t* rootItem = nullptr;
+        if (libpff_file_get_root_folder(m_file, &rootItem, nullptr) != 1 || !rootItem)
+            return nullptr;
+        const ItemPtr root(rootItem);
+        std::vector<ItemPtr> children = subfolders(root.get());
+        for (ItemPtr& child : children) {
+            uint32_t node = 0;
+            if ((libpff_item_get_identifier(child.get(), &node, nullptr) == 1 && node == kIpmSubtreeNode) ||
+                folderName(child.get()) == kSubtreeName)
+                return std::move(child);
+        }
+        // The mailbox root first, then any other root that is not the public folders'.
+        std::stable_partition(children.begin(), children.end(),
+                              [](const ItemPtr& child) { return folderName(child.get()) == kMailboxRootName; });
+        for (const ItemPtr& child : children) {
+            if (folderName(child.get()) == kPublicRootName)
+                continue;
+            for (ItemPtr& grandchild : subfolders(child.get())) {
+                if (folderName(grandchild.get()) == kSubtreeName)
+                    return std::move(grandchild);
+            }
+        }
+        return nullptr;
+    }
+
+    // The subfolders that can be read; a damaged one is passed over.
+    static std::vector<ItemPtr> subfolders(libpff_item_t* folder)
+    {
+        std::vector<ItemPtr> children;
+        int count = 0;
+        if (libpff_folder_get_number_of_sub_folders(folder, &count, nullptr) != 1)
+            return children;
+        for (int i = 0; i < count; ++i) {
+            libpff_item_t* child = nullptr;
+            if (libpff_folder_get_sub_folder(folder, i, &child, nullptr) == 1 && child)
+                children.emplace_back(child);
+        }
+        return children;
+    }
+
+    // A folder's name for finding the known folders; "" when it cannot be read.
+    static QString folderName(libpff_item_t* folder)
+    {
+        try {
+            return readFolderName(folder);
+        } catch (const app::AppError&) {
+            return {};
+        }
+    }
+
     ItemPtr messageStore() const
     {
         PffError error;
@@ -396,15 +496,7 @@ public:
     {
         if (m_name)
             return *m_name;
-        const auto bytes = readValue(
-            [&](size_t* size, libpff_error_t** error) {
-                return libpff_folder_get_utf8_name_size(m_item.get(), size, error);
-            },
-            [&](uint8_t* data, size_t size, libpff_error_t** error) {
-                return libpff_folder_get_utf8_name(m_item.get(), data, size, error);
-            },
-            kMaxStringBytes, QStringLiteral("Folder name"));
-        return bytes ? fromUtf8Buffer(*bytes) : QString();
+        return readFolderName(m_item.get());
     }
 
     FolderList& Folders() override { return m_folders; }

@@ -80,7 +80,12 @@ public:
         : m_folder(folder), m_folders(pointers(folder.folders)), m_items(folder.items)
     {
     }
-    QString Name() const override { return m_folder.name; }
+    QString Name() const override
+    {
+        if (m_folder.nameFails)
+            throw app::AppError(app::errors::kDeviceIo, u"Name unreadable"_qs);
+        return m_folder.name;
+    }
     so::FolderList& Folders() override { return m_folders; }
     so::ItemList& Items() override { return m_items; }
     const fake::Folder& data() const { return m_folder; }

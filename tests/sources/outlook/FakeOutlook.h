@@ -27,6 +27,7 @@ struct Folder
     std::vector<Folder> folders;
     std::vector<Item> items;
     bool openFails = false; // the folder cannot be taken from its parent's list
+    bool nameFails = false; // reading its name raises an error
 };
 
 // A mail item from sender with body.

@@ -259,6 +259,52 @@ TEST_F(OutlookReaderTest, DamagedMessageOrFolderIsReportedAndTheWalkGoesOn)
     EXPECT_TRUE(shown[2].startsWith(s("Folder unreadable\r\n")));
 }
 
+TEST_F(OutlookReaderTest, UnreadableFirstLevelNameIsNotTakenForTheFolderBeforeIt)
+{
+    fake::Folder nameless = folder("Secret", {}, {mail("hidden@x", "")});
+    nameless.nameFails = true;
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("in@x", "")}), nameless})};
+    options.checkOnly({u"Inbox"_qs});
+    options.body = false;
+
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"in@x", ""}}));
+    // Reported where the first-level name is taken and where the walk into the folder reads it again.
+    ASSERT_EQ(desk.dialogs.messageTexts().size(), 2);
+    for (const QString& text : desk.dialogs.messageTexts())
+        EXPECT_TRUE(text.startsWith(s("Name unreadable\r\n"))) << text.toStdString();
+
+    // With every box ticked every folder counts, whatever its name.
+    options.checkAll();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({{"in@x", ""}, {"hidden@x", ""}}));
+}
+
+// A staging file that cannot be made or written fails the run after one report, so that the rules never
+// read an earlier run's text as this run's.
+TEST_F(OutlookReaderTest, StagingFileThatCannotBeWrittenFailsTheRun)
+{
+    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("a@x", "x"), mail("b@x", "y")})})};
+    path = dir.file(u"missing/test.txt"_qs);
+    EXPECT_FALSE(run());
+    ASSERT_EQ(desk.dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(desk.dialogs.messageTexts()[0].contains(s("Outlook1.getAllEmailOutlook at line 5")));
+    EXPECT_EQ(pointer.pointer(), platform::Pointer::Default);
+
+    // A disk that fills up during the run: a file-size limit makes the second record fail.
+    path = dir.file(u"test.txt"_qs);
+    outlook.stores = {folder(
+        "Store", {folder("Inbox", {},
+                         {mail("a@x", "short"), fake::mail(s("b@x"), QString(70000, u'x')), mail("c@x", "never")})})};
+    desk.dialogs.clearRecord();
+    bool completed = true;
+    testsupport::withFileSizeLimit(64 * 1024, [&] { completed = run(); });
+    EXPECT_FALSE(completed);
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
+    EXPECT_TRUE(shown[0].contains(s("Outlook1.GetMailItems at line 10"))) << shown[0].toStdString();
+}
+
 TEST_F(OutlookReaderTest, YieldsPerSubfolderAndItemAndReadsBoxesAtUseTime)
 {
     outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("1@x", ""), mail("2@x", ""), mail("3@x", "")})})};

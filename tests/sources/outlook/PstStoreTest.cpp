@@ -21,9 +21,12 @@ constexpr quint32 kSenderName = 0x0c1a;
 constexpr quint32 kSenderAddressType = 0x0c1e;
 constexpr quint32 kSenderAddress = 0x0c1f;
 
-const char* const kStores[] = {
-    "sample1.pst",        "sample2.pst",           "submessage.pst",           "test_ansi.pst",      "test_unicode.pst",
-    "user1@test.lab.pst", "backup_with_rules.pst", "97_outlook_pass12345.pst", "Outlook98Backup.pst"};
+// Every sample store, PST and OST, as a path below the fixtures.
+const char* const kStores[] = {"pst/sample1.pst",           "pst/sample2.pst",
+                               "pst/submessage.pst",        "pst/test_ansi.pst",
+                               "pst/test_unicode.pst",      "pst/user1@test.lab.pst",
+                               "pst/backup_with_rules.pst", "pst/97_outlook_pass12345.pst",
+                               "pst/Outlook98Backup.pst",   "ost/pstextractortestpdf@outlook.com.ost"};
 
 bool isMailClass(const QString& messageClass)
 {
@@ -44,15 +47,24 @@ QStringList itemFolders(const QString& folder)
     return byIndex.values();
 }
 
-// The staged record of an exported mail item, or nothing for other classes.
-std::optional<QByteArray> expectedRecord(const QString& itemFolder)
+// What an exported mail item stages: its sender, and its body where the export holds it as text (an
+// HTML-only message is exported as HTML, which the reader turns into text of its own). Nothing for items
+// of other classes.
+struct ExpectedMail
+{
+    QString sender;
+    std::optional<QByteArray> body;
+};
+
+std::optional<ExpectedMail> expectedMail(const QString& itemFolder)
 {
     const auto values = pffexport::stringValues(itemFolder + u"/ItemValues.txt"_qs);
     if (!isMailClass(values.value(kMessageClass)))
         return std::nullopt;
     const QString sender =
         values.value(kSenderAddressType) == u"SMTP" ? values.value(kSenderAddress) : values.value(kSenderName);
-    return sender.toUtf8() + "\r\n" + TempDir::read(itemFolder + u"/Message.txt"_qs) + "\r\n";
+    const QString text = itemFolder + u"/Message.txt"_qs;
+    return ExpectedMail{sender, QFileInfo::exists(text) ? std::optional(TempDir::read(text)) : std::nullopt};
 }
 
 // Mail items anywhere below folder, leaving out messages embedded as attachments.
@@ -60,7 +72,7 @@ int mailItemsBelow(const QString& folder)
 {
     int count = 0;
     for (const QString& item : itemFolders(folder))
-        count += expectedRecord(item) ? 1 : 0;
+        count += expectedMail(item) ? 1 : 0;
     for (const QString& name : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!itemFolders(folder).contains(QDir(folder).filePath(name)))
             count += mailItemsBelow(QDir(folder).filePath(name));
@@ -68,10 +80,15 @@ int mailItemsBelow(const QString& folder)
     return count;
 }
 
+// The folder of the export that holds the folders a user sees: a PST's "Top of ..." folder, an OST's
+// "IPM_SUBTREE" of its mailbox root.
 QString topOf(const QString& exported)
 {
     const QStringList tops = QDir(exported).entryList({u"Top of*"_qs}, QDir::Dirs);
-    return tops.size() == 1 ? QDir(exported).filePath(tops.first()) : QString();
+    if (tops.size() == 1)
+        return QDir(exported).filePath(tops.first());
+    const QString mailbox = QDir(exported).filePath(u"Root - Mailbox/IPM_SUBTREE"_qs);
+    return QFileInfo(mailbox).isDir() ? mailbox : QString();
 }
 
 class PstStoreTest : public ::testing::Test
@@ -85,7 +102,8 @@ protected:
 
     static QString store(const char* name)
     {
-        return QStringLiteral(QUILLMERE_FIXTURES "/pst/") + QString::fromUtf8(name);
+        const QString relative = QString::fromUtf8(name);
+        return QStringLiteral(QUILLMERE_FIXTURES "/") + (relative.contains(u'/') ? relative : u"pst/"_qs + relative);
     }
 
     QByteArray stage(const QStringList& stores, bool staged = true)
@@ -103,36 +121,55 @@ protected:
     QString path = dir.file(u"test.txt"_qs);
 };
 
+// Per first-level folder of every sample store: the same mail items with the same senders as pffexport
+// shows, and the same bodies where the export has them as text.
 TEST_F(PstStoreTest, EachFirstLevelFolderStagesWhatPffexportShows)
 {
     if (!pffexport::available())
         GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     int compared = 0;
+    int withText = 0;
     for (const char* name : kStores) {
+        if (!QFileInfo::exists(store(name))) {
+            ADD_FAILURE() << "sample store missing: " << name;
+            continue;
+        }
         const QString exported = pffexport::exportStore(store(name), dir.path(), {u"-d"_qs});
         const QString top = topOf(exported);
         ASSERT_FALSE(top.isEmpty()) << name;
         for (const QString& first : QDir(top).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             const QString folder = QDir(top).filePath(first);
-            QByteArray expected = "\r\n";
-            int records = 0;
+            QByteArray senders = "\r\n";
+            QByteArray records = "\r\n";
+            bool allText = true;
+            int mails = 0;
             for (const QString& item : itemFolders(folder)) {
-                if (const auto record = expectedRecord(item)) {
-                    expected += *record;
-                    ++records;
+                if (const auto mail = expectedMail(item)) {
+                    senders += mail->sender.toUtf8() + "\r\n\r\n";
+                    records += mail->sender.toUtf8() + "\r\n" + mail->body.value_or(QByteArray()) + "\r\n";
+                    allText = allText && mail->body;
+                    ++mails;
                 }
             }
             // Deeper mail would come first in an order the export does not show; the samples have none.
-            ASSERT_EQ(mailItemsBelow(folder), records) << name << " / " << first.toStdString();
+            ASSERT_EQ(mailItemsBelow(folder), mails) << name << " / " << first.toStdString();
 
+            const std::string where = std::string(name) + " / " + first.toStdString();
             options.checkOnly({});
             options.boxes[0] = {true, first};
-            EXPECT_EQ(stage({store(name)}), expected) << name << " / " << first.toStdString();
-            compared += records;
+            options.body = false;
+            EXPECT_EQ(stage({store(name)}), senders) << where;
+            if (allText && mails > 0) {
+                options.body = true;
+                EXPECT_EQ(stage({store(name)}), records) << where;
+                withText += mails;
+            }
+            compared += mails;
         }
     }
-    // 296 lorem-ipsum messages in one store and a handful in the others.
+    // 296 lorem-ipsum messages in one store, the OST's HTML-only Inbox and a handful in the others.
     EXPECT_GT(compared, 300);
+    EXPECT_GT(withText, 300);
 
     // The whole profile with every box: one record (two empty lines here) per mail item of every store.
     QStringList profile;
@@ -148,8 +185,57 @@ TEST_F(PstStoreTest, EachFirstLevelFolderStagesWhatPffexportShows)
     EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty()) << desk.dialogs.messageTexts().join(u'\n').toStdString();
 }
 
+// An outlook.com OST names no IPM subtree in its message store; its folders are the mailbox root's
+// "IPM_SUBTREE", not the public folders' one, and not whatever folder has the node a PST's subtree has.
+TEST_F(PstStoreTest, OfflineStoreShowsTheMailboxFolders)
+{
+    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
+    PstApplicationFactory factory([ost] { return QStringList{ost}; });
+    const auto application = factory.create();
+    const auto mapi = application->GetNamespace(u"MAPI"_qs);
+    const auto top = mapi->Folders().Item(1);
+    EXPECT_EQ(top->Name(), u"pstextractortestpdf@outlook.com"_qs);
+    QStringList names;
+    for (int i = 1; i <= top->Folders().count(); ++i)
+        names.append(top->Folders().Item(i)->Name());
+    for (const QString& name : {u"Inbox"_qs, u"Outbox"_qs, u"Drafts"_qs, u"Sent Items"_qs, u"Deleted Items"_qs})
+        EXPECT_TRUE(names.contains(name)) << name.toStdString();
+
+    options.checkOnly({u"Inbox"_qs});
+    options.body = false;
+    EXPECT_EQ(stage({ost}), QByteArray("\r\nepfromer@gmail.com\r\n\r\nno-reply@microsoft.com\r\n\r\n"));
+    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty()) << desk.dialogs.messageTexts().join(u'\n').toStdString();
+}
+
+// A file that opens as a store but holds no folder tree a user could see is a failure that names the file,
+// not an empty success.
+TEST_F(PstStoreTest, StoreWithoutFolderTreeFailsNamingTheFile)
+{
+    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
+    QByteArray bytes = TempDir::read(ost);
+    auto utf16 = [](const char16_t* text) {
+        const QString s = QString::fromUtf16(text);
+        return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+    };
+    ASSERT_GT(bytes.count(utf16(u"IPM_SUBTREE")), 0);
+    bytes.replace(utf16(u"IPM_SUBTREE"), utf16(u"IPM_SUBTREF"));
+    const QString renamed = dir.write(u"renamed.ost"_qs, bytes);
+
+    options.checkAll();
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = renamed;
+    dir.write(u"test.txt"_qs, "earlier run\r\n");
+    EXPECT_EQ(stage({}, false), QByteArray("\r\n"));
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(u"No mail folders were found in \""_qs + renamed + u'"')) << shown[0].toStdString();
+}
+
 TEST_F(PstStoreTest, TopFolderIsTheStoreNamedByItsDisplayName)
 {
+    if (!QFileInfo::exists(store("user1@test.lab.pst")))
+        GTEST_SKIP() << "fixture pst/user1@test.lab.pst not found beside the repository (../shared/fixtures)";
     PstApplicationFactory factory([] { return QStringList{store("user1@test.lab.pst"), store("sample2.pst")}; });
     const auto application = factory.create();
     ASSERT_TRUE(application);
