@@ -139,6 +139,39 @@ TEST_F(CliTest, MessageFilesAreListedAndSearched)
               (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8());
 }
 
+// Real stores and message files come out, or the run fails saying why.
+TEST_F(CliTest, OfflineStoresAndLinuxMessageFilesAreReadOrRefused)
+{
+    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
+    const CliResult inbox = runCli({u"--pst"_qs, ost, u"--folders"_qs, u"inbox"_qs, u"--from"_qs, u"--all-data"_qs});
+    EXPECT_EQ(inbox.status, 0) << inbox.err.constData();
+    EXPECT_EQ(inbox.out, QByteArray("\nepfromer@gmail.com\n\nno-reply@microsoft.com\n\n"));
+
+    QByteArray bytes = TempDir::read(ost);
+    bytes.replace(QByteArray("I\0P\0M\0_\0S\0U\0B\0T\0R\0E\0E\0", 22),
+                  QByteArray("I\0P\0M\0_\0S\0U\0B\0T\0R\0E\0F\0", 22));
+    const QString broken = dir.write(u"broken.ost"_qs, bytes);
+    const CliResult none = runCli({u"--pst"_qs, broken, u"--all-data"_qs});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.err.contains("No mail folders were found in \"" + broken.toUtf8())) << none.err.constData();
+
+    // Saved on Linux: LF line ends and a folded subject.
+    const QString lf = dir.write(u"lf/a.eml"_qs, "From: ann@example.org\nTo: bob@example.org,\n\tcy@example.org\n"
+                                                 "Subject: a long\n subject\nDate: Mon, 1 Dec 2003\n\nbody\n");
+    EXPECT_EQ(runCli({u"--eml"_qs, lf, u"--list-messages"_qs}).out,
+              QByteArray("ann@example.org\tbob@example.org, cy@example.org\ta long subject\tMon, 1 Dec 2003\n"));
+
+    const QString undated = dir.write(u"undated/b.eml"_qs, "From: ann@example.org\n\nbody\n");
+    const CliResult unlisted = runCli({u"--eml"_qs, undated, dir.file(u"empty"_qs), u"--list-messages"_qs});
+    EXPECT_EQ(unlisted.status, 1);
+    EXPECT_TRUE(unlisted.out.isEmpty());
+    EXPECT_TRUE(unlisted.err.contains(undated.toUtf8() + ": not listed, the message has no Date field"))
+        << unlisted.err.constData();
+    EXPECT_EQ(runCli({u"--eml"_qs, dir.file(u"undated"_qs), u"--all-data"_qs}).status, 1);
+    // One listable file is enough for a run.
+    EXPECT_EQ(runCli({u"--eml"_qs, undated, lf, u"--lines"_qs, u"1"_qs}).out, QByteArray("body\n"));
+}
+
 TEST_F(CliTest, SampleStoreConvertsToItsMessages)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");

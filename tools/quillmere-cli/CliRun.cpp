@@ -256,13 +256,18 @@ QList<CliMessage> convertedMessages(const Arguments& args, platform::EventLoop& 
 }
 
 // The message files given, folders read as the window lists a folder: messages without a Date are left out.
+// When none of them gives a message, each path's reason is a failure of the run, not an empty success.
 QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialogs)
 {
     QList<CliMessage> messages;
+    QStringList unlisted;
     for (const QString& path : args.sourceFiles) {
         const QFileInfo info(path);
         if (info.isDir()) {
+            const qsizetype before = messages.size();
             appendListing(info.absoluteFilePath(), messages);
+            if (messages.size() == before)
+                unlisted.append(path + QStringLiteral(": no message file (*.eml) with a Date field in this folder"));
             continue;
         }
         if (!info.isFile()) {
@@ -270,11 +275,17 @@ QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialog
             continue;
         }
         const sources::express::HeaderFields h = sources::express::readHeaderFields(path);
-        if (h.date.isEmpty())
+        if (h.date.isEmpty()) {
+            unlisted.append(path + QStringLiteral(": not listed, the message has no Date field"));
             continue;
+        }
         auto decoded = [](const QString& v) { return sources::express::decodeHeaderWords(v.toUtf8()); };
         messages.append({info.absoluteFilePath(),
                          {decoded(h.from), decoded(h.to), decoded(h.subject), decoded(h.date), info.fileName()}});
+    }
+    if (messages.isEmpty()) {
+        for (const QString& reason : std::as_const(unlisted))
+            dialogs.message(reason);
     }
     return messages;
 }

@@ -40,21 +40,92 @@ QString trimBlanks(QStringView value)
     return value.sliced(begin, end - begin).toString();
 }
 
-// Finds the value of field in text; false when no line matches.
-bool findField(QStringView text, const QString& field, QString& value)
+// The lines of a message, ended by LF with or without a CR before it.
+class Lines
+{
+public:
+    explicit Lines(QStringView text) : m_text(text) {}
+    // The next line without its line end; false past the last one.
+    bool next(QStringView& line)
+    {
+        if (m_at > m_text.size())
+            return false;
+        qsizetype end = m_text.indexOf(u'\n', m_at);
+        const qsizetype after = end < 0 ? m_text.size() + 1 : end + 1;
+        if (end < 0)
+            end = m_text.size();
+        line = m_text.sliced(m_at, end - m_at);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        m_at = after;
+        return true;
+    }
+    // True once the last piece, which no line end closes, has been given.
+    bool atEnd() const { return m_at > m_text.size(); }
+    // The line that next() gives next, without consuming it.
+    bool peek(QStringView& line) const
+    {
+        Lines copy = *this;
+        return copy.next(line);
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_at = 0;
+};
+
+bool isFoldingBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+// Where one field was found.
+enum class Found { Nowhere, InHeader, Beyond };
+
+// Finds the value of field in text: the first line that begins with field + ":". In the header block (up
+// to the first empty line) a field may go on over the lines that begin with a blank or TAB; those are
+// joined, each line break dropped and a TAB that folded the line read as a blank. Beyond the header, a
+// line stands alone.
+Found findField(QStringView text, const QString& field, QString& value)
 {
     const QString key = field + u':';
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = text.indexOf(u"\r\n", start);
-        if (end < 0)
-            end = text.size();
-        const QStringView line = text.sliced(start, end - start);
-        if (line.startsWith(key)) {
-            value = trimBlanks(line.sliced(key.size()));
-            return true;
+    Lines lines(text);
+    QStringView line;
+    bool inHeader = true;
+    bool sawLine = false;
+    while (lines.next(line)) {
+        if (line.isEmpty()) {
+            // Empty lines before the first one do not end the header.
+            inHeader = inHeader && !sawLine;
+            continue;
         }
-        start = end + 2;
+        sawLine = true;
+        if (!line.startsWith(key))
+            continue;
+        QString joined = line.sliced(key.size()).toString();
+        QStringView more;
+        while (inHeader && lines.peek(more) && !more.isEmpty() && isFoldingBlank(more.front())) {
+            lines.next(more);
+            joined += u' ';
+            joined += more.sliced(1);
+        }
+        value = trimBlanks(joined);
+        return inHeader ? Found::InHeader : Found::Beyond;
+    }
+    return Found::Nowhere;
+}
+
+// True when text holds the empty line that ends the header block.
+bool holdsHeaderEnd(QStringView text)
+{
+    Lines lines(text);
+    QStringView line;
+    bool sawLine = false;
+    while (lines.next(line)) {
+        // The piece after the last line end is no line (the text may have been cut there).
+        if (line.isEmpty() && sawLine && !lines.atEnd())
+            return true;
+        sawLine = sawLine || !line.isEmpty();
     }
     return false;
 }
@@ -94,21 +165,18 @@ HeaderFields readHeaderFields(const QString& path)
         throw app::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
 
     const QByteArray head = file.read(kHeadBlock);
-    // Only whole lines of the head count: a line cut at the block's end could match differently whole.
-    QByteArrayView complete(head);
+    // The head decides when it holds the whole header block and all four fields in it: a field found only
+    // beyond the header, or cut at the head's end, is left to the whole text.
     if (!file.atEnd()) {
-        const qsizetype lastBreak = head.lastIndexOf("\r\n");
-        complete = lastBreak < 0 ? QByteArrayView() : complete.first(lastBreak);
+        const QString headText = decodeBytes(head);
+        bool allInHeader = findField(headText, QStringLiteral("Date"), fields.date) == Found::InHeader;
+        allInHeader = findField(headText, QStringLiteral("To"), fields.to) == Found::InHeader && allInHeader;
+        allInHeader = findField(headText, QStringLiteral("From"), fields.from) == Found::InHeader && allInHeader;
+        allInHeader = findField(headText, QStringLiteral("Subject"), fields.subject) == Found::InHeader && allInHeader;
+        if (allInHeader && holdsHeaderEnd(headText))
+            return fields;
     }
-    const QString headText = decodeBytes(complete);
-    bool found = findField(headText, QStringLiteral("Date"), fields.date);
-    found = findField(headText, QStringLiteral("To"), fields.to) && found;
-    found = findField(headText, QStringLiteral("From"), fields.from) && found;
-    found = findField(headText, QStringLiteral("Subject"), fields.subject) && found;
-    if (found || file.atEnd())
-        return fields;
 
-    // A field lies beyond the head, or nowhere: the whole text decides, as it always has.
     const QString text = decodeBytes(head + file.readAll());
     return {GetHeaderField(text, QStringLiteral("Date")), GetHeaderField(text, QStringLiteral("To")),
             GetHeaderField(text, QStringLiteral("From")), GetHeaderField(text, QStringLiteral("Subject"))};

@@ -19,8 +19,9 @@ struct EmlMessage
 
 using MessageListing = QList<EmlMessage>;
 
-// The value of the first line of text (lines split at CR LF) that begins with field + ":", exactly in that
-// letter case, wherever it lies; blanks around it removed (tabs stay). "" when no line matches.
+// The value of the first line of text that begins with field + ":", exactly in that letter case, wherever
+// it lies; blanks around it removed (tabs stay). Lines end with LF or CR LF. In the header block a field
+// folded over several lines is unfolded. "" when no line matches.
 QString GetHeaderField(const QString& text, const QString& field);
 
 // The file's content, each line read as UTF-8 or else as Windows-1252; "" for a missing file, "empty file"

@@ -2,6 +2,8 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
+
 using namespace sources::express;
 
 TEST(GetHeaderField, TakesTheFirstExactLineAnywhereTrimmingBlanksOnly)
@@ -13,8 +15,19 @@ TEST(GetHeaderField, TakesTheFirstExactLineAnywhereTrimmingBlanksOnly)
     EXPECT_EQ(GetHeaderField(text, u"Subject"_qs), u"two  words"_qs);
     EXPECT_EQ(GetHeaderField(text, u"To"_qs), u"\tpadded\t"_qs);
     EXPECT_EQ(GetHeaderField(text, u"From"_qs), QString());
-    // Lines break at CR LF only.
-    EXPECT_EQ(GetHeaderField(u"A: 1\nFrom: x"_qs, u"From"_qs), QString());
+}
+
+// Lines end with LF or CR LF alike; in the header a field folded over several lines is one value, and
+// beyond the header a line stands alone.
+TEST(GetHeaderField, ReadsAnyLineEndAndUnfoldsTheHeader)
+{
+    const QString text = u"From: x\nTo: ann@example.org,\r\n\tbob@example.org,\n  cy@example.org\n"
+                         u"Subject: first\r\n second\nX: y\n\nDate: body line\n continued\n"_qs;
+    EXPECT_EQ(GetHeaderField(text, u"From"_qs), u"x"_qs);
+    EXPECT_EQ(GetHeaderField(text, u"To"_qs), u"ann@example.org, bob@example.org,  cy@example.org"_qs);
+    EXPECT_EQ(GetHeaderField(text, u"Subject"_qs), u"first second"_qs);
+    EXPECT_EQ(GetHeaderField(text, u"Date"_qs), u"body line"_qs);
+    EXPECT_EQ(GetHeaderField(u"A: 1\rFrom: x"_qs, u"From"_qs), QString()); // a lone CR ends no line
 }
 
 TEST(ReadWholeFile, TellsMissingFromEmpty)
@@ -44,6 +57,58 @@ TEST(ReadHeaderFields, EqualsTheWholeTextRule)
         EXPECT_EQ(fields.subject, GetHeaderField(whole, u"Subject"_qs));
     }
     EXPECT_EQ(readHeaderFields(dir.write(u"s.eml"_qs, straddling)).subject, u"across"_qs);
+}
+
+// Real messages saved with LF line ends, with mixed ones, or with their fields folded list exactly as the
+// original files do.
+TEST(ListEMLFiles, LfMixedAndFoldedCopiesOfRealMessagesListAsTheOriginals)
+{
+    QUILLMERE_REQUIRE_FIXTURE(samples, "eml");
+    testsupport::TempDir dir;
+    int folded = 0;
+    const QStringList names = QDir(samples).entryList({u"*.txt"_qs}, QDir::Files);
+    for (const QString& name : names) {
+        const QByteArray original = testsupport::TempDir::read(QDir(samples).filePath(name));
+        const QString eml = QFileInfo(name).completeBaseName() + u".eml"_qs;
+        dir.write(u"original/"_qs + eml, original);
+        dir.write(u"lf/"_qs + eml, QByteArray(original).replace("\r\n", "\n"));
+        QList<QByteArray> lines = original.split('\n');
+        for (qsizetype i = 0; i < lines.size(); i += 2)
+            lines[i] = lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i];
+        dir.write(u"mixed/"_qs + eml, lines.join('\n'));
+
+        // Fold To and Subject at each blank, alternating the two folding blanks.
+        lines = original.split('\n');
+        for (QByteArray& line : lines) {
+            if (line == "\r" || line.isEmpty())
+                break;
+            if (!line.startsWith("To: ") && !line.startsWith("Subject: "))
+                continue;
+            const qsizetype colon = line.indexOf(':') + 2;
+            QByteArray value = line.mid(colon);
+            for (qsizetype at = value.indexOf(' '), n = 0; at > 0; at = value.indexOf(' ', at + 3), ++n) {
+                value.replace(at, 1, n % 2 ? "\r\n\t" : "\r\n ");
+                ++folded;
+            }
+            line = line.left(colon) + value;
+        }
+        dir.write(u"folded/"_qs + eml, lines.join('\n'));
+    }
+
+    MessageListing original;
+    ListEMLFiles(dir.file(u"original"_qs), original);
+    EXPECT_GT(original.size(), 60);
+    EXPECT_GT(folded, 100);
+    for (const QString& copy : {u"lf"_qs, u"mixed"_qs, u"folded"_qs}) {
+        MessageListing listing;
+        ListEMLFiles(dir.file(copy), listing);
+        EXPECT_EQ(listing, original) << copy.toStdString();
+    }
+    // An encoded word folded away from its address is decoded whole.
+    const auto m0004 =
+        std::find_if(original.begin(), original.end(), [](const EmlMessage& m) { return m.fileName == u"m0004.eml"; });
+    ASSERT_NE(m0004, original.end());
+    EXPECT_EQ(m0004->to, u"Jürgen Schmürgen <schmuergen@example.com>"_qs);
 }
 
 TEST(ListEMLFiles, ListsDatedMessagesInNameOrderWithDecodedFields)
