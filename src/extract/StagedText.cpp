@@ -5,7 +5,6 @@
 #include "extract/LineRule.h"
 #include "platform/Desktop.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 
@@ -42,8 +41,7 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
     qint64 number = 1;
     bool atStart = true;
     bool sawBytes = false;
-    QElapsedTimer clock;
-    clock.start();
+    qint64 sliceStart = loop.clockMs();
     rule.refresh();
     for (;;) {
         const bool more = readMore(file, buffer);
@@ -68,10 +66,10 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
         }
         if (!more)
             break;
-        if (clock.elapsed() >= kSliceMs) {
+        if (loop.clockMs() - sliceStart >= kSliceMs) {
             loop.yieldOnce();
             rule.refresh();
-            clock.restart();
+            sliceStart = loop.clockMs();
         }
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+#include <chrono>
 
 namespace platform {
 
@@ -13,6 +15,12 @@ public:
     virtual void yieldOnce() = 0;
     // Ends the program at once, closing every window without further questions.
     virtual void endProgram() = 0;
+    // A monotonic clock in milliseconds, by which long work decides when to yield next.
+    virtual qint64 clockMs() const
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 class Clipboard

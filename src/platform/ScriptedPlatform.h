@@ -60,12 +60,18 @@ class ScriptedEventLoop : public EventLoop
 public:
     void yieldOnce() override;
     void endProgram() override { m_ended = true; }
+    // A clock the test drives, so that where a time slice ends does not depend on the machine's speed: it
+    // stands still unless the test moves it, or advances by msPerRead at every reading.
+    qint64 clockMs() const override { return m_clockMs += msPerRead; }
+    void advanceClock(qint64 ms) { m_clockMs += ms; }
+    qint64 msPerRead = 0;
     int yields() const { return m_yields; }
     bool ended() const { return m_ended; }
     // Runs on every yield, to act while a command is in progress.
     std::function<void()> onYield;
 
 private:
+    mutable qint64 m_clockMs = 0;
     int m_yields = 0;
     bool m_ended = false;
 };

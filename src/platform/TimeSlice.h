@@ -2,8 +2,6 @@
 
 #include "platform/Desktop.h"
 
-#include <QElapsedTimer>
-
 namespace platform {
 
 // Yields to the window system once a time slice has passed, instead of once per step: a loop over millions
@@ -13,16 +11,15 @@ class TimeSlice
 public:
     // The clock is read every checkEvery steps: often for costly steps, seldom for steps as cheap as a line.
     explicit TimeSlice(EventLoop& loop, qint64 sliceMs = 20, quint32 checkEvery = 256)
-        : m_loop(loop), m_sliceMs(sliceMs), m_checkEvery(checkEvery)
+        : m_loop(loop), m_sliceMs(sliceMs), m_checkEvery(checkEvery), m_sliceStart(loop.clockMs())
     {
-        m_clock.start();
     }
 
     // Called once per step of the loop; true when it yielded, so that inputs the user may have changed
     // meanwhile are read again.
     bool step()
     {
-        if (++m_steps % m_checkEvery != 0 || m_clock.elapsed() < m_sliceMs)
+        if (++m_steps % m_checkEvery != 0 || m_loop.clockMs() - m_sliceStart < m_sliceMs)
             return false;
         yieldNow();
         return true;
@@ -31,14 +28,14 @@ public:
     void yieldNow()
     {
         m_loop.yieldOnce();
-        m_clock.restart();
+        m_sliceStart = m_loop.clockMs();
     }
 
 private:
     EventLoop& m_loop;
     qint64 m_sliceMs;
     quint32 m_checkEvery;
-    QElapsedTimer m_clock;
+    qint64 m_sliceStart;
     quint32 m_steps = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -133,8 +134,29 @@ protected:
     ResultsList list;
 };
 
+// A folder that every user may pass through on the way down from the root.
+QString passableByAll(const QString& folder)
+{
+    for (QString path = QDir(folder).absolutePath();; path = QFileInfo(path).path()) {
+        struct stat info
+        {
+        };
+        if (stat(QFile::encodeName(path).constData(), &info) != 0 || (info.st_mode & S_IXOTH) == 0)
+            return {};
+        if (path == u"/")
+            return folder;
+    }
+}
+
 TEST_F(FailedSave, ReadOnlyFolder)
 {
+    // The child that gives up root cannot reach a private temporary folder (mode 0700, as libpam-tmpdir
+    // sets TMPDIR), so the test's folder then goes where every user may pass.
+    QString base = passableByAll(QDir::tempPath());
+    for (const QString& other : {u"/tmp"_qs, u"/var/tmp"_qs})
+        base = base.isEmpty() ? passableByAll(other) : base;
+    ASSERT_FALSE(base.isEmpty()) << "no temporary folder that every user may pass through";
+    const TempDir dir(base);
     oneColumn(list, {QStringLiteral("a")});
     const QString target = dir.write(QStringLiteral("old.txt"), "old");
     const auto readOnly =
@@ -176,15 +198,7 @@ TEST_F(FailedSave, DiskFullKeepsTheOldFile)
         list.add({QString(1000, u'x'), {}, false});
     const QString target = dir.write(u"old.txt"_qs, "old");
 
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    results::SaveListviewProperlySpaced(list, target, dialogs, {});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    testsupport::withFileSizeLimit(64 * 1024, [&] { results::SaveListviewProperlySpaced(list, target, dialogs, {}); });
 
     expectReported(u"Device I/O error"_qs);
     EXPECT_EQ(TempDir::read(target), QByteArray("old"));

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -15,6 +17,11 @@ class TempDir
 {
 public:
     TempDir() { EXPECT_TRUE(m_dir.isValid()); }
+    // A folder inside base instead of the temporary folder.
+    explicit TempDir(const QString& base) : m_dir(base + QStringLiteral("/quillmere-test-XXXXXX"))
+    {
+        EXPECT_TRUE(m_dir.isValid()) << base.toStdString();
+    }
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
     // Writes a file, making the folders on its way.
@@ -61,6 +68,21 @@ private:
     QByteArray m_old;
     bool m_wasSet;
 };
+
+// Runs work with files limited to bytes, so that a write fails part-way as on a full disk.
+template <class Work>
+void withFileSizeLimit(rlim_t bytes, Work work)
+{
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
 
 // A fixture file from the shared samples, or an empty string (the test then skips).
 inline QString fixture(const QString& relative)
