@@ -98,6 +98,35 @@ TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
     EXPECT_TRUE(empty.out.isEmpty());
 }
 
+TEST_F(CliTest, FieldsAndFoldersAreUsageErrorsWhereNothingIsStaged)
+{
+    const QString text = staged("x\r\n");
+    const QString mail = dir.file(u"1.eml"_qs);
+    const QString store = dir.file(u"Inbox.dbx"_qs);
+    const struct
+    {
+        QStringList args;
+        QByteArray error;
+    } cases[] = {
+        {{u"--eml"_qs, mail, u"--body"_qs, u"--all-data"_qs},
+         "--body does not apply to --eml: the rules always read each message's body"},
+        {{u"--no-from"_qs, u"--dbx"_qs, store, u"--containing"_qs, u"x"_qs},
+         "--no-from does not apply to --dbx: the rules always read each message's body"},
+        {{u"--all-folders"_qs, u"--eml"_qs, mail, u"--list-messages"_qs},
+         "--all-folders does not apply to --eml: every message given is read"},
+        {{u"--dbx"_qs, store, u"--folders"_qs, u"inbox"_qs, u"--all-data"_qs},
+         "--folders does not apply to --dbx: every message in the stores given is read"},
+        {{u"--staged"_qs, text, u"--no-body"_qs, u"--all-data"_qs},
+         "--no-body does not apply to --staged: the staged text is read as it was staged"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = runCli(c.args);
+        EXPECT_EQ(result.status, 2) << c.error.constData();
+        EXPECT_TRUE(result.err.startsWith("quillmere-cli: " + c.error + "\n\nUsage:")) << result.err.constData();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
 TEST_F(CliTest, PstFileGivesTheSameRowsAsItsStagedText)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");

@@ -31,12 +31,32 @@ std::optional<Format> parseFormat(const QString& name)
     return std::nullopt;
 }
 
+// Why the fields and folders, which choose what is staged from an Outlook store, do not apply to a source;
+// empty when they do.
+QString whyNotStaged(Source source, bool folders)
+{
+    switch (source) {
+    case Source::Staged:
+        return QStringLiteral("the staged text is read as it was staged");
+    case Source::Eml:
+        return folders ? QStringLiteral("every message given is read")
+                       : QStringLiteral("the rules always read each message's body");
+    case Source::Dbx:
+        return folders ? QStringLiteral("every message in the stores given is read")
+                       : QStringLiteral("the rules always read each message's body");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 Parsed parseArguments(const QStringList& args)
 {
     Arguments a;
     int rules = 0;
+    QString sourceOption;              // as given, for messages
+    QString fieldOption, folderOption; // the last given of each, checked against the source at the end
     auto fail = [](const QString& why) { return Parsed{std::nullopt, why}; };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -67,6 +87,7 @@ Parsed parseArguments(const QStringList& args)
                 return fail(arg + QStringLiteral(" needs a file"));
             a.source = arg == u"--pst" ? Source::PstFile : Source::Staged;
             a.sourceFile = *file;
+            sourceOption = arg;
         } else if (arg == u"--dbx" || arg == u"--eml") {
             // Every following argument up to the next option is a file.
             QStringList files;
@@ -76,6 +97,7 @@ Parsed parseArguments(const QStringList& args)
                 return fail(arg + QStringLiteral(" needs at least one file"));
             a.source = arg == u"--dbx" ? Source::Dbx : Source::Eml;
             a.sourceFiles = files;
+            sourceOption = arg;
         } else if (arg == u"--list-messages") {
             a.task = Task::ListMessages;
         } else if (arg == u"--find-dbx") {
@@ -107,16 +129,20 @@ Parsed parseArguments(const QStringList& args)
             }
         } else if (arg == u"--from" || arg == u"--no-from") {
             a.from = arg == u"--from";
+            fieldOption = arg;
         } else if (arg == u"--body" || arg == u"--no-body") {
             a.body = arg == u"--body";
+            fieldOption = arg;
         } else if (arg == u"--folders") {
             const auto list = value();
             const auto folders = list ? parseFolders(*list) : std::nullopt;
             if (!folders)
                 return fail(QStringLiteral("--folders takes a comma list of inbox,outbox,drafts,sent,deleted"));
             a.folders = *folders;
+            folderOption = arg;
         } else if (arg == u"--all-folders") {
             a.folders = {true, true, true, true, true};
+            folderOption = arg;
         } else if (arg == u"--all-data") {
             a.rule = Rule::AllData;
             ++rules;
@@ -149,6 +175,11 @@ Parsed parseArguments(const QStringList& args)
     }
     if (a.help || a.version)
         return {a, {}};
+    for (const auto& [option, folders] : {std::pair(fieldOption, false), std::pair(folderOption, true)}) {
+        const QString why = whyNotStaged(a.source, folders);
+        if (!option.isEmpty() && !why.isEmpty())
+            return fail(option + QStringLiteral(" does not apply to ") + sourceOption + QStringLiteral(": ") + why);
+    }
     if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
         return fail(QStringLiteral("--list-messages needs --dbx or --eml"));
     if (a.task == Task::RunRule && rules != 1)
@@ -173,10 +204,10 @@ QString usageText()
         "  --staged FILE        an already staged text file, read as the staging file\n"
         "  --dbx FILE...        Outlook Express stores, converted to messages first\n"
         "  --eml PATH...        message files (.eml), or folders of them\n"
-        "FIELDS\n"
+        "FIELDS (--profile and --pst only; elsewhere a usage error)\n"
         "  --from | --no-from   stage each message's sender (default --from)\n"
         "  --body | --no-body   stage each message's body (default --no-body)\n"
-        "FOLDERS\n"
+        "FOLDERS (--profile and --pst only; elsewhere a usage error)\n"
         "  --folders LIST       comma list of inbox,outbox,drafts,sent,deleted\n"
         "                       (default inbox,outbox,sent,deleted)\n"
         "  --all-folders        every folder, whatever its name\n"
