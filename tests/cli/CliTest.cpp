@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using testsupport::TempDir;
 
 namespace {
+
+const QString kProgram = QStringLiteral(QUILLMERE_PROGRAM_DIR "/quillmere-cli");
 
 struct CliResult
 {
@@ -22,14 +25,19 @@ struct CliResult
 class CliTest : public ::testing::Test
 {
 protected:
-    CliResult runCli(const QStringList& args)
+    QProcessEnvironment environment() const
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"TEMP"_qs, dir.path());
         env.insert(u"QUILLMERE_SETTINGS_DIR"_qs, dir.path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUILLMERE_PROGRAM_DIR "/quillmere-cli"), args);
+        return env;
+    }
+
+    CliResult runCli(const QStringList& args)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(kProgram, args);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
@@ -124,6 +132,32 @@ TEST_F(CliTest, FieldsAndFoldersAreUsageErrorsWhereNothingIsStaged)
         EXPECT_EQ(result.status, 2) << c.error.constData();
         EXPECT_TRUE(result.err.startsWith("quillmere-cli: " + c.error + "\n\nUsage:")) << result.err.constData();
         EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
+TEST_F(CliTest, ReaderLeavingEndsTheRunQuietlyAsGrep)
+{
+    // Far more than a pipe holds, so the run is still writing when head has read its lines and gone.
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i)
+        text += "line " + QByteArray::number(i) + "\r\n";
+    const QString file = staged(text);
+    // Some callers (services, some language runtimes) start programs with SIGPIPE ignored.
+    for (const bool callerIgnoresSigpipe : {false, true}) {
+        QProcess cli;
+        QProcess head;
+        cli.setProcessEnvironment(environment());
+        cli.setStandardOutputProcess(&head);
+        if (callerIgnoresSigpipe)
+            cli.setChildProcessModifier([] { std::signal(SIGPIPE, SIG_IGN); });
+        head.start(u"head"_qs, {u"-n"_qs, u"2"_qs});
+        cli.start(kProgram, {u"--staged"_qs, file, u"--all-data"_qs});
+        EXPECT_TRUE(cli.waitForFinished(60000));
+        EXPECT_TRUE(head.waitForFinished(60000));
+        EXPECT_EQ(head.readAllStandardOutput(), QByteArray("line 0\nline 1\n"));
+        EXPECT_EQ(cli.readAllStandardError(), QByteArray()) << callerIgnoresSigpipe;
+        EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit) << callerIgnoresSigpipe;
+        EXPECT_EQ(cli.exitCode(), SIGPIPE) << callerIgnoresSigpipe;
     }
 }
 

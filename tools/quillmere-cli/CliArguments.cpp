@@ -238,7 +238,9 @@ QString usageText()
         "  --help               this text\n"
         "  --version            the program's version\n"
         "\n"
-        "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n");
+        "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n"
+        "When the reader of the output stops reading (head, a pager), the program ends at once and quietly,\n"
+        "by SIGPIPE as grep does (status 141 in the shell).\n");
 }
 
 } // namespace cli

@@ -32,22 +32,52 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <functional>
+#include <unistd.h>
 
 namespace cli {
 
 namespace {
 
-// Writes bytes to standard output or a file through a large buffer.
+// The reader of standard output has gone (head has read enough, the pager was quit). That is no failure: the
+// program ends at once and without a message, by SIGPIPE as grep does, so the shell reports 141 for both.
+[[noreturn]] void endForGoneReader()
+{
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+    std::raise(SIGPIPE);
+    std::_Exit(128 + SIGPIPE);
+}
+
+// A write to a closed pipe then fails with EPIPE, which Output answers, whatever the caller left SIGPIPE at.
+// Caught rather than ignored: the programs a run starts (the converter) get the default back.
+void catchSigpipe()
+{
+    struct sigaction caught = {};
+    caught.sa_handler = [](int) {};
+    caught.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &caught, nullptr);
+}
+
+// Writes bytes to standard output or a file through a large buffer. When the reader of standard output has
+// gone, beforeEnding tidies the terminal and the program ends (endForGoneReader).
 class Output
 {
 public:
-    explicit Output(const QString& path)
+    explicit Output(const QString& path, std::function<void()> beforeEnding = {})
+        : m_toFile(!path.isEmpty()), m_beforeEnding(std::move(beforeEnding))
     {
-        const bool opened = path.isEmpty() ? m_file.open(stdout, QIODevice::WriteOnly)
-                                           : (m_file.setFileName(path), m_file.open(QIODevice::WriteOnly));
-        if (!opened)
-            throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
+        if (m_toFile) {
+            m_file.setFileName(path);
+            if (!m_file.open(QIODevice::WriteOnly))
+                throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
+        }
         m_buffer.reserve(kFlushAt + 4096);
     }
     ~Output() { flush(); }
@@ -61,15 +91,40 @@ public:
 
     void flush()
     {
-        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+        if (m_toFile) {
+            if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+                m_failed = true;
+            m_file.flush();
+        } else if (!writeStandardOutput()) {
             m_failed = true;
+        }
         m_buffer.clear();
-        m_file.flush();
     }
     bool failed() const { return m_failed; }
 
 private:
+    // Straight to the descriptor, so that a closed pipe shows as EPIPE and nothing else.
+    bool writeStandardOutput()
+    {
+        QByteArrayView rest = m_buffer;
+        while (!rest.isEmpty()) {
+            const ssize_t written = ::write(STDOUT_FILENO, rest.data(), size_t(rest.size()));
+            if (written >= 0) {
+                rest = rest.sliced(written);
+            } else if (errno == EPIPE) {
+                if (m_beforeEnding)
+                    m_beforeEnding();
+                endForGoneReader();
+            } else if (errno != EINTR) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     static constexpr qsizetype kFlushAt = 1 << 20;
+    bool m_toFile;
+    std::function<void()> m_beforeEnding;
     QFile m_file;
     QByteArray m_buffer;
     bool m_failed = false;
@@ -149,6 +204,7 @@ public:
     const QList<CliMessage>& messages() const { return m_messages; }
     void setMessages(QList<CliMessage> messages) { m_messages = std::move(messages); }
     platform::Dialogs& console() { return m_dialogs; }
+    void clearStatus() { m_loop.clearStatus(); }
 
     // The line commands
     bool ignoreCase() const override { return !m_args.caseSensitive; }
@@ -279,9 +335,9 @@ QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialog
     return messages;
 }
 
-void listMessages(const QList<CliMessage>& messages, const QString& outputPath)
+void listMessages(const QList<CliMessage>& messages, const QString& outputPath, std::function<void()> beforeEnding)
 {
-    Output out(outputPath);
+    Output out(outputPath, std::move(beforeEnding));
     for (const CliMessage& m : messages) {
         const auto& f = m.fields;
         out.write(QStringList{f.from, f.to, f.subject, f.date}.join(u'\t').toUtf8());
@@ -333,7 +389,7 @@ void runRule(const Arguments& args, CliWindow& window)
 }
 
 // The file formats need every row before the first byte (column widths), so they go through a list.
-void writeFormatted(const Arguments& args, const results::ResultsList& list)
+void writeFormatted(const Arguments& args, const results::ResultsList& list, std::function<void()> beforeEnding)
 {
     if (args.format == Format::Xlsx) {
         results::WriteWorkbook(list, args.output);
@@ -356,7 +412,7 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list)
         bytes =
             (args.format == Format::Comma ? results::CommaDelimitedText(list) : results::ClipboardText(list)).toUtf8();
     }
-    Output out(args.output);
+    Output out(args.output, std::move(beforeEnding));
     out.write(bytes);
     out.flush();
     if (out.failed())
@@ -390,21 +446,23 @@ int findDbx(const Arguments& args, const app::Settings& settings)
 
 int run(const Arguments& args)
 {
+    catchSigpipe();
     app::Settings settings(app::defaultSettingsPath());
     if (args.task == Task::FindDbx)
         return findDbx(args, settings);
     sources::outlook::PstApplicationFactory factory([&settings] { return sources::outlook::profileStores(settings); });
     extract::HitSink* sink = nullptr;
     CliWindow window(args, factory, sink);
+    const auto clearStatus = [&window] { window.clearStatus(); };
     try {
         if (args.source == Source::Dbx)
             window.setMessages(convertedMessages(args, window.loop(), window.console()));
         else if (args.source == Source::Eml)
             window.setMessages(givenMessages(args, window.console()));
         if (args.task == Task::ListMessages) {
-            listMessages(window.messages(), args.output);
+            listMessages(window.messages(), args.output, clearStatus);
         } else if (args.format == Format::Lines) {
-            Output out(args.output);
+            Output out(args.output, clearStatus);
             LinesPrinter printer(out, args.dedupe, args.showSource);
             sink = &printer;
             runRule(args, window);
@@ -416,7 +474,7 @@ int run(const Arguments& args)
             sink = &toList;
             runRule(args, window);
             if (window.failures() == 0)
-                writeFormatted(args, window.resultsList());
+                writeFormatted(args, window.resultsList(), clearStatus);
         }
     } catch (const app::AppError& e) {
         std::fprintf(stderr, "quillmere-cli: %s\n", e.description().toUtf8().constData());
