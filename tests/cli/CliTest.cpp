@@ -81,6 +81,19 @@ TEST_F(CliTest, FormatsAreTheWindowsFiles)
     EXPECT_TRUE(TempDir::read(workbook).startsWith("PK"));
 }
 
+TEST_F(CliTest, ResultsSpanningLinesStayApartWithNullAndTsv)
+{
+    const QString file = staged("one X a\tb\r\nc\\d Y two X e Y\r\n");
+    const QStringList rule{u"--staged"_qs, file, u"--between"_qs, u"X"_qs, u"Y"_qs};
+    EXPECT_EQ(runCli(rule).out, QByteArray("X a\tb\r\nc\\d Y\nX e Y\n"));
+    EXPECT_EQ(runCli(rule + QStringList{u"--null"_qs}).out, QByteArray("X a\tb\r\nc\\d Y|X e Y|").replace('|', '\0'));
+    EXPECT_EQ(runCli(rule + QStringList{u"--null"_qs, u"--show-source"_qs}).out,
+              (file + u"\tX a\tb\r\nc\\d Y"_qs + QChar(0) + file + u"\tX e Y"_qs + QChar(0)).toUtf8());
+    EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs}).out,
+              QByteArray("X a\\tb\\r\\nc\\\\d Y\r\nX e Y\r\n"));
+    EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs, u"--null"_qs}).status, 2);
+}
+
 TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
 {
     EXPECT_EQ(runCli({u"--all-data"_qs, u"--lines"_qs, u"1"_qs}).status, 2);
@@ -197,6 +210,7 @@ TEST_F(CliTest, MessageFilesAreListedAndSearched)
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs}).out,
               QByteArray("\xC3\x89lise <elise@example.org>\tbob@example.org\thi\tMon, 1 Dec 2003 10:00:00 +0100\n"
                          "bob@example.org\t\t\tTue, 2 Dec 2003 10:00:00 +0100\n"));
+    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs, u"--null"_qs}).out.count('\0'), 2);
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--lines"_qs, u"1"_qs}).out, QByteArray("first line\nshared\n"));
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs}).out,
               (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8());

@@ -164,6 +164,8 @@ Parsed parseArguments(const QStringList& args)
             if (!format)
                 return fail(QStringLiteral("--format takes lines, aligned, comma, tsv or xlsx"));
             a.format = *format;
+        } else if (arg == u"--null") {
+            a.nullEnded = true;
         } else if (arg == u"-o" || arg == u"--output") {
             const auto file = value();
             if (!file)
@@ -185,6 +187,9 @@ Parsed parseArguments(const QStringList& args)
     if (a.task == Task::RunRule && rules != 1)
         return fail(QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
                                    "--between or --text-set/--text-sets-file"));
+    if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
+        return fail(
+            QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way"));
     if (a.format == Format::Xlsx && a.output.isEmpty())
         return fail(QStringLiteral("--format xlsx needs -o FILE"));
     return {a, {}};
@@ -225,9 +230,16 @@ QString usageText()
         "  --dedupe             remove duplicate results\n"
         "  --show-source        put the source file before each result\n"
         "OUTPUT\n"
-        "  --format FORMAT      lines (default: each row's cells joined by TAB, one row per line),\n"
+        "  --format FORMAT      lines (default): each result ended by a line feed, after its source file\n"
+        "                       and a TAB with --show-source; a result that spans lines (--between) spans\n"
+        "                       output lines too, so scripts split results safely with --null or tsv;\n"
         "                       aligned (the aligned text file), comma (the comma-delimited line),\n"
-        "                       tsv (the clipboard text) or xlsx (a workbook; needs -o)\n"
+        "                       tsv (the clipboard text, one line a row: cells TAB-separated and padded,\n"
+        "                       trailing spaces cut, CR LF at the end; CR, LF, TAB and backslash in a\n"
+        "                       cell written as \\r, \\n, \\t and \\\\) or xlsx (a workbook; needs -o)\n"
+        "  --null               with lines: end each result with a NUL byte instead of a line feed, the\n"
+        "                       result whole and unescaped, as find -print0 does (read it with xargs -0);\n"
+        "                       also ends the lines of --list-messages and --find-dbx\n"
         "  -o FILE              write to FILE instead of standard output\n"
         "OTHER TASKS\n"
         "  --list-messages      with --dbx or --eml: list the messages (From, To, Subject, Date, TAB-separated)\n"

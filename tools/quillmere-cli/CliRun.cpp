@@ -32,6 +32,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -130,11 +131,20 @@ private:
     bool m_failed = false;
 };
 
-// The "lines" format, written as the hits come: a row's cells joined by a TAB, one row per line.
+// What ends a record of the one-record-per-line outputs.
+char recordEnd(const Arguments& args)
+{
+    return args.nullEnded ? '\0' : '\n';
+}
+
+// The "lines" format, written as the hits come: a row's cells joined by a TAB, then the record end.
 class LinesPrinter : public extract::HitSink
 {
 public:
-    LinesPrinter(Output& out, bool dedupe, bool showSource) : m_out(out), m_dedupe(dedupe), m_showSource(showSource) {}
+    LinesPrinter(Output& out, const Arguments& args)
+        : m_out(out), m_dedupe(args.dedupe), m_showSource(args.showSource), m_end(recordEnd(args))
+    {
+    }
 
     void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath) override
     {
@@ -142,7 +152,7 @@ public:
         if (validUtf8 && !m_dedupe && !m_showSource) {
             ++m_rows;
             m_out.write(line);
-            m_out.write("\n");
+            m_out.write({&m_end, 1});
             return;
         }
         HitSink::addHitBytes(line, validUtf8, sourcePath);
@@ -161,7 +171,7 @@ public:
             m_out.write("\t");
         }
         m_out.write(text.toUtf8());
-        m_out.write("\n");
+        m_out.write({&m_end, 1});
     }
 
     qint64 rows() const { return m_rows; }
@@ -170,6 +180,7 @@ private:
     Output& m_out;
     bool m_dedupe;
     bool m_showSource;
+    char m_end;
     QSet<QString> m_seen;
     qint64 m_rows = 0;
 };
@@ -335,13 +346,14 @@ QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialog
     return messages;
 }
 
-void listMessages(const QList<CliMessage>& messages, const QString& outputPath, std::function<void()> beforeEnding)
+void listMessages(const QList<CliMessage>& messages, const Arguments& args, std::function<void()> beforeEnding)
 {
-    Output out(outputPath, std::move(beforeEnding));
+    Output out(args.output, std::move(beforeEnding));
+    const char end = recordEnd(args);
     for (const CliMessage& m : messages) {
         const auto& f = m.fields;
         out.write(QStringList{f.from, f.to, f.subject, f.date}.join(u'\t').toUtf8());
-        out.write("\n");
+        out.write({&end, 1});
     }
 }
 
@@ -388,6 +400,37 @@ void runRule(const Arguments& args, CliWindow& window)
     }
 }
 
+// A cell of the tsv form: CR, LF, TAB and backslash escaped, so that a row stays one line whatever it holds.
+QString tsvCell(const QString& cell)
+{
+    const auto special = [](QChar c) { return c == u'\\' || c == u'\t' || c == u'\n' || c == u'\r'; };
+    if (std::none_of(cell.begin(), cell.end(), special))
+        return cell;
+    QString escaped;
+    escaped.reserve(cell.size() + 16);
+    for (const QChar c : cell) {
+        if (!special(c)) {
+            escaped += c;
+            continue;
+        }
+        escaped += u'\\';
+        escaped += c == u'\t' ? u't' : c == u'\n' ? u'n' : c == u'\r' ? u'r' : u'\\';
+    }
+    return escaped;
+}
+
+// The tsv form is the clipboard text of the escaped cells; the clipboard itself keeps them as they are.
+QString tsvText(const results::ResultsList& list)
+{
+    results::ResultsList escaped;
+    escaped.setColumns(list.columns());
+    for (qsizetype r = 0; r < list.count(); ++r) {
+        const results::Row& row = list.row(r);
+        escaped.add({tsvCell(row.text), tsvCell(row.subItem), row.hasSubItem});
+    }
+    return results::ClipboardText(escaped);
+}
+
 // The file formats need every row before the first byte (column widths), so they go through a list.
 void writeFormatted(const Arguments& args, const results::ResultsList& list, std::function<void()> beforeEnding)
 {
@@ -409,8 +452,7 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list, std
         written.open(QIODevice::ReadOnly);
         bytes = written.readAll();
     } else {
-        bytes =
-            (args.format == Format::Comma ? results::CommaDelimitedText(list) : results::ClipboardText(list)).toUtf8();
+        bytes = (args.format == Format::Comma ? results::CommaDelimitedText(list) : tsvText(list)).toUtf8();
     }
     Output out(args.output, std::move(beforeEnding));
     out.write(bytes);
@@ -435,10 +477,11 @@ int findDbx(const Arguments& args, const app::Settings& settings)
     sources::express::StoreDiscovery discovery;
     sources::express::SearchIdentities(discovery, *registry, dialogs);
     Output out(args.output);
+    const char end = recordEnd(args);
     for (const QString& path : std::as_const(discovery.DBXFileList)) {
         if (!path.trimmed().isEmpty()) {
             out.write(path.toUtf8());
-            out.write("\n");
+            out.write({&end, 1});
         }
     }
     return 0;
@@ -460,10 +503,10 @@ int run(const Arguments& args)
         else if (args.source == Source::Eml)
             window.setMessages(givenMessages(args, window.console()));
         if (args.task == Task::ListMessages) {
-            listMessages(window.messages(), args.output, clearStatus);
+            listMessages(window.messages(), args, clearStatus);
         } else if (args.format == Format::Lines) {
             Output out(args.output, clearStatus);
-            LinesPrinter printer(out, args.dedupe, args.showSource);
+            LinesPrinter printer(out, args);
             sink = &printer;
             runRule(args, window);
             out.flush();
