@@ -47,6 +47,19 @@ protected:
     TempDir dir;
 };
 
+// The words of an example command as the shell reads them (single quotes only), up to a pipe.
+QStringList shellWords(const QString& command)
+{
+    QStringList words;
+    static const QRegularExpression word(u"'([^']*)'|(\\S+)"_qs);
+    for (const QRegularExpressionMatch& m : word.globalMatch(command)) {
+        if (m.captured(2) == u"|")
+            break;
+        words << (m.hasCaptured(1) ? m.captured(1) : m.captured(2));
+    }
+    return words;
+}
+
 const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nbob@example.org\r\nhello again\r\n"
                            "\xC3\x89t\xC3\xA9\r\nAnn <ann@example.org>\r\n";
 
@@ -250,4 +263,25 @@ TEST(CliArguments, DefaultsAndFolders)
     const cli::Parsed some = cli::parseArguments({u"--folders"_qs, u"drafts,sent"_qs, u"--lines"_qs, u"1"_qs});
     EXPECT_EQ(some.arguments->folders, (std::array<bool, 5>{false, false, true, true, false}));
     EXPECT_FALSE(cli::parseArguments({u"--folders"_qs, u"spam"_qs, u"--all-data"_qs}).arguments);
+}
+
+TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
+{
+    QStringList helpExamples;
+    static const QRegularExpression helpLine(u"^    \\$ (quillmere-cli .*)$"_qs, QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& m : helpLine.globalMatch(cli::usageText()))
+        helpExamples << m.captured(1);
+    const QString readme = QString::fromUtf8(TempDir::read(QStringLiteral(QUILLMERE_README)));
+    const QString section = readme.section(u"\n## Command line\n"_qs, 1).section(u"\n## "_qs, 0, 0);
+    QStringList readmeExamples;
+    for (const QString& line : section.split(u'\n')) {
+        if (line.startsWith(u"quillmere-cli "))
+            readmeExamples << line;
+    }
+    EXPECT_FALSE(helpExamples.isEmpty());
+    EXPECT_EQ(helpExamples, readmeExamples);
+    for (const QString& example : std::as_const(helpExamples)) {
+        const cli::Parsed parsed = cli::parseArguments(shellWords(example).mid(1));
+        EXPECT_TRUE(parsed.arguments) << example.toStdString() << ": " << parsed.error.toStdString();
+    }
 }

@@ -252,7 +252,28 @@ QString usageText()
         "\n"
         "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n"
         "When the reader of the output stops reading (head, a pager), the program ends at once and quietly,\n"
-        "by SIGPIPE as grep does (status 141 in the shell).\n");
+        "by SIGPIPE as grep does (status 141 in the shell).\n"
+        "\n"
+        // "Examples:" is the heading help2man makes the manual page's EXAMPLES section of; it comes last, as
+        // everything after it goes into that section.
+        "Examples:\n"
+        "  Every sender of an archive, once each, as the aligned text file of the window:\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --all-data --dedupe --format aligned -o senders.txt\n"
+        "  Lines of the bodies of Inbox and Sent Items that mention an invoice, into a workbook:\n"
+        "    $ quillmere-cli --pst archive.pst --folders inbox,sent --no-from --body --containing invoice "
+        "--format xlsx -o invoices.xlsx\n"
+        "  Every web address in the bodies of an archive, up to the next \">\":\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --no-from --body --between 'https://' '>' --exclude-y "
+        "--dedupe\n"
+        "  Each address block of the bodies, whole where it spans lines, NUL-ended for xargs -0:\n"
+        "    $ quillmere-cli --pst archive.pst --no-from --body --between 'Address:' 'Phone:' --null | xargs -0 "
+        "-n 1 printf '[%s]\\n'\n"
+        "  The messages of an Outlook Express store, then every line of their bodies that contains \"meeting\":\n"
+        "    $ quillmere-cli --dbx Inbox.dbx --list-messages\n"
+        "    $ quillmere-cli --dbx Inbox.dbx --containing meeting\n"
+        "  Which Outlook Express stores a Wine prefix, or a Windows user's registry hive, knows of:\n"
+        "    $ quillmere-cli --find-dbx --wine-prefix ~/.wine\n"
+        "    $ quillmere-cli --find-dbx --registry-hive /mnt/windows/Users/ada/NTUSER.DAT\n");
 }
 
 } // namespace cli
