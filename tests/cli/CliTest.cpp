@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using testsupport::TempDir;
 
 namespace {
+
+const QString kProgram = QStringLiteral(QUILLMERE_PROGRAM_DIR "/quillmere-cli");
 
 struct CliResult
 {
@@ -22,14 +25,19 @@ struct CliResult
 class CliTest : public ::testing::Test
 {
 protected:
-    CliResult runCli(const QStringList& args)
+    QProcessEnvironment environment() const
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"TEMP"_qs, dir.path());
         env.insert(u"QUILLMERE_SETTINGS_DIR"_qs, dir.path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUILLMERE_PROGRAM_DIR "/quillmere-cli"), args);
+        return env;
+    }
+
+    CliResult runCli(const QStringList& args)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(kProgram, args);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
@@ -38,6 +46,19 @@ protected:
 
     TempDir dir;
 };
+
+// The words of an example command as the shell reads them (single quotes only), up to a pipe.
+QStringList shellWords(const QString& command)
+{
+    QStringList words;
+    static const QRegularExpression word(u"'([^']*)'|(\\S+)"_qs);
+    for (const QRegularExpressionMatch& m : word.globalMatch(command)) {
+        if (m.captured(2) == u"|")
+            break;
+        words << (m.hasCaptured(1) ? m.captured(1) : m.captured(2));
+    }
+    return words;
+}
 
 const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nbob@example.org\r\nhello again\r\n"
                            "\xC3\x89t\xC3\xA9\r\nAnn <ann@example.org>\r\n";
@@ -73,6 +94,19 @@ TEST_F(CliTest, FormatsAreTheWindowsFiles)
     EXPECT_TRUE(TempDir::read(workbook).startsWith("PK"));
 }
 
+TEST_F(CliTest, ResultsSpanningLinesStayApartWithNullAndTsv)
+{
+    const QString file = staged("one X a\tb\r\nc\\d Y two X e Y\r\n");
+    const QStringList rule{u"--staged"_qs, file, u"--between"_qs, u"X"_qs, u"Y"_qs};
+    EXPECT_EQ(runCli(rule).out, QByteArray("X a\tb\r\nc\\d Y\nX e Y\n"));
+    EXPECT_EQ(runCli(rule + QStringList{u"--null"_qs}).out, QByteArray("X a\tb\r\nc\\d Y|X e Y|").replace('|', '\0'));
+    EXPECT_EQ(runCli(rule + QStringList{u"--null"_qs, u"--show-source"_qs}).out,
+              (file + u"\tX a\tb\r\nc\\d Y"_qs + QChar(0) + file + u"\tX e Y"_qs + QChar(0)).toUtf8());
+    EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs}).out,
+              QByteArray("X a\\tb\\r\\nc\\\\d Y\r\nX e Y\r\n"));
+    EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs, u"--null"_qs}).status, 2);
+}
+
 TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
 {
     EXPECT_EQ(runCli({u"--all-data"_qs, u"--lines"_qs, u"1"_qs}).status, 2);
@@ -96,6 +130,61 @@ TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
     const CliResult empty = runCli({u"--staged"_qs, staged(""), u"--containing"_qs, u"x"_qs});
     EXPECT_EQ(empty.status, 0);
     EXPECT_TRUE(empty.out.isEmpty());
+}
+
+TEST_F(CliTest, FieldsAndFoldersAreUsageErrorsWhereNothingIsStaged)
+{
+    const QString text = staged("x\r\n");
+    const QString mail = dir.file(u"1.eml"_qs);
+    const QString store = dir.file(u"Inbox.dbx"_qs);
+    const struct
+    {
+        QStringList args;
+        QByteArray error;
+    } cases[] = {
+        {{u"--eml"_qs, mail, u"--body"_qs, u"--all-data"_qs},
+         "--body does not apply to --eml: the rules always read each message's body"},
+        {{u"--no-from"_qs, u"--dbx"_qs, store, u"--containing"_qs, u"x"_qs},
+         "--no-from does not apply to --dbx: the rules always read each message's body"},
+        {{u"--all-folders"_qs, u"--eml"_qs, mail, u"--list-messages"_qs},
+         "--all-folders does not apply to --eml: every message given is read"},
+        {{u"--dbx"_qs, store, u"--folders"_qs, u"inbox"_qs, u"--all-data"_qs},
+         "--folders does not apply to --dbx: every message in the stores given is read"},
+        {{u"--staged"_qs, text, u"--no-body"_qs, u"--all-data"_qs},
+         "--no-body does not apply to --staged: the staged text is read as it was staged"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = runCli(c.args);
+        EXPECT_EQ(result.status, 2) << c.error.constData();
+        EXPECT_TRUE(result.err.startsWith("quillmere-cli: " + c.error + "\n\nUsage:")) << result.err.constData();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+}
+
+TEST_F(CliTest, ReaderLeavingEndsTheRunQuietlyAsGrep)
+{
+    // Far more than a pipe holds, so the run is still writing when head has read its lines and gone.
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i)
+        text += "line " + QByteArray::number(i) + "\r\n";
+    const QString file = staged(text);
+    // Some callers (services, some language runtimes) start programs with SIGPIPE ignored.
+    for (const bool callerIgnoresSigpipe : {false, true}) {
+        QProcess cli;
+        QProcess head;
+        cli.setProcessEnvironment(environment());
+        cli.setStandardOutputProcess(&head);
+        if (callerIgnoresSigpipe)
+            cli.setChildProcessModifier([] { std::signal(SIGPIPE, SIG_IGN); });
+        head.start(u"head"_qs, {u"-n"_qs, u"2"_qs});
+        cli.start(kProgram, {u"--staged"_qs, file, u"--all-data"_qs});
+        EXPECT_TRUE(cli.waitForFinished(60000));
+        EXPECT_TRUE(head.waitForFinished(60000));
+        EXPECT_EQ(head.readAllStandardOutput(), QByteArray("line 0\nline 1\n"));
+        EXPECT_EQ(cli.readAllStandardError(), QByteArray()) << callerIgnoresSigpipe;
+        EXPECT_EQ(cli.exitStatus(), QProcess::CrashExit) << callerIgnoresSigpipe;
+        EXPECT_EQ(cli.exitCode(), SIGPIPE) << callerIgnoresSigpipe;
+    }
 }
 
 TEST_F(CliTest, PstFileGivesTheSameRowsAsItsStagedText)
@@ -134,6 +223,7 @@ TEST_F(CliTest, MessageFilesAreListedAndSearched)
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs}).out,
               QByteArray("\xC3\x89lise <elise@example.org>\tbob@example.org\thi\tMon, 1 Dec 2003 10:00:00 +0100\n"
                          "bob@example.org\t\t\tTue, 2 Dec 2003 10:00:00 +0100\n"));
+    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs, u"--null"_qs}).out.count('\0'), 2);
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--lines"_qs, u"1"_qs}).out, QByteArray("first line\nshared\n"));
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs}).out,
               (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8());
@@ -206,4 +296,25 @@ TEST(CliArguments, DefaultsAndFolders)
     const cli::Parsed some = cli::parseArguments({u"--folders"_qs, u"drafts,sent"_qs, u"--lines"_qs, u"1"_qs});
     EXPECT_EQ(some.arguments->folders, (std::array<bool, 5>{false, false, true, true, false}));
     EXPECT_FALSE(cli::parseArguments({u"--folders"_qs, u"spam"_qs, u"--all-data"_qs}).arguments);
+}
+
+TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
+{
+    QStringList helpExamples;
+    static const QRegularExpression helpLine(u"^    \\$ (quillmere-cli .*)$"_qs, QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& m : helpLine.globalMatch(cli::usageText()))
+        helpExamples << m.captured(1);
+    const QString readme = QString::fromUtf8(TempDir::read(QStringLiteral(QUILLMERE_README)));
+    const QString section = readme.section(u"\n## Command line\n"_qs, 1).section(u"\n## "_qs, 0, 0);
+    QStringList readmeExamples;
+    for (const QString& line : section.split(u'\n')) {
+        if (line.startsWith(u"quillmere-cli "))
+            readmeExamples << line;
+    }
+    EXPECT_FALSE(helpExamples.isEmpty());
+    EXPECT_EQ(helpExamples, readmeExamples);
+    for (const QString& example : std::as_const(helpExamples)) {
+        const cli::Parsed parsed = cli::parseArguments(shellWords(example).mid(1));
+        EXPECT_TRUE(parsed.arguments) << example.toStdString() << ": " << parsed.error.toStdString();
+    }
 }

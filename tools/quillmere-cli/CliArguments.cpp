@@ -31,12 +31,32 @@ std::optional<Format> parseFormat(const QString& name)
     return std::nullopt;
 }
 
+// Why the fields and folders, which choose what is staged from an Outlook store, do not apply to a source;
+// empty when they do.
+QString whyNotStaged(Source source, bool folders)
+{
+    switch (source) {
+    case Source::Staged:
+        return QStringLiteral("the staged text is read as it was staged");
+    case Source::Eml:
+        return folders ? QStringLiteral("every message given is read")
+                       : QStringLiteral("the rules always read each message's body");
+    case Source::Dbx:
+        return folders ? QStringLiteral("every message in the stores given is read")
+                       : QStringLiteral("the rules always read each message's body");
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 Parsed parseArguments(const QStringList& args)
 {
     Arguments a;
     int rules = 0;
+    QString sourceOption;              // as given, for messages
+    QString fieldOption, folderOption; // the last given of each, checked against the source at the end
     auto fail = [](const QString& why) { return Parsed{std::nullopt, why}; };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -67,6 +87,7 @@ Parsed parseArguments(const QStringList& args)
                 return fail(arg + QStringLiteral(" needs a file"));
             a.source = arg == u"--pst" ? Source::PstFile : Source::Staged;
             a.sourceFile = *file;
+            sourceOption = arg;
         } else if (arg == u"--dbx" || arg == u"--eml") {
             // Every following argument up to the next option is a file.
             QStringList files;
@@ -76,6 +97,7 @@ Parsed parseArguments(const QStringList& args)
                 return fail(arg + QStringLiteral(" needs at least one file"));
             a.source = arg == u"--dbx" ? Source::Dbx : Source::Eml;
             a.sourceFiles = files;
+            sourceOption = arg;
         } else if (arg == u"--list-messages") {
             a.task = Task::ListMessages;
         } else if (arg == u"--find-dbx") {
@@ -107,16 +129,20 @@ Parsed parseArguments(const QStringList& args)
             }
         } else if (arg == u"--from" || arg == u"--no-from") {
             a.from = arg == u"--from";
+            fieldOption = arg;
         } else if (arg == u"--body" || arg == u"--no-body") {
             a.body = arg == u"--body";
+            fieldOption = arg;
         } else if (arg == u"--folders") {
             const auto list = value();
             const auto folders = list ? parseFolders(*list) : std::nullopt;
             if (!folders)
                 return fail(QStringLiteral("--folders takes a comma list of inbox,outbox,drafts,sent,deleted"));
             a.folders = *folders;
+            folderOption = arg;
         } else if (arg == u"--all-folders") {
             a.folders = {true, true, true, true, true};
+            folderOption = arg;
         } else if (arg == u"--all-data") {
             a.rule = Rule::AllData;
             ++rules;
@@ -138,6 +164,8 @@ Parsed parseArguments(const QStringList& args)
             if (!format)
                 return fail(QStringLiteral("--format takes lines, aligned, comma, tsv or xlsx"));
             a.format = *format;
+        } else if (arg == u"--null") {
+            a.nullEnded = true;
         } else if (arg == u"-o" || arg == u"--output") {
             const auto file = value();
             if (!file)
@@ -149,11 +177,19 @@ Parsed parseArguments(const QStringList& args)
     }
     if (a.help || a.version)
         return {a, {}};
+    for (const auto& [option, folders] : {std::pair(fieldOption, false), std::pair(folderOption, true)}) {
+        const QString why = whyNotStaged(a.source, folders);
+        if (!option.isEmpty() && !why.isEmpty())
+            return fail(option + QStringLiteral(" does not apply to ") + sourceOption + QStringLiteral(": ") + why);
+    }
     if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
         return fail(QStringLiteral("--list-messages needs --dbx or --eml"));
     if (a.task == Task::RunRule && rules != 1)
         return fail(QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
                                    "--between or --text-set/--text-sets-file"));
+    if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
+        return fail(
+            QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way"));
     if (a.format == Format::Xlsx && a.output.isEmpty())
         return fail(QStringLiteral("--format xlsx needs -o FILE"));
     return {a, {}};
@@ -173,10 +209,10 @@ QString usageText()
         "  --staged FILE        an already staged text file, read as the staging file\n"
         "  --dbx FILE...        Outlook Express stores, converted to messages first\n"
         "  --eml PATH...        message files (.eml), or folders of them\n"
-        "FIELDS\n"
+        "FIELDS (--profile and --pst only; elsewhere a usage error)\n"
         "  --from | --no-from   stage each message's sender (default --from)\n"
         "  --body | --no-body   stage each message's body (default --no-body)\n"
-        "FOLDERS\n"
+        "FOLDERS (--profile and --pst only; elsewhere a usage error)\n"
         "  --folders LIST       comma list of inbox,outbox,drafts,sent,deleted\n"
         "                       (default inbox,outbox,sent,deleted)\n"
         "  --all-folders        every folder, whatever its name\n"
@@ -194,9 +230,16 @@ QString usageText()
         "  --dedupe             remove duplicate results\n"
         "  --show-source        put the source file before each result\n"
         "OUTPUT\n"
-        "  --format FORMAT      lines (default: each row's cells joined by TAB, one row per line),\n"
+        "  --format FORMAT      lines (default): each result ended by a line feed, after its source file\n"
+        "                       and a TAB with --show-source; a result that spans lines (--between) spans\n"
+        "                       output lines too, so scripts split results safely with --null or tsv;\n"
         "                       aligned (the aligned text file), comma (the comma-delimited line),\n"
-        "                       tsv (the clipboard text) or xlsx (a workbook; needs -o)\n"
+        "                       tsv (the clipboard text, one line a row: cells TAB-separated and padded,\n"
+        "                       trailing spaces cut, CR LF at the end; CR, LF, TAB and backslash in a\n"
+        "                       cell written as \\r, \\n, \\t and \\\\) or xlsx (a workbook; needs -o)\n"
+        "  --null               with lines: end each result with a NUL byte instead of a line feed, the\n"
+        "                       result whole and unescaped, as find -print0 does (read it with xargs -0);\n"
+        "                       also ends the lines of --list-messages and --find-dbx\n"
         "  -o FILE              write to FILE instead of standard output\n"
         "OTHER TASKS\n"
         "  --list-messages      with --dbx or --eml: list the messages (From, To, Subject, Date, TAB-separated)\n"
@@ -207,7 +250,30 @@ QString usageText()
         "  --help               this text\n"
         "  --version            the program's version\n"
         "\n"
-        "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n");
+        "Exit status: 0 on success (also with no results), 1 when the run failed, 2 for a usage error.\n"
+        "When the reader of the output stops reading (head, a pager), the program ends at once and quietly,\n"
+        "by SIGPIPE as grep does (status 141 in the shell).\n"
+        "\n"
+        // "Examples:" is the heading help2man makes the manual page's EXAMPLES section of; it comes last, as
+        // everything after it goes into that section.
+        "Examples:\n"
+        "  Every sender of an archive, once each, as the aligned text file of the window:\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --all-data --dedupe --format aligned -o senders.txt\n"
+        "  Lines of the bodies of Inbox and Sent Items that mention an invoice, into a workbook:\n"
+        "    $ quillmere-cli --pst archive.pst --folders inbox,sent --no-from --body --containing invoice "
+        "--format xlsx -o invoices.xlsx\n"
+        "  Every web address in the bodies of an archive, up to the next \">\":\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --no-from --body --between 'https://' '>' --exclude-y "
+        "--dedupe\n"
+        "  Each address block of the bodies, whole where it spans lines, NUL-ended for xargs -0:\n"
+        "    $ quillmere-cli --pst archive.pst --no-from --body --between 'Address:' 'Phone:' --null | xargs -0 "
+        "-n 1 printf '[%s]\\n'\n"
+        "  The messages of an Outlook Express store, then every line of their bodies that contains \"meeting\":\n"
+        "    $ quillmere-cli --dbx Inbox.dbx --list-messages\n"
+        "    $ quillmere-cli --dbx Inbox.dbx --containing meeting\n"
+        "  Which Outlook Express stores a Wine prefix, or a Windows user's registry hive, knows of:\n"
+        "    $ quillmere-cli --find-dbx --wine-prefix ~/.wine\n"
+        "    $ quillmere-cli --find-dbx --registry-hive /mnt/windows/Users/ada/NTUSER.DAT\n");
 }
 
 } // namespace cli

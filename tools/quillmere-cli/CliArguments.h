@@ -41,7 +41,8 @@ struct Arguments
     bool dedupe = false;
     bool showSource = false;
     Format format = Format::Lines;
-    QString output; // empty: standard output
+    bool nullEnded = false; // records end with NUL instead of LF
+    QString output;         // empty: standard output
     bool help = false;
     bool version = false;
 };

@@ -32,22 +32,53 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <functional>
+#include <unistd.h>
 
 namespace cli {
 
 namespace {
 
-// Writes bytes to standard output or a file through a large buffer.
+// The reader of standard output has gone (head has read enough, the pager was quit). That is no failure: the
+// program ends at once and without a message, by SIGPIPE as grep does, so the shell reports 141 for both.
+[[noreturn]] void endForGoneReader()
+{
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_UNBLOCK, &pipe, nullptr);
+    std::raise(SIGPIPE);
+    std::_Exit(128 + SIGPIPE);
+}
+
+// A write to a closed pipe then fails with EPIPE, which Output answers, whatever the caller left SIGPIPE at.
+// Caught rather than ignored: the programs a run starts (the converter) get the default back.
+void catchSigpipe()
+{
+    struct sigaction caught = {};
+    caught.sa_handler = [](int) {};
+    caught.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &caught, nullptr);
+}
+
+// Writes bytes to standard output or a file through a large buffer. When the reader of standard output has
+// gone, beforeEnding tidies the terminal and the program ends (endForGoneReader).
 class Output
 {
 public:
-    explicit Output(const QString& path)
+    explicit Output(const QString& path, std::function<void()> beforeEnding = {})
+        : m_toFile(!path.isEmpty()), m_beforeEnding(std::move(beforeEnding))
     {
-        const bool opened = path.isEmpty() ? m_file.open(stdout, QIODevice::WriteOnly)
-                                           : (m_file.setFileName(path), m_file.open(QIODevice::WriteOnly));
-        if (!opened)
-            throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
+        if (m_toFile) {
+            m_file.setFileName(path);
+            if (!m_file.open(QIODevice::WriteOnly))
+                throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
+        }
         m_buffer.reserve(kFlushAt + 4096);
     }
     ~Output() { flush(); }
@@ -61,25 +92,59 @@ public:
 
     void flush()
     {
-        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+        if (m_toFile) {
+            if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+                m_failed = true;
+            m_file.flush();
+        } else if (!writeStandardOutput()) {
             m_failed = true;
+        }
         m_buffer.clear();
-        m_file.flush();
     }
     bool failed() const { return m_failed; }
 
 private:
+    // Straight to the descriptor, so that a closed pipe shows as EPIPE and nothing else.
+    bool writeStandardOutput()
+    {
+        QByteArrayView rest = m_buffer;
+        while (!rest.isEmpty()) {
+            const ssize_t written = ::write(STDOUT_FILENO, rest.data(), size_t(rest.size()));
+            if (written >= 0) {
+                rest = rest.sliced(written);
+            } else if (errno == EPIPE) {
+                if (m_beforeEnding)
+                    m_beforeEnding();
+                endForGoneReader();
+            } else if (errno != EINTR) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     static constexpr qsizetype kFlushAt = 1 << 20;
+    bool m_toFile;
+    std::function<void()> m_beforeEnding;
     QFile m_file;
     QByteArray m_buffer;
     bool m_failed = false;
 };
 
-// The "lines" format, written as the hits come: a row's cells joined by a TAB, one row per line.
+// What ends a record of the one-record-per-line outputs.
+char recordEnd(const Arguments& args)
+{
+    return args.nullEnded ? '\0' : '\n';
+}
+
+// The "lines" format, written as the hits come: a row's cells joined by a TAB, then the record end.
 class LinesPrinter : public extract::HitSink
 {
 public:
-    LinesPrinter(Output& out, bool dedupe, bool showSource) : m_out(out), m_dedupe(dedupe), m_showSource(showSource) {}
+    LinesPrinter(Output& out, const Arguments& args)
+        : m_out(out), m_dedupe(args.dedupe), m_showSource(args.showSource), m_end(recordEnd(args))
+    {
+    }
 
     void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath) override
     {
@@ -87,7 +152,7 @@ public:
         if (validUtf8 && !m_dedupe && !m_showSource) {
             ++m_rows;
             m_out.write(line);
-            m_out.write("\n");
+            m_out.write({&m_end, 1});
             return;
         }
         HitSink::addHitBytes(line, validUtf8, sourcePath);
@@ -106,7 +171,7 @@ public:
             m_out.write("\t");
         }
         m_out.write(text.toUtf8());
-        m_out.write("\n");
+        m_out.write({&m_end, 1});
     }
 
     qint64 rows() const { return m_rows; }
@@ -115,6 +180,7 @@ private:
     Output& m_out;
     bool m_dedupe;
     bool m_showSource;
+    char m_end;
     QSet<QString> m_seen;
     qint64 m_rows = 0;
 };
@@ -149,6 +215,7 @@ public:
     const QList<CliMessage>& messages() const { return m_messages; }
     void setMessages(QList<CliMessage> messages) { m_messages = std::move(messages); }
     platform::Dialogs& console() { return m_dialogs; }
+    void clearStatus() { m_loop.clearStatus(); }
 
     // The line commands
     bool ignoreCase() const override { return !m_args.caseSensitive; }
@@ -290,13 +357,14 @@ QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialog
     return messages;
 }
 
-void listMessages(const QList<CliMessage>& messages, const QString& outputPath)
+void listMessages(const QList<CliMessage>& messages, const Arguments& args, std::function<void()> beforeEnding)
 {
-    Output out(outputPath);
+    Output out(args.output, std::move(beforeEnding));
+    const char end = recordEnd(args);
     for (const CliMessage& m : messages) {
         const auto& f = m.fields;
         out.write(QStringList{f.from, f.to, f.subject, f.date}.join(u'\t').toUtf8());
-        out.write("\n");
+        out.write({&end, 1});
     }
 }
 
@@ -343,8 +411,39 @@ void runRule(const Arguments& args, CliWindow& window)
     }
 }
 
+// A cell of the tsv form: CR, LF, TAB and backslash escaped, so that a row stays one line whatever it holds.
+QString tsvCell(const QString& cell)
+{
+    const auto special = [](QChar c) { return c == u'\\' || c == u'\t' || c == u'\n' || c == u'\r'; };
+    if (std::none_of(cell.begin(), cell.end(), special))
+        return cell;
+    QString escaped;
+    escaped.reserve(cell.size() + 16);
+    for (const QChar c : cell) {
+        if (!special(c)) {
+            escaped += c;
+            continue;
+        }
+        escaped += u'\\';
+        escaped += c == u'\t' ? u't' : c == u'\n' ? u'n' : c == u'\r' ? u'r' : u'\\';
+    }
+    return escaped;
+}
+
+// The tsv form is the clipboard text of the escaped cells; the clipboard itself keeps them as they are.
+QString tsvText(const results::ResultsList& list)
+{
+    results::ResultsList escaped;
+    escaped.setColumns(list.columns());
+    for (qsizetype r = 0; r < list.count(); ++r) {
+        const results::Row& row = list.row(r);
+        escaped.add({tsvCell(row.text), tsvCell(row.subItem), row.hasSubItem});
+    }
+    return results::ClipboardText(escaped);
+}
+
 // The file formats need every row before the first byte (column widths), so they go through a list.
-void writeFormatted(const Arguments& args, const results::ResultsList& list)
+void writeFormatted(const Arguments& args, const results::ResultsList& list, std::function<void()> beforeEnding)
 {
     if (args.format == Format::Xlsx) {
         results::WriteWorkbook(list, args.output);
@@ -364,10 +463,9 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list)
         written.open(QIODevice::ReadOnly);
         bytes = written.readAll();
     } else {
-        bytes =
-            (args.format == Format::Comma ? results::CommaDelimitedText(list) : results::ClipboardText(list)).toUtf8();
+        bytes = (args.format == Format::Comma ? results::CommaDelimitedText(list) : tsvText(list)).toUtf8();
     }
-    Output out(args.output);
+    Output out(args.output, std::move(beforeEnding));
     out.write(bytes);
     out.flush();
     if (out.failed())
@@ -390,10 +488,11 @@ int findDbx(const Arguments& args, const app::Settings& settings)
     sources::express::StoreDiscovery discovery;
     sources::express::SearchIdentities(discovery, *registry, dialogs);
     Output out(args.output);
+    const char end = recordEnd(args);
     for (const QString& path : std::as_const(discovery.DBXFileList)) {
         if (!path.trimmed().isEmpty()) {
             out.write(path.toUtf8());
-            out.write("\n");
+            out.write({&end, 1});
         }
     }
     return 0;
@@ -401,22 +500,24 @@ int findDbx(const Arguments& args, const app::Settings& settings)
 
 int run(const Arguments& args)
 {
+    catchSigpipe();
     app::Settings settings(app::defaultSettingsPath());
     if (args.task == Task::FindDbx)
         return findDbx(args, settings);
     sources::outlook::PstApplicationFactory factory([&settings] { return sources::outlook::profileStores(settings); });
     extract::HitSink* sink = nullptr;
     CliWindow window(args, factory, sink);
+    const auto clearStatus = [&window] { window.clearStatus(); };
     try {
         if (args.source == Source::Dbx)
             window.setMessages(convertedMessages(args, window.loop(), window.console()));
         else if (args.source == Source::Eml)
             window.setMessages(givenMessages(args, window.console()));
         if (args.task == Task::ListMessages) {
-            listMessages(window.messages(), args.output);
+            listMessages(window.messages(), args, clearStatus);
         } else if (args.format == Format::Lines) {
-            Output out(args.output);
-            LinesPrinter printer(out, args.dedupe, args.showSource);
+            Output out(args.output, clearStatus);
+            LinesPrinter printer(out, args);
             sink = &printer;
             runRule(args, window);
             out.flush();
@@ -427,7 +528,7 @@ int run(const Arguments& args)
             sink = &toList;
             runRule(args, window);
             if (window.failures() == 0)
-                writeFormatted(args, window.resultsList());
+                writeFormatted(args, window.resultsList(), clearStatus);
         }
     } catch (const app::AppError& e) {
         std::fprintf(stderr, "quillmere-cli: %s\n", e.description().toUtf8().constData());

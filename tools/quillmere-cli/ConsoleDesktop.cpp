@@ -20,8 +20,14 @@ ConsoleLoop::ConsoleLoop(std::function<QString()> status) : m_status(std::move(s
 
 ConsoleLoop::~ConsoleLoop()
 {
+    clearStatus();
+}
+
+void ConsoleLoop::clearStatus()
+{
     if (m_shownStatus)
         std::fputs("\r\033[K", stderr);
+    m_shownStatus = false;
 }
 
 void ConsoleLoop::yieldOnce()

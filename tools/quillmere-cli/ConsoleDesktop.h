@@ -31,6 +31,8 @@ public:
     ~ConsoleLoop() override;
     void yieldOnce() override;
     void endProgram() override {}
+    // Takes the status line off the terminal, if one is shown.
+    void clearStatus();
 
 private:
     std::function<QString()> m_status;
