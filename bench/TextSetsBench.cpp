@@ -2,9 +2,9 @@
 //   text_sets_bench                      Google Benchmark runs
 //   text_sets_bench --write DIR [MB]     writes DIR/staged.txt and DIR/items.txt for the side-by-side script
 //   text_sets_bench --text-sets DIR OUT [-i]   the rule over DIR/staged.txt, hit lines written to OUT
-#include "extract/Between.h"
-#include "extract/LineRule.h"
-#include "extract/TextSetRule.h"
+#include "rules/Between.h"
+#include "rules/LineRule.h"
+#include "rules/TextSetRule.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +67,7 @@ QStringList readItems(const QString& dir)
 }
 
 // Hit lines as bytes, the way a printer would write them.
-struct FileSink : extract::HitSink
+struct FileSink : rules::HitSink
 {
     explicit FileSink(FILE* out) : out(out) {}
     void addHit(const QString& text, const QString&) override { addHitBytes(text.toUtf8(), true, QString()); }
@@ -108,7 +108,7 @@ void TextSets1000Items(benchmark::State& state)
     FILE* null = fopen("/dev/null", "w");
     for (auto _ : state) {
         FileSink sink(null);
-        extract::runTextSetsOverFile(d.path, d.items, state.range(0) != 0, sink, d.path);
+        rules::runTextSetsOverFile(d.path, d.items, state.range(0) != 0, sink, d.path);
         state.counters["rows"] = double(sink.rows);
     }
     fclose(null);
@@ -122,8 +122,8 @@ void BetweenXAndY(benchmark::State& state)
     FILE* null = fopen("/dev/null", "w");
     for (auto _ : state) {
         FileSink sink(null);
-        extract::runBetweenOverFile(d.path, {QStringLiteral("<"), QStringLiteral(">"), state.range(0) != 0}, sink,
-                                    d.path);
+        rules::runBetweenOverFile(d.path, {QStringLiteral("<"), QStringLiteral(">"), state.range(0) != 0}, sink,
+                                  d.path);
         state.counters["rows"] = double(sink.rows);
     }
     fclose(null);
@@ -146,7 +146,7 @@ int main(int argc, char** argv)
             return 1;
         FileSink sink(out);
         const QString path = QDir(dir).filePath(QStringLiteral("staged.txt"));
-        extract::runTextSetsOverFile(path, readItems(dir), argc >= 5 && std::strcmp(argv[4], "-i") == 0, sink, path);
+        rules::runTextSetsOverFile(path, readItems(dir), argc >= 5 && std::strcmp(argv[4], "-i") == 0, sink, path);
         fclose(out);
         return 0;
     }

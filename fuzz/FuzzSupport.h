@@ -1,6 +1,6 @@
 #pragma once
 
-#include "extract/LineRule.h"
+#include "rules/LineRule.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,7 +27,7 @@ QString writeInput(QByteArrayView bytes, const QString& name = QStringLiteral("i
 void walkKeys(const std::function<QStringList(const QStringList&)>& subkeys,
               const std::function<void(const QStringList&)>& visit, int maxDepth = 16, int maxKeys = 2000);
 
-class CollectingSink : public extract::HitSink
+class CollectingSink : public rules::HitSink
 {
 public:
     void addHit(const QString& text, const QString&) override { hits.append(text); }

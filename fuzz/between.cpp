@@ -2,7 +2,7 @@
 // find the same spans in the same order.
 #include "FuzzSupport.h"
 
-#include "extract/Between.h"
+#include "rules/Between.h"
 
 #include <algorithm>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         pieces.push_back(input.ConsumeIntegralInRange<qsizetype>(0, 64));
     const QString text = QString::fromUtf8(input.ConsumeRemainingBytesAsString());
 
-    const QStringList whole = extract::ExtractBetween(text, x, y, ignoreCase);
+    const QStringList whole = rules::ExtractBetween(text, x, y, ignoreCase);
 
     QStringList scanned;
-    extract::BetweenScanner scanner(x, y, ignoreCase, [&](QStringView span) { scanned.append(span.toString()); });
+    rules::BetweenScanner scanner(x, y, ignoreCase, [&](QStringView span) { scanned.append(span.toString()); });
     // Pieces of zero characters are fed as they come, but some piece has to make progress.
     if (std::all_of(pieces.begin(), pieces.end(), [](qsizetype length) { return length == 0; })) {
         scanner.feed(text);
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     for (const QString& span : whole) {
         fuzzsupport::check(span.size() <= text.size(), "between: span longer than the text");
-        (void)extract::finishSpan(span, x.size(), y, includeX, includeY);
+        (void)rules::finishSpan(span, x.size(), y, includeX, includeY);
     }
     return 0;
 }

@@ -2,7 +2,7 @@
 // head-only shortcut, GetHeaderField, and the folder listing with its encoded-word decoding.
 #include "FuzzSupport.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 #include "sources/express/MessageList.h"
 
 #include <QFileInfo>
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzzsupport::check(listing.size() <= 1, "message list: one file listed more than once");
         if (!listing.isEmpty())
             fuzzsupport::check(!fields.date.isEmpty(), "message list: a message without a date was listed");
-    } catch (const app::AppError&) {
+    } catch (const core::AppError&) {
         // A file too large to hold as text is reported, not a crash.
     }
     return 0;

@@ -2,8 +2,8 @@
 // asking line by line gives.
 #include "FuzzSupport.h"
 
-#include "app/ErrorReport.h"
-#include "extract/NumberList.h"
+#include "core/ErrorReport.h"
+#include "rules/NumberList.h"
 #include "platform/ScriptedPlatform.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -18,24 +18,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         block.append('\n');
 
     platform::ScriptedDialogs dialogs;
-    app::Trap trap(dialogs, QStringLiteral("Form2"), QStringLiteral("fuzz"));
-    const QList<extract::NumberEntry> entries = extract::parseNumberList(list, trap, 1);
-    for (const extract::NumberEntry& entry : entries)
-        (void)extract::leadingNumber(entry.text);
-    (void)extract::leadingNumber(list);
+    core::Trap trap(dialogs, QStringLiteral("Form2"), QStringLiteral("fuzz"));
+    const QList<rules::NumberEntry> entries = rules::parseNumberList(list, trap, 1);
+    for (const rules::NumberEntry& entry : entries)
+        (void)rules::leadingNumber(entry.text);
+    (void)rules::leadingNumber(list);
 
     const bool valid = QUtf8StringView(block.constData(), block.size()).isValidUtf8();
-    extract::LineNumberRule rule(entries);
+    rules::LineNumberRule rule(entries);
     fuzzsupport::CollectingSink scanned;
     {
         const QString source;
-        extract::LineHits hits(scanned, source);
+        rules::LineHits hits(scanned, source);
         rule.scan({block, firstNumber, valid}, hits);
     }
     fuzzsupport::CollectingSink byLine;
     QString line;
-    extract::forEachLine({block, firstNumber, valid}, [&](QByteArrayView bytes, qint64 number) {
-        extract::decodeInto(line, bytes, valid);
+    rules::forEachLine({block, firstNumber, valid}, [&](QByteArrayView bytes, qint64 number) {
+        rules::decodeInto(line, bytes, valid);
         for (int n = rule.hitsInLine(line, number); n > 0; --n)
             byLine.hits.append(line);
     });

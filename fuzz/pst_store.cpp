@@ -2,7 +2,7 @@
 // number), and every item's class, sender and body. A failure must arrive as AppError, nothing else.
 #include "FuzzSupport.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 #include "sources/outlook/OutlookModel.h"
 #include "sources/outlook/PstApplication.h"
 
@@ -19,7 +19,7 @@ void attempt(Statement statement)
 {
     try {
         statement();
-    } catch (const app::AppError&) {
+    } catch (const core::AppError&) {
     }
 }
 

@@ -2,9 +2,9 @@
 // written again) and read once more.
 #include "FuzzSupport.h"
 
-#include "app/AppError.h"
-#include "app/SettingValues.h"
-#include "app/Settings.h"
+#include "core/AppError.h"
+#include "core/SettingValues.h"
+#include "core/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -12,23 +12,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzzsupport::writeInput(QByteArrayView(data, qsizetype(size)), QStringLiteral("Brindlewick.ini"));
     QStringList keys;
     {
-        app::Settings settings(path);
+        core::Settings settings(path);
         for (const char* key : {"Text1", "Check1", "Option1", "Combo1", "Path", "", "Quillmere/Text1"}) {
             const std::optional<QString> value = settings.value(QString::fromLatin1(key));
             if (!value)
                 continue;
             try {
-                (void)app::toInteger16(*value);
-            } catch (const app::AppError&) {
+                (void)core::toInteger16(*value);
+            } catch (const core::AppError&) {
             }
             try {
-                (void)app::toTruth(*value);
-            } catch (const app::AppError&) {
+                (void)core::toTruth(*value);
+            } catch (const core::AppError&) {
             }
         }
         settings.store(QStringLiteral("Text1"), QStringLiteral("kept"));
     }
-    app::Settings again(path);
+    core::Settings again(path);
     fuzzsupport::check(again.value(QStringLiteral("Text1")) == QStringLiteral("kept"),
                        "settings: a stored value did not survive the file being read again");
     return 0;

@@ -2,7 +2,7 @@
 // block.
 #include "FuzzSupport.h"
 
-#include "extract/TextSetMatcher.h"
+#include "rules/TextSetMatcher.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         items.append(QString::fromUtf8(input.ConsumeRandomLengthString(12)));
     const QByteArray raw = QByteArray::fromStdString(input.ConsumeRemainingBytesAsString());
 
-    extract::TextSetMatcher matcher(items, ignoreCase);
+    rules::TextSetMatcher matcher(items, ignoreCase);
     if (!matcher.usable())
         return 0;
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         block.append('\n');
 
     QList<QPair<QString, int>> expected;
-    extract::forEachLine({block, 1, true}, [&](QByteArrayView bytes, qint64) {
+    rules::forEachLine({block, 1, true}, [&](QByteArrayView bytes, qint64) {
         const QString line = QString::fromUtf8(bytes);
         const int naive = naiveCount(line, items, cs);
         if (!line.isEmpty())

@@ -1,8 +1,8 @@
 #include "results/SaveCommands.h"
 
-#include "app/AppError.h"
-#include "app/ErrorReport.h"
-#include "app/TextFiles.h"
+#include "core/AppError.h"
+#include "core/ErrorReport.h"
+#include "core/TextFiles.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/FileAssociations.h"
@@ -22,7 +22,7 @@ inline constexpr int kCannotStartProgram = 429;
 
 void SaveResultsAsTextFile(const ResultsList& list, const SaveContext& context)
 {
-    app::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton6_Click"));
+    core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton6_Click"));
     platform::FileDialogAnswer answer;
     trap(1, [&] {
         answer = context.dialogs.saveFile(
@@ -33,7 +33,7 @@ void SaveResultsAsTextFile(const ResultsList& list, const SaveContext& context)
         return;
     bool overwrite = true;
     trap(2, [&] {
-        if (app::FileExists(name))
+        if (core::FileExists(name))
             overwrite = context.dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + name +
                                                  QStringLiteral(" ?"));
     });
@@ -60,7 +60,7 @@ bool SaveResultsAsExcelFileIsExcelInstalled(platform::FileAssociations& associat
 
 void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
 {
-    app::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton12_Click"));
+    core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton12_Click"));
     bool installed = false;
     trap(1, [&] { installed = SaveResultsAsExcelFileIsExcelInstalled(context.associations, context.dialogs); });
     if (!installed) {
@@ -86,7 +86,7 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
     });
     trap(5, [&] {
         if (written && !context.opener.open(path))
-            throw app::AppError(kCannotStartProgram, QStringLiteral("No program could open the workbook ") + path);
+            throw core::AppError(kCannotStartProgram, QStringLiteral("No program could open the workbook ") + path);
     });
     trap(6, [&] { context.pointer.setPointer(platform::Pointer::Default); });
     trap(7, [&] {
@@ -100,7 +100,7 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
 
 void CopyResultsToClipboard(const ResultsList& list, const SaveContext& context)
 {
-    app::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton18_Click"));
+    core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton18_Click"));
     trap(1, [&] { context.progress.setText(QStringLiteral("Copying text to clipboard.. please wait..")); });
     trap(2, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
     trap(3, [&] { CopyListviewToClipboard(list, context.clipboard, &context.loop); });

@@ -1,7 +1,7 @@
 #include "results/TextExport.h"
 
-#include "app/AppError.h"
-#include "app/ErrorReport.h"
+#include "core/AppError.h"
+#include "core/ErrorReport.h"
 #include "platform/Desktop.h"
 #include "results/ResultsList.h"
 
@@ -16,8 +16,8 @@ namespace results {
 
 namespace {
 
-using app::AppError;
-namespace errors = app::errors;
+using core::AppError;
+namespace errors = core::errors;
 
 // Streams text into a file as UTF-8 through a temporary file beside it; the target is replaced by commit()
 // only. Dropping the writer without commit() (a failure on the way) removes the temporary file.
@@ -239,7 +239,7 @@ void WriteAlignedTextFile(const ResultsList& list, const QString& path, const Ex
 void SaveListviewProperlySpaced(const ResultsList& list, const QString& path, platform::Dialogs& dialogs,
                                 const ExportFeedback& feedback)
 {
-    app::Trap trap(dialogs, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
+    core::Trap trap(dialogs, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
     trap(1, [&] { WriteAlignedTextFile(list, path, feedback); });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TimeSlice.h"
+#include "core/TimeSlice.h"
 
 #include <QString>
 #include <QStringView>
@@ -42,7 +42,7 @@ public:
     }
 
 private:
-    std::optional<platform::TimeSlice> m_slice;
+    std::optional<core::TimeSlice> m_slice;
 };
 
 // Every export has as many cells per row as the list has columns, at least one: cell 0 is the row's text,

@@ -1,7 +1,7 @@
 #include "results/XlsxExport.h"
 
-#include "app/AppError.h"
-#include "app/TempFolder.h"
+#include "core/AppError.h"
+#include "core/TempFolder.h"
 #include "results/ResultsList.h"
 #include "results/TextExport.h"
 
@@ -21,8 +21,8 @@ namespace results {
 
 namespace {
 
-using app::AppError;
-namespace errors = app::errors;
+using core::AppError;
+namespace errors = core::errors;
 
 [[noreturn]] void fail(lxw_error error)
 {
@@ -129,7 +129,7 @@ WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, plat
     partial.close();
     const QByteArray partialName = QFile::encodeName(partial.fileName());
     // The library's own scratch files stay in our private folder, not in the shared one.
-    QByteArray scratch = QFile::encodeName(app::privateTempFolder());
+    QByteArray scratch = QFile::encodeName(core::privateTempFolder());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = scratch.data();
@@ -184,7 +184,7 @@ WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, plat
 
 QString NewWorkbookPath()
 {
-    QTemporaryFile file(QDir(app::privateTempFolder()).filePath(QStringLiteral("Results-XXXXXX.xlsx")));
+    QTemporaryFile file(QDir(core::privateTempFolder()).filePath(QStringLiteral("Results-XXXXXX.xlsx")));
     file.setAutoRemove(false);
     if (!file.open())
         throw AppError(errors::kPermissionDenied, QStringLiteral("Permission denied"));

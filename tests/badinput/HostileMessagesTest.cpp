@@ -1,7 +1,7 @@
 #include "sources/express/MessageBody.h"
 #include "sources/express/MessageList.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 #include "support/TempDir.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "CliArguments.h"
-#include "ExpressFixtures.h"
+#include "sources/express/ExpressFixtures.h"
 #include "support/TempDir.h"
 
 #include <QDir>

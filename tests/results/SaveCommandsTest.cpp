@@ -1,6 +1,6 @@
 #include "results/SaveCommands.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/ScriptedFileAssociations.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/XdgFileAssociations.h"
@@ -124,8 +124,8 @@ TEST_F(SaveCommands, TextFileFailuresAreReportedWhereTheyHappen)
     const QString notFound = u"Path not found"_qs;
     EXPECT_EQ(
         desk.dialogs.messageTexts(),
-        (QStringList{app::errorReportText(u"Form11"_qs, u"PushButton6_Click"_qs, 4, notFound), u"Done."_qs,
-                     app::errorReportText(u"Main"_qs, u"SaveListviewProperlySpaced"_qs, 1, notFound), u"Done."_qs}));
+        (QStringList{core::errorReportText(u"Form11"_qs, u"PushButton6_Click"_qs, 4, notFound), u"Done."_qs,
+                     core::errorReportText(u"Main"_qs, u"SaveListviewProperlySpaced"_qs, 1, notFound), u"Done."_qs}));
     EXPECT_EQ(pointer.pointer(), Pointer::Default);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"blocker"_qs}); // nothing partial
 }

@@ -1,6 +1,6 @@
 #include "results/TextExport.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "support/TempDir.h"
@@ -127,7 +127,7 @@ protected:
         ASSERT_EQ(dialogs.messages().size(), 1);
         EXPECT_EQ(dialogs.messages()[0].title, u"Application Error"_qs);
         EXPECT_EQ(dialogs.messages()[0].text,
-                  app::errorReportText(u"Main"_qs, u"SaveListviewProperlySpaced"_qs, 1, description));
+                  core::errorReportText(u"Main"_qs, u"SaveListviewProperlySpaced"_qs, 1, description));
     }
     TempDir dir;
     platform::ScriptedDialogs dialogs;
@@ -173,9 +173,9 @@ TEST_F(FailedSave, ReadOnlyFolder)
             results::SaveListviewProperlySpaced(list, target, dialogs, {});
             const bool reported =
                 dialogs.messages().size() == 1 &&
-                dialogs.messages()[0].text == app::errorReportText(QStringLiteral("Main"),
-                                                                   QStringLiteral("SaveListviewProperlySpaced"), 1,
-                                                                   QStringLiteral("Permission denied"));
+                dialogs.messages()[0].text == core::errorReportText(QStringLiteral("Main"),
+                                                                    QStringLiteral("SaveListviewProperlySpaced"), 1,
+                                                                    QStringLiteral("Permission denied"));
             _exit(reported ? 0 : 1);
         }
         int status = 0;

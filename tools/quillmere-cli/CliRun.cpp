@@ -1,15 +1,15 @@
 #include "CliRun.h"
 
 #include "ConsoleDesktop.h"
-#include "app/AppError.h"
-#include "app/Settings.h"
-#include "app/TempFolder.h"
-#include "app/TextFiles.h"
-#include "extract/ExpressExtraction.h"
-#include "extract/OutlookExtraction.h"
-#include "extract/ResultsSink.h"
-#include "extract/RuleCommands.h"
-#include "extract/TextSetRule.h"
+#include "core/AppError.h"
+#include "core/Settings.h"
+#include "core/TempFolder.h"
+#include "core/TextFiles.h"
+#include "rules/ExpressExtraction.h"
+#include "rules/OutlookExtraction.h"
+#include "rules/ResultsSink.h"
+#include "rules/RuleCommands.h"
+#include "rules/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
 #include "results/TextExport.h"
@@ -77,7 +77,7 @@ public:
         if (m_toFile) {
             m_file.setFileName(path);
             if (!m_file.open(QIODevice::WriteOnly))
-                throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
+                throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Cannot write ") + path);
         }
         m_buffer.reserve(kFlushAt + 4096);
     }
@@ -138,7 +138,7 @@ char recordEnd(const Arguments& args)
 }
 
 // The "lines" format, written as the hits come: a row's cells joined by a TAB, then the record end.
-class LinesPrinter : public extract::HitSink
+class LinesPrinter : public rules::HitSink
 {
 public:
     LinesPrinter(Output& out, const Arguments& args)
@@ -195,16 +195,16 @@ struct CliMessage
 // The windows as the engine sees them, with their boxes set from the arguments: the Outlook window for the
 // Outlook sources, the Outlook Express window (every message ticked) for message files, and the two rule
 // dialogs.
-class CliWindow : public extract::OutlookWindow,
-                  public extract::ExpressWindow,
-                  public extract::ServedWindow,
-                  public extract::BetweenDialog,
-                  public extract::TextSetsDialog,
+class CliWindow : public rules::OutlookWindow,
+                  public rules::ExpressWindow,
+                  public rules::ServedWindow,
+                  public rules::BetweenDialog,
+                  public rules::TextSetsDialog,
                   public results::ListOptions,
                   public sources::outlook::ReaderOptions
 {
 public:
-    CliWindow(const Arguments& args, sources::outlook::ApplicationFactory& factory, extract::HitSink*& sink)
+    CliWindow(const Arguments& args, sources::outlook::ApplicationFactory& factory, rules::HitSink*& sink)
         : m_args(args), m_sink(sink),
           m_loop([this] { return QStringLiteral("quillmere-cli: %1 results").arg(m_list.count()); }),
           m_reader({factory, *this, m_dialogs, m_loop, m_pointer})
@@ -223,7 +223,7 @@ public:
     QString notContainingText() const override { return m_args.ruleText; }
     QString lineNumbers() const override { return m_args.ruleText; }
     results::ResultsList& resultsList() override { return m_list; }
-    extract::HitSink& hits() override { return *m_sink; }
+    rules::HitSink& hits() override { return *m_sink; }
     const results::ListOptions& listOptions() const override { return *this; }
     platform::PointerControl& pointer() override { return m_pointer; }
     platform::ProgressControl& progress() override { return m_progress; }
@@ -236,7 +236,7 @@ public:
     bool bodyFieldChecked() const override { return m_args.body; }
     QString stagingPath() const override
     {
-        return m_args.source == Source::Staged ? m_args.sourceFile : app::stagingFilePath();
+        return m_args.source == Source::Staged ? m_args.sourceFile : core::stagingFilePath();
     }
     bool stageMail(const QString& path) override
     {
@@ -278,7 +278,7 @@ public:
 
 private:
     const Arguments& m_args;
-    extract::HitSink*& m_sink;
+    rules::HitSink*& m_sink;
     ConsoleDialogs m_dialogs;
     ConsoleLoop m_loop;
     ConsolePointer m_pointer;
@@ -305,8 +305,8 @@ void appendListing(const QString& folder, QList<CliMessage>& messages)
 // Converts the DBX files into the private temporary folder, as the window's conversion does.
 QList<CliMessage> convertedMessages(const Arguments& args, platform::EventLoop& loop, platform::Dialogs& dialogs)
 {
-    const QString staging = app::privateTempFolder();
-    app::DeleteFiles(QDir(staging).filePath(QStringLiteral("*.eml")));
+    const QString staging = core::privateTempFolder();
+    core::DeleteFiles(QDir(staging).filePath(QStringLiteral("*.eml")));
     const QString converter =
         QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(sources::express::kConverterName));
     for (const QString& dbx : args.sourceFiles) {
@@ -368,17 +368,17 @@ void listMessages(const QList<CliMessage>& messages, const Arguments& args, std:
     }
 }
 
-extract::LineCommand lineCommand(Rule rule)
+rules::LineCommand lineCommand(Rule rule)
 {
     switch (rule) {
     case Rule::Containing:
-        return extract::containingCommand();
+        return rules::containingCommand();
     case Rule::NotContaining:
-        return extract::notContainingCommand();
+        return rules::notContainingCommand();
     case Rule::LineNumbers:
-        return extract::lineNumbersCommand();
+        return rules::lineNumbersCommand();
     default:
-        return extract::allEmailDataCommand();
+        return rules::allEmailDataCommand();
     }
 }
 
@@ -386,7 +386,7 @@ QStringList textSetItems(const Arguments& args)
 {
     QStringList items = args.textSets;
     for (const QString& file : args.textSetFiles)
-        items += extract::readTextSetFile(file);
+        items += rules::readTextSetFile(file);
     return items;
 }
 
@@ -394,20 +394,20 @@ QStringList textSetItems(const Arguments& args)
 void runRule(const Arguments& args, CliWindow& window)
 {
     const bool messages = messageSource(args);
-    std::unique_ptr<extract::UnitSource> units;
+    std::unique_ptr<rules::UnitSource> units;
     if (messages)
-        units = std::make_unique<extract::TickedMessagesSource>(static_cast<extract::ExpressWindow&>(window));
+        units = std::make_unique<rules::TickedMessagesSource>(static_cast<rules::ExpressWindow&>(window));
     else
-        units = std::make_unique<extract::StagedFileSource>(static_cast<extract::OutlookWindow&>(window));
+        units = std::make_unique<rules::StagedFileSource>(static_cast<rules::OutlookWindow&>(window));
     if (args.rule == Rule::Between) {
-        extract::StartBetween(messages ? QStringLiteral("Form22") : QStringLiteral("Form2"), window, window, *units);
+        rules::StartBetween(messages ? QStringLiteral("Form22") : QStringLiteral("Form2"), window, window, *units);
     } else if (args.rule == Rule::TextSets) {
         window.setItems(textSetItems(args));
-        extract::StartTextSets(messages ? QStringLiteral("Form33") : QStringLiteral("Form3"), window, window, *units);
+        rules::StartTextSets(messages ? QStringLiteral("Form33") : QStringLiteral("Form3"), window, window, *units);
     } else if (messages) {
-        extract::runExpressCommand(window, lineCommand(args.rule));
+        rules::runExpressCommand(window, lineCommand(args.rule));
     } else {
-        extract::runOutlookCommand(window, lineCommand(args.rule));
+        rules::runOutlookCommand(window, lineCommand(args.rule));
     }
 }
 
@@ -455,9 +455,9 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list, std
     }
     QByteArray bytes;
     if (args.format == Format::Aligned) {
-        QTemporaryFile aligned(app::privateTempFolder() + QStringLiteral("/aligned-XXXXXX.txt"));
+        QTemporaryFile aligned(core::privateTempFolder() + QStringLiteral("/aligned-XXXXXX.txt"));
         if (!aligned.open())
-            throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Permission denied"));
+            throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
         results::WriteAlignedTextFile(list, aligned.fileName());
         QFile written(aligned.fileName());
         written.open(QIODevice::ReadOnly);
@@ -469,13 +469,13 @@ void writeFormatted(const Arguments& args, const results::ResultsList& list, std
     out.write(bytes);
     out.flush();
     if (out.failed())
-        throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
 }
 
 } // namespace
 
 // Lists the DBX files found through the registry; what the search says goes to standard error.
-int findDbx(const Arguments& args, const app::Settings& settings)
+int findDbx(const Arguments& args, const core::Settings& settings)
 {
     ConsoleDialogs dialogs;
     std::unique_ptr<sources::express::RegistryBackend> registry;
@@ -501,11 +501,11 @@ int findDbx(const Arguments& args, const app::Settings& settings)
 int run(const Arguments& args)
 {
     catchSigpipe();
-    app::Settings settings(app::defaultSettingsPath());
+    core::Settings settings(core::defaultSettingsPath());
     if (args.task == Task::FindDbx)
         return findDbx(args, settings);
     sources::outlook::PstApplicationFactory factory([&settings] { return sources::outlook::profileStores(settings); });
-    extract::HitSink* sink = nullptr;
+    rules::HitSink* sink = nullptr;
     CliWindow window(args, factory, sink);
     const auto clearStatus = [&window] { window.clearStatus(); };
     try {
@@ -522,15 +522,15 @@ int run(const Arguments& args)
             runRule(args, window);
             out.flush();
             if (out.failed())
-                throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+                throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
         } else {
-            extract::ResultsSink toList(window.resultsList(), window.listOptions());
+            rules::ResultsSink toList(window.resultsList(), window.listOptions());
             sink = &toList;
             runRule(args, window);
             if (window.failures() == 0)
                 writeFormatted(args, window.resultsList(), clearStatus);
         }
-    } catch (const app::AppError& e) {
+    } catch (const core::AppError& e) {
         std::fprintf(stderr, "quillmere-cli: %s\n", e.description().toUtf8().constData());
         return 1;
     }

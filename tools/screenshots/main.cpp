@@ -1,9 +1,9 @@
 // Takes the pictures of the windows that the README shows: quillmere-screenshots OUTPUT-FOLDER.
 // Run on a real X server (scripts/screenshots uses Xvfb); the windows carry made-up sample contents.
-#include "app/Form1.h"
-#include "app/Settings.h"
-#include "extract/Form2.h"
-#include "extract/Form3.h"
+#include "gui/Form1.h"
+#include "core/Settings.h"
+#include "gui/Form2.h"
+#include "gui/Form3.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/outlook/PstApplication.h"
@@ -51,11 +51,11 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
     QTemporaryDir settingsFolder;
-    app::Settings settings(QDir(settingsFolder.path()).filePath(QStringLiteral("Brindlewick.ini")));
+    core::Settings settings(QDir(settingsFolder.path()).filePath(QStringLiteral("Brindlewick.ini")));
     // Scripted dialogs, opener and random draw: no message box waits for an answer, no browser opens.
     platform::ScriptedPlatform desktop;
     sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
-    app::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
+    gui::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.Form_Load();
     form.Text1->setText(QStringLiteral("@example.org"));
     form.show();
@@ -63,14 +63,14 @@ int main(int argc, char** argv)
     bool saved = save(form, folder, "form1.png");
 
     form.PushButton4_Click();
-    auto* between = form.findChild<extract::Form2*>();
+    auto* between = form.findChild<gui::Form2*>();
     between->Text1->setText(QStringLiteral("href=\""));
     between->Text2->setText(QStringLiteral("\""));
     saved = save(*between, folder, "form2.png") && saved;
     between->hide();
 
     form.PushButton15_Click();
-    auto* sets = form.findChild<extract::Form3*>();
+    auto* sets = form.findChild<gui::Form3*>();
     sets->Combo1->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
     saved = save(*sets, folder, "form3.png") && saved;
     sets->hide();

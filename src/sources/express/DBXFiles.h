@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,11 +20,11 @@ inline constexpr char kDbxFilesFailureSource[] = "Quillmere.DBXFiles.GetStoreFol
 inline constexpr char kDbxFilesFailureDescription[] = "DBXFiles component failure";
 
 // An error raised by a class of the program, carrying its source ("Quillmere.<Class>.<Procedure>").
-class ComponentError : public app::AppError
+class ComponentError : public core::AppError
 {
 public:
     ComponentError(int number, QString source, QString description)
-        : app::AppError(number, std::move(description)), m_source(std::move(source))
+        : core::AppError(number, std::move(description)), m_source(std::move(source))
     {
     }
     const QString& source() const { return m_source; }

@@ -1,7 +1,7 @@
 #include "sources/express/Express1.h"
 
-#include "app/AppError.h"
-#include "app/ErrorReport.h"
+#include "core/AppError.h"
+#include "core/ErrorReport.h"
 #include "sources/express/DBXFiles.h"
 
 #include <memory>
@@ -17,7 +17,7 @@ constexpr int kSubscriptOutOfRange = 9;
 
 void SearchIdentities(StoreDiscovery& discovery, const RegistryBackend& registry, platform::Dialogs& dialogs)
 {
-    app::Trap trap(dialogs, kModule, QStringLiteral("SearchIdentities"));
+    core::Trap trap(dialogs, kModule, QStringLiteral("SearchIdentities"));
     std::unique_ptr<DBXFiles> dbxFiles;
     trap(1, [&] {
         dbxFiles = std::make_unique<DBXFiles>(registry, dialogs);
@@ -26,7 +26,7 @@ void SearchIdentities(StoreDiscovery& discovery, const RegistryBackend& registry
     bool searchFolders = false;
     trap(2, [&] {
         if (!discovery.StoreFolders)
-            throw app::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            throw core::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         searchFolders = !discovery.StoreFolders->isEmpty();
     });
     if (!searchFolders)

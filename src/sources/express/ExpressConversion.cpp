@@ -1,7 +1,7 @@
 #include "sources/express/ExpressConversion.h"
 
-#include "app/ErrorReport.h"
-#include "app/TextFiles.h"
+#include "core/ErrorReport.h"
+#include "core/TextFiles.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "sources/express/ShellAndWait.h"
@@ -10,7 +10,7 @@ namespace sources::express {
 
 void PushButton11_ExtractEmailsFromOutlookExpress(ExpressConversionWindow& window, ProcessRunner* runner)
 {
-    app::Trap trap(window.dialogs(), QStringLiteral("Form11"), QStringLiteral("PushButton11_Click"));
+    core::Trap trap(window.dialogs(), QStringLiteral("Form11"), QStringLiteral("PushButton11_Click"));
     platform::EventLoop& loop = window.loop();
     platform::ProgressControl& progress = window.progress();
     const QString staging = window.stagingFolder();
@@ -21,7 +21,7 @@ void PushButton11_ExtractEmailsFromOutlookExpress(ExpressConversionWindow& windo
         converter = window.programFolder() + u'/' + QLatin1StringView(kConverterName);
         window.pointer().setPointer(platform::Pointer::Hourglass);
     });
-    trap(2, [&] { app::DeleteFiles(staging + QStringLiteral("/*.eml")); });
+    trap(2, [&] { core::DeleteFiles(staging + QStringLiteral("/*.eml")); });
     trap(3, [&] { window.clearMessages(); });
     int rows = 0;
     trap(4, [&] { rows = window.dbxRowCount(); });

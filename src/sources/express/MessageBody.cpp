@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/TextFiles.h"
+#include "core/TextFiles.h"
 #include "sources/BodyText.h"
 
 #include <gmime/gmime.h>
@@ -60,7 +60,7 @@ GMimeParserOptions* parserOptions()
 
 QString utf8OrWindows1252(const QByteArray& bytes)
 {
-    return app::decodeText(bytes);
+    return core::decodeText(bytes);
 }
 
 // The bytes in a charset named by the message; nullopt when iconv does not know it or the bytes do not fit.
@@ -110,7 +110,7 @@ QString toUnicode(const QByteArray& bytes, const char* charset)
     if (const auto converted = convertToUtf8(bytes, charset))
         return QString::fromUtf8(*converted);
     QString text;
-    app::decodeWindows1252Into(text, bytes);
+    core::decodeWindows1252Into(text, bytes);
     return text;
 }
 

@@ -6,8 +6,8 @@
 #include <QSet>
 #include <algorithm>
 
-#include "app/AppError.h"
-#include "app/TextFiles.h"
+#include "core/AppError.h"
+#include "core/TextFiles.h"
 #include "sources/express/MessageBody.h"
 
 namespace sources::express {
@@ -24,7 +24,7 @@ const QString kEmptyFile = QStringLiteral("empty file");
 QString decodeBytes(QByteArrayView bytes)
 {
     QString text;
-    app::appendDecodedLines(text, bytes);
+    core::appendDecodedLines(text, bytes);
     return text;
 }
 
@@ -141,28 +141,28 @@ QString GetHeaderField(const QString& text, const QString& field)
 
 QString ReadWholeFile(const QString& path)
 {
-    if (!app::FileExists(path))
+    if (!core::FileExists(path))
         return {};
     QFile file(path);
-    app::openForReading(file);
+    core::openForReading(file);
     if (file.size() == 0)
         return kEmptyFile;
     if (file.size() > kMaxWholeFile)
-        throw app::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
+        throw core::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
     return decodeBytes(file.readAll());
 }
 
 HeaderFields readHeaderFields(const QString& path)
 {
     HeaderFields fields;
-    if (!app::FileExists(path))
+    if (!core::FileExists(path))
         return fields;
     QFile file(path);
-    app::openForReading(file);
+    core::openForReading(file);
     if (file.size() == 0)
         return fields;
     if (file.size() > kMaxWholeFile)
-        throw app::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
+        throw core::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
 
     const QByteArray head = file.read(kHeadBlock);
     // The head decides when it holds the whole header block and all four fields in it: a field found only

@@ -1,12 +1,12 @@
 #include "sources/express/RegistrySource.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/WineRegistry.h"
 
 namespace sources::express {
 
-std::unique_ptr<RegistryBackend> registryFor(const app::Settings& settings)
+std::unique_ptr<RegistryBackend> registryFor(const core::Settings& settings)
 {
     const QString hive = settings.value(QLatin1String(kRegistryHiveKey)).value_or(QString()).trimmed();
     if (!hive.isEmpty())

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace app {
+namespace core {
 class Settings;
 }
 
@@ -16,6 +16,6 @@ inline constexpr char kRegistryHiveKey[] = "Registry Hive";
 // The registry source for a search: the hive that "Registry Hive" names when it holds a path (it wins),
 // else the Wine prefix ($WINEPREFIX, else ~/.wine). For a chosen source, construct WineRegistry (a prefix)
 // or HiveRegistry (a hive file) directly.
-std::unique_ptr<RegistryBackend> registryFor(const app::Settings& settings);
+std::unique_ptr<RegistryBackend> registryFor(const core::Settings& settings);
 
 } // namespace sources::express

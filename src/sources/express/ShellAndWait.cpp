@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include "app/AppError.h"
-#include "app/TextFiles.h"
+#include "core/AppError.h"
+#include "core/TextFiles.h"
 #include "platform/Desktop.h"
 
 namespace sources::express {
@@ -51,16 +51,16 @@ int QtProcessRunner::start(const QString& program, const QStringList& arguments,
 {
     const QFileInfo info(program);
     if (program.isEmpty() || !info.exists())
-        return app::errors::kFileNotFound;
+        return core::errors::kFileNotFound;
     if (!info.isFile() || !info.isExecutable())
-        return app::errors::kPermissionDenied;
+        return core::errors::kPermissionDenied;
     // A window-less helper: nothing to show, so its output goes nowhere instead of piling up unread.
     m_process->setStandardInputFile(QProcess::nullDevice());
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
     m_process->start(program, arguments, QIODevice::ReadOnly);
     if (!m_process->waitForStarted(-1))
-        return app::errors::kFileNotFound;
+        return core::errors::kFileNotFound;
     return 0;
 }
 
@@ -112,7 +112,7 @@ qint32 ShellAndWait(platform::EventLoop& loop, const QString& program, const QSt
 
 QString GetShortFilename(const QString& path)
 {
-    return !path.isEmpty() && app::FileExists(path) ? path : QString();
+    return !path.isEmpty() && core::FileExists(path) ? path : QString();
 }
 
 } // namespace sources::express

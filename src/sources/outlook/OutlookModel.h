@@ -5,7 +5,7 @@
 
 // The part of Outlook's object model that the mail reader uses, behind our own interface so that the walk
 // can run on a PST/OST reader, on a fake in tests, or on Outlook automation. Indexes are 1-based, as in
-// Outlook. Members fail with app::AppError when the store cannot deliver what was asked.
+// Outlook. Members fail with core::AppError when the store cannot deliver what was asked.
 namespace sources::outlook {
 
 // The Class value of a mail item.

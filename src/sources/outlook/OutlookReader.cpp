@@ -1,7 +1,7 @@
 #include "sources/outlook/OutlookReader.h"
 
-#include "app/AppError.h"
-#include "app/ErrorReport.h"
+#include "core/AppError.h"
+#include "core/ErrorReport.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "sources/outlook/OutlookModel.h"
@@ -25,7 +25,7 @@ int leadingNumber(const QString& version)
     bool ok = false;
     const int number = head.toInt(&ok);
     if (!ok)
-        throw app::AppError(app::errors::kTypeMismatch, QStringLiteral("Type mismatch"));
+        throw core::AppError(core::errors::kTypeMismatch, QStringLiteral("Type mismatch"));
     return number;
 }
 
@@ -33,7 +33,7 @@ template <class T>
 T& require(const std::unique_ptr<T>& object)
 {
     if (!object)
-        throw app::AppError(kObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        throw core::AppError(kObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
     return *object;
 }
 
@@ -68,7 +68,7 @@ OutlookReader::~OutlookReader() = default;
 
 bool OutlookReader::getAllEmailOutlook(const QString& path)
 {
-    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("getAllEmailOutlook"));
+    core::Trap trap(m_services.dialogs, kModule, QStringLiteral("getAllEmailOutlook"));
     platform::Dialogs& dialogs = m_services.dialogs;
     ReaderOptions& options = m_services.options;
 
@@ -140,7 +140,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
 
 void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
 {
-    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
+    core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
 
     // Called on its own (not from a run), it appends to the file at path through a writer of its own.
     std::unique_ptr<StagingWriter> ownWriter;
@@ -208,7 +208,7 @@ bool OutlookReader::folderQualifies() const
 
 void OutlookReader::stageItem(MailItem& item, const QString& path)
 {
-    app::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
+    core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
     ReaderOptions& options = m_services.options;
     QString sender;
     QString body;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/TimeSlice.h"
+#include "core/TimeSlice.h"
 
 #include <QString>
 #include <array>
@@ -85,7 +85,7 @@ private:
     QString m_currentTopFolder;
     bool m_stagingFailed = false;
     std::unique_ptr<StagingWriter> m_writer;
-    platform::TimeSlice m_slice;
+    core::TimeSlice m_slice;
 };
 
 } // namespace sources::outlook

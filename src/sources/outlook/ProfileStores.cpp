@@ -1,7 +1,7 @@
 #include "sources/outlook/ProfileStores.h"
 
-#include "app/ComboList.h"
-#include "app/Settings.h"
+#include "core/ComboList.h"
+#include "core/Settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +11,7 @@ namespace sources::outlook {
 
 namespace {
 
-const QString kSeparator = QString::fromLatin1(app::kComboSeparator);
+const QString kSeparator = QString::fromLatin1(core::kComboSeparator);
 
 void addStoresIn(const QString& folder, QStringList& out, QSet<QString>& seen)
 {
@@ -32,7 +32,7 @@ void addStoresIn(const QString& folder, QStringList& out, QSet<QString>& seen)
 
 } // namespace
 
-QStringList profileStores(const app::Settings& settings)
+QStringList profileStores(const core::Settings& settings)
 {
     const std::optional<QString> stored = settings.value(QString::fromLatin1(kProfileStoresKey));
     if (!stored)
@@ -42,7 +42,7 @@ QStringList profileStores(const app::Settings& settings)
     return stored->split(kSeparator);
 }
 
-void storeProfileStores(app::Settings& settings, const QStringList& paths)
+void storeProfileStores(core::Settings& settings, const QStringList& paths)
 {
     settings.store(QString::fromLatin1(kProfileStoresKey), paths.join(kSeparator));
 }

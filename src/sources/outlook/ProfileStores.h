@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace app {
+namespace core {
 class Settings;
 }
 
@@ -13,10 +13,10 @@ namespace sources::outlook {
 inline constexpr char kProfileStoresKey[] = "Profile Stores";
 
 // The stored list (an empty value is an empty profile), or defaultProfileStores() when never stored.
-QStringList profileStores(const app::Settings& settings);
+QStringList profileStores(const core::Settings& settings);
 
 // Stores the list joined by "!!!QUIBB!!!"; an empty list is stored too, as an empty profile.
-void storeProfileStores(app::Settings& settings, const QStringList& paths);
+void storeProfileStores(core::Settings& settings, const QStringList& paths);
 
 // Every *.pst and *.ost (any letter case) in home/Documents/Outlook Files and, inside the Wine prefix, in
 // drive_c/users/*/Documents/Outlook Files and drive_c/users/*/AppData/Local/Microsoft/Outlook; folders in

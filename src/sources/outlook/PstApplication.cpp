@@ -1,8 +1,8 @@
 #include "sources/outlook/PstApplication.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 #include "sources/BodyText.h"
-#include "app/TextFiles.h"
+#include "core/TextFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,7 +74,7 @@ private:
 [[noreturn]] void failRead(const PffError& error, const QString& what)
 {
     const QString cause = error.text();
-    throw app::AppError(app::errors::kDeviceIo, cause.isEmpty() ? what : what + QStringLiteral(" (") + cause + u')');
+    throw core::AppError(core::errors::kDeviceIo, cause.isEmpty() ? what : what + QStringLiteral(" (") + cause + u')');
 }
 
 QString fromUtf8Buffer(const QByteArray& bytes)
@@ -100,7 +100,7 @@ std::optional<QByteArray> readValue(SizeFn sizeFn, ReadFn readFn, size_t cap, co
     if (size == 0)
         return QByteArray();
     if (size > cap)
-        throw app::AppError(app::errors::kOverflow, what + QStringLiteral(": value too large"));
+        throw core::AppError(core::errors::kOverflow, what + QStringLiteral(": value too large"));
     QByteArray bytes(static_cast<qsizetype>(size), '\0');
     if (readFn(reinterpret_cast<uint8_t*>(bytes.data()), size, error.out()) != 1)
         failRead(error, what);
@@ -190,16 +190,16 @@ public:
     {
         const QString what = QStringLiteral("Cannot open the Outlook data file \"%1\"").arg(path);
         if (!QFileInfo(path).isFile())
-            throw app::AppError(app::errors::kFileNotFound, QStringLiteral("File not found: ") + path);
+            throw core::AppError(core::errors::kFileNotFound, QStringLiteral("File not found: ") + path);
         PffError error;
         if (libpff_file_initialize(&m_file, error.out()) != 1)
             failRead(error, what);
         if (libpff_file_open(m_file, QFile::encodeName(path).constData(), LIBPFF_OPEN_READ, error.out()) != 1) {
             libpff_file_free(&m_file, nullptr);
             const QString cause = error.text();
-            throw app::AppError(kBadFileFormat,
-                                what + QStringLiteral(": not a PST or OST file, or damaged") +
-                                    (cause.isEmpty() ? QString() : QStringLiteral(" (") + cause + u')'));
+            throw core::AppError(kBadFileFormat,
+                                 what + QStringLiteral(": not a PST or OST file, or damaged") +
+                                     (cause.isEmpty() ? QString() : QStringLiteral(" (") + cause + u')'));
         }
     }
     ~PstFile()
@@ -234,7 +234,7 @@ public:
         }
         if (ItemPtr folder = subtreeInFolderTree())
             return folder;
-        throw app::AppError(kBadFileFormat, QStringLiteral("No mail folders were found in \"%1\"").arg(m_path));
+        throw core::AppError(kBadFileFormat, QStringLiteral("No mail folders were found in \"%1\"").arg(m_path));
     }
 
 private:
@@ -257,7 +257,7 @@ private:
                     },
                     kMaxStringBytes, what);
             });
-        } catch (const app::AppError&) {
+        } catch (const core::AppError&) {
             // A damaged store record leaves the folder tree to decide.
             return std::nullopt;
         }
@@ -331,7 +331,7 @@ private:
     {
         try {
             return readFolderName(folder);
-        } catch (const app::AppError&) {
+        } catch (const core::AppError&) {
             return {};
         }
     }
@@ -393,14 +393,14 @@ public:
     QString Body() const override
     {
         libpff_item_t* item = m_item.get();
-        std::optional<app::AppError> firstFailure;
+        std::optional<core::AppError> firstFailure;
         const auto attempt = [&](auto sizeFn, auto readFn, const QString& what) -> std::optional<QByteArray> {
             try {
                 return readValue(
                     [&](size_t* size, libpff_error_t** error) { return sizeFn(item, size, error); },
                     [&](uint8_t* data, size_t size, libpff_error_t** error) { return readFn(item, data, size, error); },
                     kMaxBodyBytes, what);
-            } catch (const app::AppError& failure) {
+            } catch (const core::AppError& failure) {
                 if (!firstFailure)
                     firstFailure = failure;
                 return std::nullopt;
@@ -413,7 +413,7 @@ public:
         if (auto html =
                 attempt(libpff_message_get_html_body_size, libpff_message_get_html_body, QStringLiteral("HTML body"))) {
             // The HTML body is stored in the message's own character set; old ones are rarely UTF-8.
-            const QString decoded = app::decodeText(*html);
+            const QString decoded = core::decodeText(*html);
             return toCrLf(HtmlToText(decoded.toUtf8()));
         }
         if (auto rtf =
@@ -537,7 +537,7 @@ public:
     std::unique_ptr<Folder> Item(int index) override
     {
         if (index < 1 || index > count())
-            throw app::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+            throw core::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         if (index <= m_profile.size())
             return topFolderOf(std::make_shared<PstFile>(m_profile.at(index - 1)));
         return topFolderOf(m_attached.at(static_cast<size_t>(index - m_profile.size() - 1)));
@@ -562,8 +562,8 @@ public:
                 return;
             }
         }
-        throw app::AppError(app::errors::kInvalidPropertyValue,
-                            QStringLiteral("The folder is not a store attached in this session"));
+        throw core::AppError(core::errors::kInvalidPropertyValue,
+                             QStringLiteral("The folder is not a store attached in this session"));
     }
 
 private:
@@ -593,7 +593,7 @@ public:
     std::unique_ptr<Namespace> GetNamespace(const QString& type) override
     {
         if (type.compare(u"MAPI", Qt::CaseInsensitive) != 0)
-            throw app::AppError(app::errors::kInvalidPropertyValue, QStringLiteral("Invalid procedure call"));
+            throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid procedure call"));
         return std::make_unique<PstNamespace>(m_stores ? m_stores() : QStringList());
     }
 

@@ -1,6 +1,6 @@
 #include "sources/outlook/StagingWriter.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +41,7 @@ void StagingWriter::close()
     const bool flushed = m_file.flush();
     m_file.close();
     if (!flushed)
-        throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
 }
 
 void StagingWriter::open(QIODevice::OpenMode mode)
@@ -49,8 +49,8 @@ void StagingWriter::open(QIODevice::OpenMode mode)
     const QFileInfo info(m_path);
     if (info.isDir() || !m_file.open(mode)) {
         if (!info.exists() && !info.absoluteDir().exists())
-            throw app::AppError(app::errors::kPathNotFound, QStringLiteral("Path not found"));
-        throw app::AppError(app::errors::kPermissionDenied, QStringLiteral("Permission denied"));
+            throw core::AppError(core::errors::kPathNotFound, QStringLiteral("Path not found"));
+        throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
     }
 }
 
@@ -59,7 +59,7 @@ void StagingWriter::write(const QByteArray& bytes)
     if (m_file.write(bytes) != bytes.size()) {
         // Leave the file closed, so the next record tries afresh rather than writing after a gap.
         m_file.close();
-        throw app::AppError(app::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
     }
 }
 

@@ -6,7 +6,7 @@
 namespace sources::outlook {
 
 // Writes the staging file through one open file for a whole run; records are UTF-8, each line ended by
-// CR LF. Failures are app::AppError.
+// CR LF. Failures are core::AppError.
 class StagingWriter
 {
 public:

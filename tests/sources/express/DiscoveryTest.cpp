@@ -1,6 +1,6 @@
 #include "ExpressFixtures.h"
-#include "app/ErrorReport.h"
-#include "app/Settings.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
 #include "sources/express/DBXFiles.h"
 #include "sources/express/Express1.h"
@@ -21,7 +21,7 @@ namespace {
 
 QString failureReport()
 {
-    return app::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
+    return core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
 }
 
 // Nothing found in a run without an earlier discovery: the Part's two reports, nothing else.
@@ -33,8 +33,8 @@ void expectNothingFound(const RegistryBackend& registry)
     EXPECT_TRUE(discovery.DBXFileList.isEmpty());
     EXPECT_FALSE(discovery.StoreFolders.has_value());
     EXPECT_EQ(dialogs.messageTexts(),
-              QStringList({failureReport(), app::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
-                                                                 u"Subscript out of range"_qs)}));
+              QStringList({failureReport(), core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
+                                                                  u"Subscript out of range"_qs)}));
     for (const platform::ShownMessage& m : dialogs.messages())
         EXPECT_EQ(m.title, u"Application Error"_qs);
 }
@@ -67,7 +67,7 @@ TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture wine(dir.path());
-    app::Settings settings(dir.file(u"Brindlewick.ini"_qs));
+    core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
     const testsupport::EnvGuard prefix("WINEPREFIX", wine.prefix);
     EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + wine.prefix);
     settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);

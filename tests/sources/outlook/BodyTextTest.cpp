@@ -1,6 +1,6 @@
 #include "sources/BodyText.h"
 
-#include "app/TextFiles.h"
+#include "core/TextFiles.h"
 #include "sources/outlook/PffExport.h"
 #include "support/TempDir.h"
 
@@ -116,11 +116,11 @@ TEST(BodyTextFixtureTest, SampleHtmlAndRtfBodiesReadAsTheirPlainText)
         while (it.hasNext()) {
             const QString txt = it.next();
             const QString folder = QFileInfo(txt).absolutePath();
-            const QString plain = app::decodeText(testsupport::TempDir::read(txt));
+            const QString plain = core::decodeText(testsupport::TempDir::read(txt));
             const QByteArray htmlBytes = testsupport::TempDir::read(folder + u"/Message.html"_qs);
             if (!htmlBytes.isEmpty()) {
                 ++html;
-                EXPECT_EQ(words(HtmlToText(app::decodeText(htmlBytes).toUtf8())), words(plain)) << txt.toStdString();
+                EXPECT_EQ(words(HtmlToText(core::decodeText(htmlBytes).toUtf8())), words(plain)) << txt.toStdString();
             }
             const QByteArray rtfBytes = testsupport::TempDir::read(folder + u"/Message.rtf"_qs);
             if (!rtfBytes.isEmpty()) {

@@ -1,6 +1,6 @@
 #include "sources/outlook/FakeOutlook.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 
 namespace fake {
 
@@ -18,7 +18,7 @@ public:
     int Class() const override
     {
         if (m_item.classFails)
-            throw app::AppError(app::errors::kDeviceIo, u"Class unreadable"_qs);
+            throw core::AppError(core::errors::kDeviceIo, u"Class unreadable"_qs);
         return m_item.itemClass;
     }
     QString SenderEmailType() const override { return m_item.senderType; }
@@ -27,7 +27,7 @@ public:
     QString Body() const override
     {
         if (m_item.bodyFails)
-            throw app::AppError(app::errors::kDeviceIo, u"Body unreadable"_qs);
+            throw core::AppError(core::errors::kDeviceIo, u"Body unreadable"_qs);
         return m_item.body;
     }
 
@@ -83,7 +83,7 @@ public:
     QString Name() const override
     {
         if (m_folder.nameFails)
-            throw app::AppError(app::errors::kDeviceIo, u"Name unreadable"_qs);
+            throw core::AppError(core::errors::kDeviceIo, u"Name unreadable"_qs);
         return m_folder.name;
     }
     so::FolderList& Folders() override { return m_folders; }
@@ -99,10 +99,10 @@ private:
 std::unique_ptr<so::Folder> FakeFolderList::Item(int index)
 {
     if (index < 1 || index > count())
-        throw app::AppError(9, u"Subscript out of range"_qs);
+        throw core::AppError(9, u"Subscript out of range"_qs);
     const Folder* folder = m_folders.at(static_cast<size_t>(index - 1));
     if (folder->openFails)
-        throw app::AppError(app::errors::kDeviceIo, u"Folder unreadable"_qs);
+        throw core::AppError(core::errors::kDeviceIo, u"Folder unreadable"_qs);
     return std::make_unique<FakeFolder>(*folder);
 }
 
@@ -115,7 +115,7 @@ public:
     {
         const auto it = m_outlook.files.find(path);
         if (it == m_outlook.files.end())
-            throw app::AppError(321, u"Not a personal folders file: "_qs + path);
+            throw core::AppError(321, u"Not a personal folders file: "_qs + path);
         m_stores.folders().push_back(&it->second);
         ++m_outlook.attachedNow;
     }
@@ -141,7 +141,7 @@ public:
     std::unique_ptr<so::Namespace> GetNamespace(const QString& type) override
     {
         if (type != u"MAPI")
-            throw app::AppError(5, u"Invalid procedure call"_qs);
+            throw core::AppError(5, u"Invalid procedure call"_qs);
         return std::make_unique<FakeNamespace>(m_outlook);
     }
 

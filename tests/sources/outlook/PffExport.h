@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TextFiles.h"
+#include "core/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +45,7 @@ inline QMap<quint32, QString> stringValues(const QString& itemValuesPath)
         if (type == 0x1f || type == 0x1e) {
             QString text =
                 type == 0x1f ? QString::fromUtf16(reinterpret_cast<const char16_t*>(data.constData()), data.size() / 2)
-                             : app::decodeText(data);
+                             : core::decodeText(data);
             while (text.endsWith(QChar(u'\0')))
                 text.chop(1);
             values.insert(tag, text);

@@ -1,6 +1,6 @@
 #include "sources/outlook/ProfileStores.h"
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -37,7 +37,7 @@ TEST(ProfileStoresTest, DefaultFindsStoresInOutlooksPlaces)
 TEST(ProfileStoresTest, StoredListWinsAndAnEmptyOneIsAnEmptyProfile)
 {
     TempDir dir;
-    app::Settings settings(dir.file(u"settings.ini"_qs));
+    core::Settings settings(dir.file(u"settings.ini"_qs));
     const QStringList stores = {u"/mail/a b.pst"_qs, u"/mail/c.ost"_qs};
 
     storeProfileStores(settings, stores);

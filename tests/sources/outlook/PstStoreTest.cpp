@@ -1,6 +1,6 @@
 #include "sources/outlook/PstApplication.h"
 
-#include "app/AppError.h"
+#include "core/AppError.h"
 #include "platform/ScriptedPlatform.h"
 #include "sources/outlook/FakeOutlook.h"
 #include "sources/outlook/OutlookReader.h"
@@ -251,7 +251,7 @@ TEST_F(PstStoreTest, TopFolderIsTheStoreNamedByItsDisplayName)
     EXPECT_TRUE(names.contains(u"Inbox"_qs));
     EXPECT_TRUE(names.contains(u"FolderWithSingleMessage"_qs));
     EXPECT_EQ(mapi->Folders().GetLast()->Folders().GetLast()->Name(), u"Sample2"_qs);
-    EXPECT_THROW(mapi->Folders().Item(3), app::AppError);
+    EXPECT_THROW(mapi->Folders().Item(3), core::AppError);
 }
 
 TEST_F(PstStoreTest, DamagedCopiesAreReportedNeverCrash)

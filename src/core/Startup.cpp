@@ -1,0 +1,29 @@
+#include "core/Startup.h"
+
+#include "platform/Desktop.h"
+
+namespace core {
+
+namespace {
+QString withoutLastWord(const QString& text)
+{
+    const qsizetype blank = text.lastIndexOf(u' ');
+    return blank < 0 ? text : text.first(blank);
+}
+} // namespace
+
+QString applicationTitle(const QString& fullName)
+{
+    QString title = withoutLastWord(fullName);
+    while (title.size() > 40 && title.contains(u' '))
+        title = withoutLastWord(title);
+    return title;
+}
+
+void OpenHomePageAtRandom(platform::RandomSource& random, platform::Opener& opener)
+{
+    if (random.between(1, 100) == 7)
+        opener.open(QLatin1String(kHomePage));
+}
+
+} // namespace core

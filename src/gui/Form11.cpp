@@ -1,0 +1,505 @@
+#include "gui/Form11.h"
+
+#include "gui/Accelerators.h"
+#include "core/AppError.h"
+#include "core/ErrorReport.h"
+#include "gui/Form1.h"
+#include "gui/HelpTexts.h"
+#include "core/SettingValues.h"
+#include "core/Settings.h"
+#include "core/TempFolder.h"
+#include "core/TextFiles.h"
+#include "gui/WindowLook.h"
+#include "gui/Form2.h"
+#include "gui/Form3.h"
+#include "rules/ResultsSink.h"
+#include "gui/RuleHelp.h"
+#include "platform/Dialogs.h"
+#include "platform/QtPlatform.h"
+#include "platform/WindowPointer.h"
+#include "results/ResultsList.h"
+#include "gui/ResultsView.h"
+#include "sources/express/MessageBody.h"
+#include "sources/express/RegistrySource.h"
+#include "sources/outlook/OutlookModel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QTreeWidget>
+
+namespace gui {
+
+namespace {
+
+const QString kModule = QStringLiteral("Form11");
+
+void addTickRow(QTreeWidget* list, const QStringList& cells)
+{
+    auto* item = new QTreeWidgetItem(list, cells);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+}
+
+} // namespace
+
+Form11::Form11(gui::WindowContext& context, sources::express::StoreDiscovery& discovery,
+               std::function<bool()> appClosing, QWidget* parent)
+    : QDialog(parent), m_context(context), m_discovery(discovery), m_appClosing(std::move(appClosing))
+{
+    setObjectName(QStringLiteral("Form11"));
+    buildControls();
+    m_pointer = std::make_unique<platform::WindowPointer>(*this);
+    m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
+    connectControls();
+    Form_Load();
+}
+
+Form11::~Form11() = default;
+
+platform::PointerControl& Form11::pointer()
+{
+    return *m_pointer;
+}
+
+platform::ProgressControl& Form11::progress()
+{
+    return *m_progress;
+}
+
+platform::Dialogs& Form11::dialogs()
+{
+    return m_context.platform.dialogs;
+}
+
+platform::EventLoop& Form11::loop()
+{
+    return m_context.platform.loop;
+}
+
+void Form11::connectControls()
+{
+    persistCheck(Check14, QStringLiteral("Check14"));
+    persistCheck(Check1, QStringLiteral("Check1"));
+    persistCheck(Check2, QStringLiteral("Check2"));
+    persistText(Text1, QStringLiteral("Text1"));
+    persistText(Text2, QStringLiteral("Text2"));
+    persistText(Text5, QStringLiteral("Text5"));
+
+    const std::pair<QPushButton*, void (Form11::*)()> handlers[] = {
+        {PushButton1, &Form11::PushButton1_Click},   {PushButton2, &Form11::PushButton2_Click},
+        {PushButton3, &Form11::PushButton3_Click},   {PushButton5, &Form11::PushButton5_Click},
+        {PushButton6, &Form11::PushButton6_Click},   {PushButton7, &Form11::PushButton7_Click},
+        {PushButton8, &Form11::PushButton8_Click},   {PushButton9, &Form11::PushButton9_Click},
+        {PushButton10, &Form11::PushButton10_Click}, {PushButton11, &Form11::PushButton11_Click},
+        {PushButton12, &Form11::PushButton12_Click}, {PushButton13, &Form11::PushButton13_Click},
+        {PushButton18, &Form11::PushButton18_Click}, {PushButton19, &Form11::PushButton19_Click},
+        {PushButton20, &Form11::PushButton20_Click}, {PushButton21, &Form11::PushButton21_Click},
+        {PushButton22, &Form11::PushButton22_Click}, {PushButton23, &Form11::PushButton23_Click},
+        {PushButton4, &Form11::PushButton4_Click},   {PushButton14, &Form11::PushButton14_Click},
+        {PushButton15, &Form11::PushButton15_Click}, {PushButton16, &Form11::PushButton16_Click},
+        {PushButton17, &Form11::PushButton17_Click},
+    };
+    for (const auto& [button, handler] : handlers)
+        connect(button, &QPushButton::clicked, this, handler);
+    connect(ListView2, &QTreeView::doubleClicked, this, &Form11::ListView2_DblClick);
+    PushButton14->setContextMenuPolicy(Qt::ActionsContextMenu);
+    PushButton14->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
+    auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), PushButton14);
+    auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), PushButton14);
+    connect(hive, &QAction::triggered, this, &Form11::ChooseRegistryHive);
+    connect(wine, &QAction::triggered, this, &Form11::UseWinePrefix);
+    PushButton14->addActions({hive, wine});
+
+    // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
+    m_hover = std::make_unique<gui::HoverPointers>(*m_pointer);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        m_hover->addHand(b);
+    m_hover->addHand(ListView1->viewport());
+    m_hover->addHand(ListView3->viewport());
+    for (QWidget* w : std::initializer_list<QWidget*>{this, Frame2, ListView2->viewport()})
+        m_hover->addPlain(w);
+}
+
+void Form11::PushButton14_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton14_Click"));
+    trap(1, [&] {
+        m_discovery.DBXFileList.clear();
+        sources::express::SearchIdentities(m_discovery, *sources::express::registryFor(m_context.settings), dialogs());
+    });
+    trap(2, [&] {
+        for (const QString& path : std::as_const(m_discovery.DBXFileList)) {
+            if (!path.trimmed().isEmpty())
+                addTickRow(ListView1, {path});
+        }
+    });
+    trap(3, [&] {
+        if (ListView1->topLevelItemCount() > 0)
+            return;
+        dialogs().message(QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use ") +
+                          gui::withoutAccelerator(PushButton1->text()) + QStringLiteral(" button."));
+        PushButton1->setFocus();
+    });
+}
+
+void Form11::ChooseRegistryHive()
+{
+    const platform::FileDialogAnswer answer =
+        dialogs().openFile({QString(), 0, QStringLiteral("Choose the Windows user's registry hive (NTUSER.DAT)"),
+                            QStringLiteral("Registry Hives (NTUSER.DAT)|NTUSER.DAT;ntuser.dat|All Files (*.*)|*.*|")});
+    if (!answer.fileName.isEmpty())
+        m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), answer.fileName);
+}
+
+void Form11::UseWinePrefix()
+{
+    m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), QString());
+}
+
+gui::DialogContext Form11::dialogContext()
+{
+    return {static_cast<rules::ServedWindow&>(*this),
+            std::make_unique<rules::TickedMessagesSource>(static_cast<rules::ExpressWindow&>(*this)),
+            m_context.settings, m_context.programFolder};
+}
+
+void Form11::PushButton4_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton4_Click"));
+    trap(1, [&] {
+        if (!m_form22)
+            m_form22 = new gui::Form2(dialogContext(), this, QStringLiteral("Form22"));
+        m_form22->showDialog(true);
+    });
+}
+
+void Form11::PushButton15_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton15_Click"));
+    trap(1, [&] {
+        if (!m_form33)
+            m_form33 = new gui::Form3(dialogContext(), this, QStringLiteral("Form33"));
+        m_form33->showDialog(true);
+    });
+}
+
+void Form11::PushButton16_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton16_Click"));
+    trap(1, [&] { dialogs().message(gui::betweenHelp()); });
+}
+
+void Form11::PushButton17_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton17_Click"));
+    trap(1, [&] { dialogs().message(gui::textSetsHelp()); });
+}
+
+void Form11::persistCheck(QCheckBox* box, const QString& key)
+{
+    connect(box, &QCheckBox::toggled, this,
+            [this, key](bool checked) { m_context.settings.store(key, core::checkText(checked)); });
+}
+
+void Form11::persistText(QLineEdit* edit, const QString& key)
+{
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, key](const QString& text) { m_context.settings.store(key, text); });
+}
+
+void Form11::Form_Load()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
+    trap(1, [&] { gui::ApplyPlainColours(*this); });
+    trap(2, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
+    trap(3, [&] { gui::LoadHandCursor(*m_pointer, m_context.programFolder); });
+    trap(4, [&] { results::SetInitialLayout(*m_results); });
+    restoreSettings(trap);
+}
+
+void Form11::restoreSettings(core::Trap& trap)
+{
+    core::Settings& s = m_context.settings;
+    int line = 5;
+    auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
+        trap(line++, [&] {
+            const auto stored = s.value(QLatin1String(key));
+            const qint16 value = stored ? core::toInteger16(*stored) : qint16(byDefault);
+            if (value != 0 && value != 1)
+                throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
+            box->setChecked(value == 1);
+        });
+    };
+    auto text = [&](QLineEdit* edit, const char* key) {
+        trap(line++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });
+    };
+    check(Check14, "Check14", false);
+    check(Check1, "Check1", false);
+    check(Check2, "Check2", true);
+    text(Text1, "Text1");
+    text(Text2, "Text2");
+    text(Text5, "Text5");
+}
+
+void Form11::PushButton1_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton1_Click"));
+    platform::FileDialogAnswer answer;
+    trap(1, [&] {
+        answer = dialogs().openFile({QString(), 0x280201,
+                                     QStringLiteral("Add File(s) - Hold Ctrl or Shift to select multiple files"),
+                                     QStringLiteral("DBX Files (*.dbx)|*.dbx|")});
+    });
+    if (answer.fileName.isEmpty())
+        return;
+    trap(2, [&] {
+        const QStringList parts = answer.fileName.split(QChar(u'\0'));
+        if (parts.size() == 1) {
+            addTickRow(ListView1, {parts.first()});
+            return;
+        }
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            addTickRow(ListView1, {core::NormalizePath(parts.first() + u'/' + parts[i])});
+    });
+}
+
+void Form11::setAllTicks(QTreeWidget* list, bool ticked)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+void Form11::PushButton5_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
+    trap(1, [&] { setAllTicks(ListView1, true); });
+}
+
+void Form11::PushButton3_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
+    trap(1, [&] { setAllTicks(ListView1, false); });
+}
+
+void Form11::PushButton21_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
+    trap(1, [&] { setAllTicks(ListView3, true); });
+}
+
+void Form11::PushButton22_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
+    trap(1, [&] { setAllTicks(ListView3, false); });
+}
+
+void Form11::PushButton23_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton23_Click"));
+    trap(1, [&] {
+        dialogs().message(QStringLiteral("You must install Outlook that comes with MS Office in order to work with PST "
+                                         "files \r\nbecause Outlook Express cannot handle PST files."));
+    });
+}
+
+void Form11::PushButton10_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton10_Click"));
+    trap(1, [&] { dialogs().message(gui::linesByNumberHelp()); });
+}
+
+void Form11::runLineCommand(const rules::LineCommand& command)
+{
+    rules::runExpressCommand(*this, command);
+}
+
+void Form11::PushButton13_Click()
+{
+    runLineCommand(rules::allEmailDataCommand());
+}
+
+void Form11::PushButton2_Click()
+{
+    runLineCommand(rules::containingCommand());
+}
+
+void Form11::PushButton8_Click()
+{
+    runLineCommand(rules::notContainingCommand());
+}
+
+void Form11::PushButton7_Click()
+{
+    runLineCommand(rules::lineNumbersCommand());
+}
+
+results::SaveContext Form11::saveContext()
+{
+    const platform::Platform& p = m_context.platform;
+    return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
+}
+
+void Form11::PushButton6_Click()
+{
+    results::SaveResultsAsTextFile(*m_results, saveContext());
+}
+
+void Form11::PushButton12_Click()
+{
+    results::SaveResultsAsExcelFile(*m_results, saveContext());
+}
+
+void Form11::PushButton18_Click()
+{
+    results::CopyResultsToClipboard(*m_results, saveContext());
+}
+
+void Form11::PushButton9_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton9_Click"));
+    trap(1, [&] { m_results->clear(); });
+}
+
+void Form11::PushButton19_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton19_Click"));
+    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer); });
+}
+
+void Form11::PushButton20_Click()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton20_Click"));
+    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer); });
+}
+
+void Form11::ListView2_DblClick()
+{
+    results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
+}
+
+bool Form11::removeDuplicates() const
+{
+    return Check1->isChecked();
+}
+
+bool Form11::showSource() const
+{
+    return Check14->isChecked();
+}
+
+bool Form11::ignoreCase() const
+{
+    return Check2->isChecked();
+}
+
+QString Form11::containingText() const
+{
+    return Text1->text();
+}
+
+QString Form11::notContainingText() const
+{
+    return Text2->text();
+}
+
+QString Form11::lineNumbers() const
+{
+    return Text5->text();
+}
+
+int Form11::messageCount() const
+{
+    return ListView3->topLevelItemCount();
+}
+
+bool Form11::messageTicked(int row) const
+{
+    return ListView3->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
+}
+
+QString Form11::messagePath(int row) const
+{
+    return QDir(core::privateTempFolder()).filePath(m_emlFiles.value(row - 1));
+}
+
+QString Form11::loadMessageBody(const QString& path)
+{
+    return sources::express::LoadMessageBody(path);
+}
+
+int Form11::dbxRowCount() const
+{
+    return ListView1->topLevelItemCount();
+}
+
+QString Form11::dbxPath(int row) const
+{
+    return ListView1->topLevelItem(row)->text(0);
+}
+
+bool Form11::dbxTicked(int row) const
+{
+    return ListView1->topLevelItem(row)->checkState(0) == Qt::Checked;
+}
+
+void Form11::clearMessages()
+{
+    ListView3->clear();
+    m_emlFiles.clear();
+}
+
+void Form11::appendMessages(const sources::express::MessageListing& messages)
+{
+    for (const sources::express::EmlMessage& m : messages) {
+        addTickRow(ListView3, {m.from, m.to, m.subject, m.date});
+        m_emlFiles.append(m.fileName);
+    }
+}
+
+QString Form11::programFolder() const
+{
+    return m_context.programFolder;
+}
+
+QString Form11::stagingFolder() const
+{
+    return core::privateTempFolder();
+}
+
+void Form11::PushButton11_Click()
+{
+    sources::express::PushButton11_ExtractEmailsFromOutlookExpress(*this);
+}
+
+void Form11::Form_QueryUnload()
+{
+    core::Trap trap(dialogs(), kModule, QStringLiteral("Form_QueryUnload"));
+    trap(1, [&] { loop().yieldOnce(); });
+    trap(2, [&] { loop().yieldOnce(); });
+    trap(3, [&] { core::DeleteFiles(QDir(core::privateTempFolder()).filePath(QStringLiteral("*.eml"))); });
+    trap(4, [&] { loop().yieldOnce(); });
+    trap(5, [&] { loop().yieldOnce(); });
+}
+
+void Form11::Form_Unload()
+{
+    // Without Outlook this window is the program.
+    if (!sources::outlook::IsOutlookAvailable(m_context.outlook))
+        loop().endProgram();
+}
+
+void Form11::done(int result)
+{
+    // Every way of closing (title bar, Escape) passes here once.
+    Form_QueryUnload();
+    QDialog::done(result);
+    Form_Unload();
+}
+
+} // namespace gui

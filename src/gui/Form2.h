@@ -1,0 +1,46 @@
+#pragma once
+
+#include "rules/RuleCommands.h"
+#include "gui/RuleDialog.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace gui {
+
+// "Extract Between X and Y (Repeatedly)". The Outlook window's copy is Form2 (units: the staging file), the
+// Outlook Express window's Form22 (units: the ticked messages); module names the copy in error reports.
+class Form2 : public RuleDialog, private rules::BetweenDialog
+{
+    Q_OBJECT
+public:
+    Form2(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form2"));
+
+    void Form_Load() override;
+    void PushButton4_Click();
+    void PushButton11_Click();
+    void PushButton1_Click();
+
+    QGroupBox* Frame2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+
+private:
+    void buildControls();
+    QString startText() const override;
+    QString endText() const override;
+    bool includeStart() const override;
+    bool includeEnd() const override;
+    platform::PointerControl& pointer() override { return dialogPointer(); }
+};
+
+} // namespace gui

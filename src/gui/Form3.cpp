@@ -1,0 +1,172 @@
+#include "gui/Form3.h"
+
+#include "core/ComboList.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "gui/WindowLook.h"
+#include "core/TextFiles.h"
+#include "gui/RuleHelp.h"
+#include "platform/Dialogs.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace gui {
+
+namespace {
+
+QPushButton* button(const char* name, const QString& caption)
+{
+    auto* b = named(new QPushButton(caption), name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// OFN_READONLY | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_LONGNAMES
+constexpr quint32 kLoadFlags = 0x280201;
+
+} // namespace
+
+Form3::Form3(DialogContext context, QWidget* parent, const QString& module)
+    : RuleDialog(std::move(context), module, parent)
+{
+    buildControls();
+    connect(PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form3::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form3::PushButton5_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form3::PushButton11_Click);
+    watchPointer({Frame1});
+}
+
+void Form3::buildControls()
+{
+    setWindowTitle(QStringLiteral("Extract Lines Containing These Text Sets"));
+    Frame1 = named(new QGroupBox(QStringLiteral("Containing Text")), "Frame1");
+    Combo1 = named(new QComboBox, "Combo1");
+    Combo1->setMinimumContentsLength(30);
+    PushButton2 = button("PushButton2", QStringLiteral("Add Item"));
+    PushButton1 = button("PushButton1", QStringLiteral("Remove Selected Item"));
+    PushButton5 = button("PushButton5", QStringLiteral("Clear All Items"));
+    PushButton3 = button("PushButton3", QStringLiteral("Load Multiple Items From Text File"));
+    auto* list = new QGridLayout(Frame1);
+    list->addWidget(Combo1, 0, 0, 1, 3);
+    list->addWidget(PushButton2, 1, 0);
+    list->addWidget(PushButton1, 1, 1);
+    list->addWidget(PushButton5, 1, 2);
+    list->addWidget(PushButton3, 2, 0, 1, 3);
+    PushButton4 = button("PushButton4", QStringLiteral("Start Extracting"));
+    PushButton11 = button("PushButton11", QStringLiteral("Help"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    auto* run = new QGridLayout;
+    run->addWidget(PushButton4, 0, 0);
+    run->addWidget(PushButton11, 0, 1);
+    layout->addLayout(run);
+    gui::AddButtonAccelerators(*this);
+}
+
+void Form3::Form_Load()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
+    trap(1, [&] {
+        const QString stored = m_context.settings.value(QStringLiteral("Combo1")).value_or(QString());
+        for (const QString& item : stored.split(QLatin1String(core::kComboSeparator))) {
+            if (!item.isEmpty()) // items are never empty; an empty stored text holds none
+                Combo1->addItem(item);
+        }
+    });
+    applyLook(trap, 2);
+}
+
+QStringList Form3::items() const
+{
+    QStringList list;
+    list.reserve(Combo1->count());
+    for (int i = 0; i < Combo1->count(); ++i)
+        list.append(Combo1->itemText(i));
+    return list;
+}
+
+void Form3::storeList()
+{
+    core::SaveComboList(items(), m_context.settings);
+}
+
+void Form3::PushButton2_Click()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton2_Click"));
+    QString text;
+    trap(1, [&] { text = m_context.window.dialogs().input(QStringLiteral("Enter text:")); });
+    trap(2, [&] {
+        if (text.isEmpty())
+            return;
+        // Adding keeps the selection as it was (a first item is not selected by being added).
+        const int selected = Combo1->currentIndex();
+        Combo1->addItem(text);
+        Combo1->setCurrentIndex(selected);
+    });
+    trap(3, [&] { storeList(); });
+}
+
+void Form3::PushButton1_Click()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
+    trap(1, [&] {
+        if (Combo1->currentIndex() >= 0)
+            Combo1->removeItem(Combo1->currentIndex());
+    });
+    trap(2, [&] { storeList(); });
+}
+
+void Form3::PushButton5_Click()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
+    trap(1, [&] { Combo1->clear(); });
+    trap(2, [&] { storeList(); });
+}
+
+void Form3::loadFile(const QString& path)
+{
+    QStringList lines;
+    core::LoadLinesIntoCombo(lines, path, m_context.window.dialogs());
+    const int selected = Combo1->currentIndex();
+    Combo1->addItems(lines);
+    Combo1->setCurrentIndex(selected);
+}
+
+void Form3::PushButton3_Click()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton3_Click"));
+    QStringList pieces;
+    trap(1, [&] {
+        const platform::FileDialogAnswer answer = m_context.window.dialogs().openFile(
+            {QString(), kLoadFlags, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
+             QStringLiteral("All Files (*.*)|*.*|")});
+        pieces = answer.fileName.split(QChar(u'\0'), Qt::SkipEmptyParts);
+    });
+    if (pieces.size() == 1) {
+        trap(2, [&] { loadFile(pieces.front()); });
+        return;
+    }
+    // The folder, then the names chosen in it; a file that fails to load does not stop the others.
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        trap(3, [&] { loadFile(core::NormalizePath(pieces.front() + u'/' + pieces[i], u'/')); });
+}
+
+void Form3::PushButton4_Click()
+{
+    rules::StartTextSets(m_module, *this, m_context.window, *m_context.units);
+}
+
+void Form3::PushButton11_Click()
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
+    trap(1, [&] { m_context.window.dialogs().message(textSetsHelp()); });
+}
+
+} // namespace gui

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "rules/RuleCommands.h"
+#include "gui/RuleDialog.h"
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+
+namespace gui {
+
+// "Extract Lines Containing These Text Sets". The Outlook window's copy is Form3 (units: the staging
+// file), the Outlook Express window's Form33 (units: the ticked messages); module names the copy in error
+// reports. Both keep the list under the same setting.
+class Form3 : public RuleDialog, private rules::TextSetsDialog
+{
+    Q_OBJECT
+public:
+    Form3(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form3"));
+
+    void Form_Load() override;
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton11_Click();
+
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+
+private:
+    void buildControls();
+    void storeList();
+    void loadFile(const QString& path);
+    QStringList items() const override;
+    platform::PointerControl& pointer() override { return dialogPointer(); }
+    void requestClose() override { close(); }
+};
+
+} // namespace gui

@@ -1,0 +1,81 @@
+#include "gui/RuleDialog.h"
+
+#include "core/ErrorReport.h"
+#include "gui/WindowLook.h"
+#include "platform/WindowPointer.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+namespace gui {
+
+RuleDialog::RuleDialog(DialogContext context, QString module, QWidget* parent)
+    : QDialog(parent), m_context(std::move(context)), m_module(std::move(module)),
+      m_pointer(std::make_unique<platform::WindowPointer>(*this))
+{
+    setObjectName(m_module);
+}
+
+RuleDialog::~RuleDialog() = default;
+
+platform::PointerControl& RuleDialog::dialogPointer()
+{
+    return *m_pointer;
+}
+
+void RuleDialog::showDialog(bool modal)
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    if (modal) {
+        exec();
+        return;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void RuleDialog::applyLook(core::Trap& trap, int line)
+{
+    trap(line, [&] { gui::ApplyPlainColours(*this); });
+    trap(line + 1, [&] { gui::LoadHandCursor(*m_pointer, m_context.programFolder); });
+}
+
+void RuleDialog::watchPointer(const QList<QWidget*>& frames)
+{
+    m_hover = std::make_unique<gui::HoverPointers>(*m_pointer);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        m_hover->addHand(b);
+    m_hover->addPlain(this);
+    for (QWidget* w : frames)
+        m_hover->addPlain(w);
+}
+
+void RuleDialog::Form_QueryUnload(bool& cancel)
+{
+    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_QueryUnload"));
+    trap(1, [&] {
+        if (!m_context.window.AppClosing()) {
+            cancel = true;
+            hide();
+        }
+    });
+}
+
+void RuleDialog::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    // Really closing: the next opening loads the dialog afresh.
+    m_loaded = false;
+    event->accept();
+}
+
+} // namespace gui

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "rules/LineRule.h"
+
+#include <QByteArray>
+#include <functional>
+
+namespace rules {
+
+// "Extract All Email Data": every line is a hit, also an empty one.
+class AllLinesRule : public LineRule
+{
+public:
+    int hitsInLine(QStringView, qint64) override { return 1; }
+    void scan(const LineBlock& block, LineHits& hits) override;
+};
+
+// What a text rule reads from its window each time it may have changed.
+struct SearchInput
+{
+    std::function<QString()> text;
+    std::function<bool()> ignoreCase; // "Turn off case sensitivity"
+};
+
+// Lines containing a text, or not containing it. Without regard to case, letters match when their simple
+// case foldings are equal, for all of Unicode.
+class ContainingRule : public LineRule
+{
+public:
+    enum class Want { Containing, NotContaining };
+    ContainingRule(SearchInput input, Want want) : m_input(std::move(input)), m_want(want) {}
+
+    void refresh() override;
+    int hitsInLine(QStringView line, qint64 number) override;
+    void scan(const LineBlock& block, LineHits& hits) override;
+
+private:
+    bool canSearchBytes(const LineBlock& block) const;
+    void scanBytes(QByteArrayView haystack, const LineBlock& block, LineHits& hits);
+
+    SearchInput m_input;
+    Want m_want;
+    bool m_loaded = false;
+    QString m_needle;
+    Qt::CaseSensitivity m_case = Qt::CaseSensitive;
+    QByteArray m_needleBytes; // UTF-8, lower-cased when case is ignored (only for an ASCII needle)
+    bool m_asciiNeedle = false;
+    bool m_utf8Exact = false;         // the needle survives UTF-8 encoding unchanged
+    bool m_foldsFromNonAscii = false; // K and S have non-ASCII letters (KELVIN SIGN, LONG S) folding to them
+    QByteArray m_lowered;             // scratch copy of a block in lower case
+};
+
+// The byte search behind ContainingRule: calls found(lineStart, contentEnd) for each line of the haystack
+// that holds the needle inside its content, and missed(...) for each line that does not, in order.
+// Lines end with LF; a CR before it is not content.
+template <class Found, class Missed>
+void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Missed missed);
+
+} // namespace rules
+
+#include "rules/TextRules.inl"

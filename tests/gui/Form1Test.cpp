@@ -1,0 +1,407 @@
+#include "gui/Accelerators.h"
+#include "gui/Form1.h"
+#include "core/Settings.h"
+#include "gui/Form2.h"
+#include "gui/Form3.h"
+#include "platform/ScriptedPlatform.h"
+#include "results/ResultsList.h"
+#include "sources/outlook/PstApplication.h"
+#include "support/KeyboardChecks.h"
+#include "support/OutlookStub.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+using gui::Form1;
+using platform::Pointer;
+using testsupport::TempDir;
+
+namespace {
+
+class Form1Test : public ::testing::Test
+{
+protected:
+    std::unique_ptr<Form1> start(std::function<QStringList()> profileStores = {})
+    {
+        settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
+        auto form = std::make_unique<Form1>(gui::WindowContext{
+            desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR), std::move(profileStores)});
+        form->Form_Load();
+        return form;
+    }
+
+    // The window reading one store file through the real PST reader.
+    std::unique_ptr<Form1> startOnPstFile(const QString& store)
+    {
+        settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
+        auto form = std::make_unique<Form1>(
+            gui::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
+        form->Form_Load();
+        form->Option4->click();
+        form->Text6->setText(store);
+        return form;
+    }
+
+    void storeRaw(const char* ini) { dir.write(u"Brindlewick.ini"_qs, QByteArray("[Quillmere]\n") + ini); }
+
+    template <class T>
+    static T* control(Form1& form, const char* name)
+    {
+        T* found = form.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    TempDir dir;
+    platform::ScriptedPlatform desktop;
+    testsupport::EmptyOutlook outlook;
+    sources::outlook::PstApplicationFactory pst{[] { return QStringList(); }};
+    std::unique_ptr<core::Settings> settings;
+};
+
+void moveMouseOver(QWidget* widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+TEST_F(Form1Test, FirstStartShowsTheDefaults)
+{
+    auto form = start();
+    EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
+    for (const char* on : {"Check16", "Check15", "Check5", "Check3", "Check17", "Check2"})
+        EXPECT_TRUE(control<QCheckBox>(*form, on)->isChecked()) << on;
+    for (const char* off : {"Check4", "Check18", "Check1", "Check14"})
+        EXPECT_FALSE(control<QCheckBox>(*form, off)->isChecked()) << off;
+    EXPECT_TRUE(form->Option3->isChecked());
+    EXPECT_FALSE(form->Option4->isChecked());
+    for (const char* text : {"Text1", "Text2", "Text5", "Text6"})
+        EXPECT_TRUE(control<QLineEdit>(*form, text)->text().isEmpty()) << text;
+    EXPECT_EQ(form->results().columns().size(), 1);
+    EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
+    EXPECT_EQ(form->ProgressBar1->format(), u"Progress Bar"_qs);
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+    EXPECT_FALSE(form->AppClosing());
+}
+
+TEST_F(Form1Test, EveryControlHasItsCaption)
+{
+    auto form = start();
+    const QList<std::pair<const char*, const char*>> captions = {
+        {"PushButton3", "..."},
+        {"PushButton5", "Show Outlook Express Options"},
+        {"PushButton1", "Help"},
+        {"PushButton13", "Extract All Email Data"},
+        {"PushButton2", "Extract All Lines Containing This Text:"},
+        {"PushButton8", "Extract All Lines Not Contain. This Text:"},
+        {"PushButton10", "Help >"},
+        {"PushButton7", "Extract Lines By Number:"},
+        {"PushButton4", "Extract Between X and Y (Repeatedly)"},
+        {"PushButton15", "Extract Lines Containing These Text Sets"},
+        {"PushButton6", "Save Results As Text File"},
+        {"PushButton12", "Save Results As Excel File"},
+        {"PushButton9", "Clear List"},
+        {"PushButton16", "Help >"},
+        {"PushButton17", "Help >"},
+        {"PushButton18", "Copy Results To Clipboard"},
+        {"PushButton19", "Remove Results Containing X"},
+        {"PushButton20", "Remove Results Not Containing X"},
+    };
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(gui::withoutAccelerator(control<QPushButton>(*form, name)->text()), QLatin1String(caption)) << name;
+    EXPECT_EQ(form->Frame1->title(), u"What To Extract"_qs);
+    EXPECT_EQ(form->Frame4->title(), u"Where To Extract From"_qs);
+    EXPECT_EQ(form->Frame5->title(), u"Source"_qs);
+    EXPECT_EQ(form->Frame2->title(), u"Extraction Options"_qs);
+    EXPECT_EQ(form->ListView2->toolTip(),
+              QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full "
+                             "names."));
+}
+
+TEST_F(Form1Test, KeyboardReachesEveryControlInReadingOrder)
+{
+    auto form = start();
+    const QStringList frames = {
+        u"Check18"_qs,     u"Check17"_qs,    u"Check2"_qs, u"Check1"_qs,      u"Check14"_qs,
+        u"Check16"_qs,     u"Check15"_qs,    u"Check4"_qs, u"Check5"_qs,      u"Check3"_qs,
+        u"Option3"_qs,     u"Option4"_qs,    u"Text6"_qs,  u"PushButton3"_qs, u"ProfileStoresButton"_qs,
+        u"PushButton5"_qs, u"PushButton1"_qs};
+    const QStringList rules = {u"PushButton13"_qs, u"PushButton2"_qs,  u"Text1"_qs,        u"PushButton8"_qs,
+                               u"Text2"_qs,        u"PushButton7"_qs,  u"Text5"_qs,        u"PushButton10"_qs,
+                               u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
+    const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
+                                 u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
+    EXPECT_EQ(testsupport::tabbedNames(*form, *form->Check18), frames + rules + results);
+    testsupport::expectDistinctAccelerators(*form, {u"PushButton3"_qs});
+}
+
+TEST_F(Form1Test, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
+{
+    QStringList stores;
+    auto form = start([&stores] { return stores; });
+    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"PST File:\""_qs));
+    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"Profile Stores...\""_qs));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+
+    // Reading a PST file instead needs no profile; back on the profile, the note returns.
+    form->Option4->click();
+    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
+    form->Option3->click();
+    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
+
+    stores = {u"/home/user/Outlook.pst"_qs};
+    form->Option3->click();
+    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->StatusLabel->text().isEmpty());
+}
+
+TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
+{
+    {
+        auto form = start();
+        form->Check4->click();
+        form->Check2->click();
+        form->Check18->click();
+        form->Option4->click();
+        form->Text1->setText(u"needle"_qs);
+        form->Text6->setText(u"/home/me/archive.pst"_qs);
+        EXPECT_EQ(settings->value(u"Check4"_qs), u"1"_qs);
+        EXPECT_EQ(settings->value(u"Check2"_qs), u"0"_qs);
+        EXPECT_EQ(settings->value(u"Body"_qs), u"1"_qs);
+        EXPECT_EQ(settings->value(u"Option3"_qs), u"False"_qs);
+        EXPECT_EQ(settings->value(u"Option4"_qs), u"True"_qs);
+        EXPECT_EQ(settings->value(u"PST File"_qs), u"/home/me/archive.pst"_qs);
+    }
+    auto again = start();
+    EXPECT_TRUE(again->Check4->isChecked());
+    EXPECT_FALSE(again->Check2->isChecked());
+    EXPECT_TRUE(again->Check18->isChecked());
+    EXPECT_FALSE(again->Option3->isChecked());
+    EXPECT_TRUE(again->Option4->isChecked());
+    EXPECT_EQ(again->Text1->text(), u"needle"_qs);
+    EXPECT_EQ(again->Text6->text(), u"/home/me/archive.pst"_qs);
+}
+
+TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
+{
+    storeRaw("Check1=abc\nCheck2=7\nBody=-1\nText5=1,3\nOption3=False\nOption4=0\n");
+    auto form = start();
+    const QStringList shown = desktop.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(u"Type mismatch\r\nin Quillmere2021/08/31.Form1.Form_Load at line 9"_qs));
+    EXPECT_TRUE(shown[1].startsWith(u"Invalid property value\r\n"_qs));
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check2->isChecked());
+    EXPECT_TRUE(form->Check18->isChecked());
+    EXPECT_EQ(form->Text5->text(), u"1,3"_qs);
+    EXPECT_FALSE(form->Option3->isChecked()); // neither source chosen
+    EXPECT_FALSE(form->Option4->isChecked());
+}
+
+TEST_F(Form1Test, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirst)
+{
+    outlook.available = false;
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shownTitle = dialog->windowTitle();
+            dialog->close();
+        }
+    });
+    auto form = start();
+    EXPECT_EQ(shownTitle, u"Quillmere"_qs);
+    EXPECT_TRUE(form->Option4->isChecked());
+    EXPECT_EQ(settings->value(u"Option3"_qs), u"False"_qs);
+    EXPECT_EQ(settings->value(u"Option4"_qs), u"True"_qs);
+    EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
+}
+
+TEST_F(Form1Test, HelpMessages)
+{
+    auto form = start();
+    form->PushButton1->click();
+    form->PushButton10->click();
+    const QStringList shown = desktop.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith(u"If you are getting a query message that says\r\n\r\n\"Allow access"_qs));
+    EXPECT_TRUE(shown[0].endsWith(u"check all checkboxes in Where To Extract From area."_qs));
+    EXPECT_TRUE(shown[1].startsWith(u"If one of the files has this for content:\r\rA\rB\r"_qs));
+    EXPECT_FALSE(shown[1].contains(u'\n'));
+}
+
+TEST_F(Form1Test, PstChooserKeepsThePathWhenCancelled)
+{
+    auto form = start();
+    form->Text6->setText(u"/old.pst"_qs);
+    form->PushButton3->click();
+    EXPECT_EQ(form->Text6->text(), u"/old.pst"_qs);
+    ASSERT_EQ(desktop.dialogs.fileRequests().size(), 1);
+    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"All PST Files (*.pst)|*.pst|"_qs);
+
+    desktop.dialogs.answerFile({u"/mail/new.pst"_qs, 1});
+    form->PushButton3->click();
+    EXPECT_EQ(form->Text6->text(), u"/mail/new.pst"_qs);
+    EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
+}
+
+TEST_F(Form1Test, HoverPointersLeaveTheHourglassAlone)
+{
+    auto form = start();
+    moveMouseOver(form->PushButton13);
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Custom);
+    moveMouseOver(form->Frame4);
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Default);
+    form->pointer().setPointer(Pointer::Hourglass);
+    moveMouseOver(form->PushButton13);
+    moveMouseOver(form->ListView2->viewport());
+    EXPECT_EQ(form->pointer().pointer(), Pointer::Hourglass);
+}
+
+TEST_F(Form1Test, ListCommandsOnTheWindow)
+{
+    auto form = start();
+    auto& list = form->results();
+    for (const char* text : {"alpha", "Beta", "gamma"})
+        list.add({QLatin1String(text), {}, false});
+    QCoreApplication::processEvents();
+
+    desktop.dialogs.answerInput(u"BETA"_qs);
+    form->PushButton19->click();
+    EXPECT_EQ(list.count(), 2);
+
+    form->ListView2->setCurrentIndex(list.index(0, 0));
+    form->pointer().setPointer(Pointer::Hourglass);
+    form->ListView2_DblClick();
+    EXPECT_EQ(list.count(), 2); // busy: nothing removed
+    form->pointer().setPointer(Pointer::Default);
+    form->ListView2_DblClick();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.row(0).text, u"gamma"_qs);
+
+    form->PushButton9->click();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.columns().size(), 1);
+}
+
+TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");
+    const testsupport::EnvGuard temp("TEMP", dir.path());
+    const auto window = startOnPstFile(store);
+    Form1& form = *window;
+    form.Check4->setChecked(true); // all five folder boxes: every folder counts
+
+    form.PushButton13->click();
+    const auto& list = form.results();
+    ASSERT_GT(list.count(), 1);
+    EXPECT_EQ(list.row(0).text, QString()); // the staging file's leading empty line
+    EXPECT_EQ(list.count() % 2, 1);         // then a sender line and an empty body line per message
+    for (qsizetype i = 2; i < list.count(); i += 2)
+        EXPECT_EQ(list.row(i).text, QString());
+    const qsizetype records = list.count() / 2;
+
+    form.Text1->setText(u"@"_qs);
+    form.PushButton2->click();
+    EXPECT_GT(list.count(), 0);
+    EXPECT_LE(list.count(), records);
+
+    form.Text5->setText(u"2"_qs);
+    form.PushButton7->click();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_FALSE(list.row(0).text.isEmpty());
+    EXPECT_EQ(form.pointer().pointer(), Pointer::Default);
+    EXPECT_EQ(form.ProgressBar1->format(), u"Progress Bar"_qs);
+
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
+
+    // A damaged file chosen as the PST file is reported, and the results stay as they were.
+    form.Text6->setText(dir.write(u"damaged.pst"_qs, QByteArray(4096, '\x5a')));
+    form.PushButton13->click();
+    EXPECT_EQ(list.count(), 1);
+    ASSERT_EQ(desktop.dialogs.messages().size(), 1);
+    EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
+}
+
+// An outlook.com OST lists the senders of its Inbox; a copy in which no folder tree can be found is
+// reported by name and leaves the results as they were.
+TEST_F(Form1Test, OfflineStoreListsItsInboxSenders)
+{
+    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
+    const testsupport::EnvGuard temp("TEMP", dir.path());
+    const auto window = startOnPstFile(ost);
+    Form1& form = *window;
+    for (QCheckBox* box : {form.Check15, form.Check4, form.Check5, form.Check3})
+        box->setChecked(false);
+    form.Check16->setChecked(true);
+    form.Check17->setChecked(true);
+    form.Check18->setChecked(false);
+
+    form.PushButton13->click();
+    const auto& list = form.results();
+    QStringList rows;
+    for (qsizetype i = 0; i < list.count(); ++i)
+        rows.append(list.row(i).text);
+    EXPECT_EQ(rows,
+              (QStringList{QString(), u"epfromer@gmail.com"_qs, QString(), u"no-reply@microsoft.com"_qs, QString()}));
+    EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
+
+    QByteArray bytes = TempDir::read(ost);
+    const QString subtree = u"IPM_SUBTREE"_qs;
+    const QString renamed = u"IPM_SUBTREF"_qs;
+    bytes.replace(QByteArray(reinterpret_cast<const char*>(subtree.utf16()), subtree.size() * 2),
+                  QByteArray(reinterpret_cast<const char*>(renamed.utf16()), renamed.size() * 2));
+    const QString broken = dir.write(u"no folders.ost"_qs, bytes);
+    form.Text6->setText(broken);
+    form.PushButton13->click();
+    EXPECT_EQ(list.count(), rows.size());
+    ASSERT_EQ(desktop.dialogs.messages().size(), 1);
+    EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
+    EXPECT_TRUE(desktop.dialogs.messages()[0].text.contains(broken)) << desktop.dialogs.messageTexts()[0].toStdString();
+}
+
+TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
+{
+    auto form = start();
+    form->Check17->setChecked(false);
+    form->PushButton4->click();
+    form->PushButton15->click();
+    EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, u"You must check at least one Field option"_qs));
+    EXPECT_EQ(form->findChild<gui::Form2*>(), nullptr);
+
+    form->Check17->setChecked(true);
+    form->show();
+    form->PushButton4->click();
+    auto* between = form->findChild<gui::Form2*>();
+    ASSERT_NE(between, nullptr);
+    EXPECT_TRUE(between->isVisible());
+    QCloseEvent whileOpen;
+    QApplication::sendEvent(between, &whileOpen);
+    EXPECT_FALSE(whileOpen.isAccepted()); // only hidden, keeping its texts
+    EXPECT_FALSE(between->isVisible());
+
+    form->PushButton4->click();
+    form->close();
+    QCloseEvent whileClosing;
+    QApplication::sendEvent(between, &whileClosing);
+    EXPECT_TRUE(whileClosing.isAccepted());
+    EXPECT_TRUE(form->AppClosing());
+    EXPECT_TRUE(desktop.loop.ended());
+    EXPECT_GE(desktop.loop.yields(), 2);
+}
