@@ -1,4 +1,4 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 #include "core/Settings.h"
 #include "platform/QtPlatform.h"
 #include "sources/outlook/ProfileStores.h"
@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     auto stores = [&settings] { return sources::outlook::profileStores(settings); };
     sources::outlook::PstApplicationFactory outlook(stores);
 
-    gui::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath(), stores});
+    gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath(), stores});
     form.Form_Load();
     // Without Outlook the start-up showed the Outlook Express window instead, and closing it ended the program.
     if (desktop.loop.ended())

@@ -27,7 +27,7 @@ void runOverBody(const QString& body, LineRule& rule, LineHits& hits, core::Time
 
 } // namespace
 
-void forEachTickedMessage(ExpressWindow& window, const std::function<void(const QString&, const QString&)>& use)
+void forEachTickedMessage(MessagesWindow& window, const std::function<void(const QString&, const QString&)>& use)
 {
     const int rows = window.messageCount();
     for (int row = 1; row <= rows; ++row) {
@@ -59,7 +59,7 @@ void TickedMessagesSource::readTexts(TextUnits& units)
     });
 }
 
-void runExpressCommand(ExpressWindow& window, const LineCommand& command)
+void runExpressCommand(MessagesWindow& window, const LineCommand& command)
 {
     core::Trap trap(window.dialogs(), QStringLiteral("Form11"), command.procedure);
     bool ready = true;

@@ -11,7 +11,7 @@ namespace rules {
 
 namespace {
 
-bool inputsReady(OutlookWindow& window, const LineCommand& command, core::Trap& trap)
+bool inputsReady(StagingWindow& window, const LineCommand& command, core::Trap& trap)
 {
     bool ready = true;
     trap(1, [&] {
@@ -27,7 +27,7 @@ bool inputsReady(OutlookWindow& window, const LineCommand& command, core::Trap& 
 
 } // namespace
 
-void runOutlookCommand(OutlookWindow& window, const LineCommand& command)
+void runOutlookCommand(StagingWindow& window, const LineCommand& command)
 {
     core::Trap trap(window.dialogs(), QStringLiteral("Form1"), command.procedure);
     if (!inputsReady(window, command, trap))

@@ -6,7 +6,7 @@
 namespace rules {
 
 // The Outlook window: its field boxes and the staging of the selected mail.
-class OutlookWindow : public LineWindow, public MailStager
+class StagingWindow : public LineWindow, public MailStager
 {
 public:
     virtual bool fromFieldChecked() const = 0; // "Extract emails from 'From' field"
@@ -15,6 +15,6 @@ public:
 
 // A line command of the Outlook window in its run frame: check the inputs, stage the mail, reset the results
 // list, run the rule over the staged lines, put the window back to rest.
-void runOutlookCommand(OutlookWindow& window, const LineCommand& command);
+void runOutlookCommand(StagingWindow& window, const LineCommand& command);
 
 } // namespace rules

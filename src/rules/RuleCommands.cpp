@@ -22,7 +22,7 @@ const QString kRestingText = QStringLiteral("Progress Bar");
 class BetweenUnits : public TextUnits
 {
 public:
-    BetweenUnits(const QString& x, const QString& y, BetweenDialog& dialog, ServedWindow& window)
+    BetweenUnits(const QString& x, const QString& y, BetweenInputs& dialog, ServedWindow& window)
         : m_x(x), m_y(y), m_dialog(dialog), m_window(window)
     {
     }
@@ -41,7 +41,7 @@ public:
 private:
     const QString& m_x;
     const QString& m_y;
-    BetweenDialog& m_dialog;
+    BetweenInputs& m_dialog;
     ServedWindow& m_window;
     QString m_path;
     std::optional<BetweenScanner> m_scanner;
@@ -49,7 +49,7 @@ private:
 
 } // namespace
 
-void StartBetween(const QString& module, BetweenDialog& dialog, ServedWindow& window, UnitSource& units)
+void StartBetween(const QString& module, BetweenInputs& dialog, ServedWindow& window, UnitSource& units)
 {
     core::Trap trap(window.dialogs(), module, QStringLiteral("PushButton4_Click"));
     QString x;
@@ -80,7 +80,7 @@ void StartBetween(const QString& module, BetweenDialog& dialog, ServedWindow& wi
     trap(8, [&] { window.progress().setText(kRestingText); });
 }
 
-void StartTextSets(const QString& module, TextSetsDialog& dialog, ServedWindow& window, UnitSource& units)
+void StartTextSets(const QString& module, TextSetInputs& dialog, ServedWindow& window, UnitSource& units)
 {
     core::Trap trap(window.dialogs(), module, QStringLiteral("PushButton4_Click"));
     bool ready = false;

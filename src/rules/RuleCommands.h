@@ -12,10 +12,10 @@ class ServedWindow;
 class UnitSource;
 
 // What "Start Extracting" of the between-X-and-Y dialog reads from it, at the moment it is needed.
-class BetweenDialog
+class BetweenInputs
 {
 public:
-    virtual ~BetweenDialog() = default;
+    virtual ~BetweenInputs() = default;
     virtual QString startText() const = 0; // X
     virtual QString endText() const = 0;   // Y
     virtual bool includeStart() const = 0; // "Include (X) text in Results"
@@ -24,22 +24,22 @@ public:
 };
 
 // What "Start Extracting" of the text-set dialog reads from it and asks of it.
-class TextSetsDialog
+class TextSetInputs
 {
 public:
-    virtual ~TextSetsDialog() = default;
+    virtual ~TextSetInputs() = default;
     virtual QStringList items() const = 0;
     virtual platform::PointerControl& pointer() = 0;
     // Asks the dialog to close (it hides while the program is not closing).
     virtual void requestClose() = 0;
 };
 
-// "Start Extracting" of Form2/Form22 (module names the dialog in the error report): check X and Y, get the
-// units ready, reset the served list, extract between X and Y from each unit's whole text, rest.
-void StartBetween(const QString& module, BetweenDialog& dialog, ServedWindow& window, UnitSource& units);
+// "Start Extracting" of the between-X-and-Y dialog (module names the dialog in the error report): check X and Y, get
+// the units ready, reset the served list, extract between X and Y from each unit's whole text, rest.
+void StartBetween(const QString& module, BetweenInputs& dialog, ServedWindow& window, UnitSource& units);
 
-// "Start Extracting" of Form3/Form33: get the units ready, check the list, reset the served list, offer each
+// "Start Extracting" of the text-set dialog: get the units ready, check the list, reset the served list, offer each
 // line once per item it contains; on every path the first header reads "Results" and the dialog closes.
-void StartTextSets(const QString& module, TextSetsDialog& dialog, ServedWindow& window, UnitSource& units);
+void StartTextSets(const QString& module, TextSetInputs& dialog, ServedWindow& window, UnitSource& units);
 
 } // namespace rules

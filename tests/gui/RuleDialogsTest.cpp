@@ -1,8 +1,8 @@
 #include "rules/FakeServedWindow.h"
 #include "gui/Accelerators.h"
 #include "core/Settings.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "gui/RuleHelp.h"
 #include "support/KeyboardChecks.h"
 #include "support/TempDir.h"
@@ -36,7 +36,7 @@ protected:
         form->showDialog(false);
         return form;
     }
-    QStringList comboItems(const gui::Form3& form)
+    QStringList comboItems(const gui::TextSetsDialog& form)
     {
         QStringList items;
         for (int i = 0; i < form.Combo1->count(); ++i)
@@ -53,7 +53,7 @@ protected:
 
 TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
 {
-    auto form = open<gui::Form2>();
+    auto form = open<gui::BetweenDialog>();
     EXPECT_EQ(form->windowTitle(), u"Extract Between X and Y (Repeatedly)"_qs);
     EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame2"_qs)->title(), u"Start with (X)"_qs);
     EXPECT_EQ(form->findChild<QGroupBox*>(u"Frame1"_qs)->title(), u"End with (Y)"_qs);
@@ -68,7 +68,7 @@ TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
     EXPECT_EQ(settings->value(u"StartWith"_qs), u"remove="_qs);
     EXPECT_EQ(settings->value(u"Check21"_qs), u"0"_qs);
 
-    form = open<gui::Form2>();
+    form = open<gui::BetweenDialog>();
     EXPECT_EQ(form->Text2->text(), u"\" target"_qs);
     EXPECT_FALSE(form->Check1->isChecked());
     EXPECT_TRUE(form->Check2->isChecked());
@@ -76,7 +76,7 @@ TEST_F(RuleDialogsTest, Form2ShowsItsControlsAndKeepsEveryChange)
 
 TEST_F(RuleDialogsTest, Form2StartsExtractingIntoTheServedList)
 {
-    auto form = open<gui::Form2>();
+    auto form = open<gui::BetweenDialog>();
     window.list.add({u"earlier row"_qs, {}, false});
     form->Text1->setText(u"p"_qs);
     form->PushButton4->click(); // no Y: asks for both, stages nothing
@@ -102,7 +102,7 @@ TEST_F(RuleDialogsTest, Form2StartsExtractingIntoTheServedList)
 
 TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
 {
-    auto form = open<gui::Form2>();
+    auto form = open<gui::BetweenDialog>();
     form->Text1->setText(u"kept"_qs);
     form->PushButton1->click();
     EXPECT_FALSE(form->isVisible());
@@ -117,7 +117,7 @@ TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
 
 TEST_F(RuleDialogsTest, Form3StoresTheListAfterAddRemoveAndClearOnly)
 {
-    auto form = open<gui::Form3>();
+    auto form = open<gui::TextSetsDialog>();
     EXPECT_EQ(form->windowTitle(), u"Extract Lines Containing These Text Sets"_qs);
     window.desktop.dialogs.answerInput(u"quay"_qs);
     form->PushButton2->click();
@@ -133,13 +133,13 @@ TEST_F(RuleDialogsTest, Form3StoresTheListAfterAddRemoveAndClearOnly)
     EXPECT_EQ(window.desktop.dialogs.messageTexts(), QStringList{u"File not found"_qs});
     EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
     // Loaded items are not stored: the next program run has only the stored ones.
-    form = open<gui::Form3>();
+    form = open<gui::TextSetsDialog>();
     EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs}));
 
     window.desktop.dialogs.answerFile({a, 1});
     form->PushButton3->click();
     form->PushButton2->click(); // cancelled: the list is stored all the same
-    form = open<gui::Form3>();
+    form = open<gui::TextSetsDialog>();
     EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
 
     form->Combo1->setCurrentIndex(1);
@@ -147,13 +147,13 @@ TEST_F(RuleDialogsTest, Form3StoresTheListAfterAddRemoveAndClearOnly)
     EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
     form->PushButton5->click();
     EXPECT_EQ(form->Combo1->count(), 0);
-    form = open<gui::Form3>(); // an empty list stores nothing
+    form = open<gui::TextSetsDialog>(); // an empty list stores nothing
     EXPECT_EQ(comboItems(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
 }
 
 TEST_F(RuleDialogsTest, Form3RunClosesTheDialogAlsoWithoutItems)
 {
-    auto form = open<gui::Form3>();
+    auto form = open<gui::TextSetsDialog>();
     window.list.add({u"earlier"_qs, {}, false});
     form->PushButton4->click();
     EXPECT_EQ(window.desktop.dialogs.messageTexts(),
@@ -184,14 +184,14 @@ TEST_F(RuleDialogsTest, Form3RunClosesTheDialogAlsoWithoutItems)
 
 TEST_F(RuleDialogsTest, KeyboardReachesEveryControlOfBothDialogs)
 {
-    auto between = open<gui::Form2>();
+    auto between = open<gui::BetweenDialog>();
     EXPECT_EQ(testsupport::tabbedNames(*between, *between->Text1),
               QStringList({u"Text1"_qs, u"Text2"_qs, u"Check1"_qs, u"Check2"_qs, u"PushButton4"_qs, u"PushButton11"_qs,
                            u"PushButton1"_qs}));
     testsupport::expectDistinctAccelerators(*between);
     between->hide();
 
-    auto sets = open<gui::Form3>();
+    auto sets = open<gui::TextSetsDialog>();
     EXPECT_EQ(testsupport::tabbedNames(*sets, *sets->Combo1),
               QStringList({u"Combo1"_qs, u"PushButton2"_qs, u"PushButton1"_qs, u"PushButton5"_qs, u"PushButton3"_qs,
                            u"PushButton4"_qs, u"PushButton11"_qs}));

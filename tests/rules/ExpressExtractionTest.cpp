@@ -13,7 +13,7 @@ using namespace rules;
 namespace {
 
 // The Outlook Express window as the commands see it: message rows with bodies held in memory.
-class FakeExpressWindow : public FakeLineWindow<ExpressWindow>
+class FakeExpressWindow : public FakeLineWindow<MessagesWindow>
 {
 public:
     struct Message

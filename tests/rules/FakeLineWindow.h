@@ -7,7 +7,7 @@
 #include "results/ResultsList.h"
 
 // What both main windows give the line commands, scripted: the boxes as plain members, a results list, and
-// a scripted desktop. Window is OutlookWindow or ExpressWindow; the tests add what differs.
+// a scripted desktop. Window is StagingWindow or MessagesWindow; the tests add what differs.
 template <class Window>
 class FakeLineWindow : public Window, public results::ListOptions
 {

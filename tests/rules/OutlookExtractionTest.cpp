@@ -17,7 +17,7 @@ using testsupport::TempDir;
 namespace {
 
 // The Outlook window as the commands see it; staging writes a prepared text.
-class FakeWindow : public FakeLineWindow<OutlookWindow>
+class FakeWindow : public FakeLineWindow<StagingWindow>
 {
 public:
     bool from = true, body = false;

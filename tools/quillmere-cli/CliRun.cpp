@@ -195,11 +195,11 @@ struct CliMessage
 // The windows as the engine sees them, with their boxes set from the arguments: the Outlook window for the
 // Outlook sources, the Outlook Express window (every message ticked) for message files, and the two rule
 // dialogs.
-class CliWindow : public rules::OutlookWindow,
-                  public rules::ExpressWindow,
+class CliWindow : public rules::StagingWindow,
+                  public rules::MessagesWindow,
                   public rules::ServedWindow,
-                  public rules::BetweenDialog,
-                  public rules::TextSetsDialog,
+                  public rules::BetweenInputs,
+                  public rules::TextSetInputs,
                   public results::ListOptions,
                   public sources::outlook::ReaderOptions
 {
@@ -396,9 +396,9 @@ void runRule(const Arguments& args, CliWindow& window)
     const bool messages = messageSource(args);
     std::unique_ptr<rules::UnitSource> units;
     if (messages)
-        units = std::make_unique<rules::TickedMessagesSource>(static_cast<rules::ExpressWindow&>(window));
+        units = std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(window));
     else
-        units = std::make_unique<rules::StagedFileSource>(static_cast<rules::OutlookWindow&>(window));
+        units = std::make_unique<rules::StagedFileSource>(static_cast<rules::StagingWindow&>(window));
     if (args.rule == Rule::Between) {
         rules::StartBetween(messages ? QStringLiteral("Form22") : QStringLiteral("Form2"), window, window, *units);
     } else if (args.rule == Rule::TextSets) {

@@ -1,9 +1,9 @@
 // Takes the pictures of the windows that the README shows: quillmere-screenshots OUTPUT-FOLDER.
 // Run on a real X server (scripts/screenshots uses Xvfb); the windows carry made-up sample contents.
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 #include "core/Settings.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/outlook/PstApplication.h"
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     // Scripted dialogs, opener and random draw: no message box waits for an answer, no browser opens.
     platform::ScriptedPlatform desktop;
     sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
-    gui::Form1 form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
+    gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.Form_Load();
     form.Text1->setText(QStringLiteral("@example.org"));
     form.show();
@@ -63,14 +63,14 @@ int main(int argc, char** argv)
     bool saved = save(form, folder, "form1.png");
 
     form.PushButton4_Click();
-    auto* between = form.findChild<gui::Form2*>();
+    auto* between = form.findChild<gui::BetweenDialog*>();
     between->Text1->setText(QStringLiteral("href=\""));
     between->Text2->setText(QStringLiteral("\""));
     saved = save(*between, folder, "form2.png") && saved;
     between->hide();
 
     form.PushButton15_Click();
-    auto* sets = form.findChild<gui::Form3*>();
+    auto* sets = form.findChild<gui::TextSetsDialog*>();
     sets->Combo1->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
     saved = save(*sets, folder, "form3.png") && saved;
     sets->hide();

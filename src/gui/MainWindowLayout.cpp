@@ -1,5 +1,5 @@
-// Builds Form1's controls in the order of the window's layout, which is also the order the Tab key takes.
-#include "gui/Form1.h"
+// Builds MainWindow's controls in the order of the window's layout, which is also the order the Tab key takes.
+#include "gui/MainWindow.h"
 
 #include "gui/WindowLook.h"
 #include "results/ResultsList.h"
@@ -19,7 +19,7 @@
 
 namespace gui {
 
-void Form1::buildControls()
+void MainWindow::buildControls()
 {
     Frame1 = named(new QGroupBox(QStringLiteral("What To Extract")), "Frame1");
     Check18 = makeCheckBox("Check18", QStringLiteral("Extract emails from 'Body' field"), false);

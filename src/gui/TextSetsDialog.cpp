@@ -1,4 +1,4 @@
-#include "gui/Form3.h"
+#include "gui/TextSetsDialog.h"
 
 #include "core/ComboList.h"
 #include "core/ErrorReport.h"
@@ -30,20 +30,20 @@ constexpr quint32 kLoadFlags = 0x280201;
 
 } // namespace
 
-Form3::Form3(DialogContext context, QWidget* parent, const QString& module)
+TextSetsDialog::TextSetsDialog(DialogContext context, QWidget* parent, const QString& module)
     : RuleDialog(std::move(context), module, parent)
 {
     buildControls();
-    connect(PushButton1, &QPushButton::clicked, this, &Form3::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
-    connect(PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
-    connect(PushButton4, &QPushButton::clicked, this, &Form3::PushButton4_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &Form3::PushButton5_Click);
-    connect(PushButton11, &QPushButton::clicked, this, &Form3::PushButton11_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &TextSetsDialog::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &TextSetsDialog::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &TextSetsDialog::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &TextSetsDialog::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &TextSetsDialog::PushButton5_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &TextSetsDialog::PushButton11_Click);
     watchPointer({Frame1});
 }
 
-void Form3::buildControls()
+void TextSetsDialog::buildControls()
 {
     setWindowTitle(QStringLiteral("Extract Lines Containing These Text Sets"));
     Frame1 = named(new QGroupBox(QStringLiteral("Containing Text")), "Frame1");
@@ -70,7 +70,7 @@ void Form3::buildControls()
     gui::AddButtonAccelerators(*this);
 }
 
-void Form3::Form_Load()
+void TextSetsDialog::Form_Load()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
     trap(1, [&] {
@@ -83,7 +83,7 @@ void Form3::Form_Load()
     applyLook(trap, 2);
 }
 
-QStringList Form3::items() const
+QStringList TextSetsDialog::items() const
 {
     QStringList list;
     list.reserve(Combo1->count());
@@ -92,12 +92,12 @@ QStringList Form3::items() const
     return list;
 }
 
-void Form3::storeList()
+void TextSetsDialog::storeList()
 {
     core::SaveComboList(items(), m_context.settings);
 }
 
-void Form3::PushButton2_Click()
+void TextSetsDialog::PushButton2_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton2_Click"));
     QString text;
@@ -113,7 +113,7 @@ void Form3::PushButton2_Click()
     trap(3, [&] { storeList(); });
 }
 
-void Form3::PushButton1_Click()
+void TextSetsDialog::PushButton1_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] {
@@ -123,14 +123,14 @@ void Form3::PushButton1_Click()
     trap(2, [&] { storeList(); });
 }
 
-void Form3::PushButton5_Click()
+void TextSetsDialog::PushButton5_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
     trap(1, [&] { Combo1->clear(); });
     trap(2, [&] { storeList(); });
 }
 
-void Form3::loadFile(const QString& path)
+void TextSetsDialog::loadFile(const QString& path)
 {
     QStringList lines;
     core::LoadLinesIntoCombo(lines, path, m_context.window.dialogs());
@@ -139,7 +139,7 @@ void Form3::loadFile(const QString& path)
     Combo1->setCurrentIndex(selected);
 }
 
-void Form3::PushButton3_Click()
+void TextSetsDialog::PushButton3_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton3_Click"));
     QStringList pieces;
@@ -158,12 +158,12 @@ void Form3::PushButton3_Click()
         trap(3, [&] { loadFile(core::NormalizePath(pieces.front() + u'/' + pieces[i], u'/')); });
 }
 
-void Form3::PushButton4_Click()
+void TextSetsDialog::PushButton4_Click()
 {
     rules::StartTextSets(m_module, *this, m_context.window, *m_context.units);
 }
 
-void Form3::PushButton11_Click()
+void TextSetsDialog::PushButton11_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
     trap(1, [&] { m_context.window.dialogs().message(textSetsHelp()); });

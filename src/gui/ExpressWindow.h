@@ -23,8 +23,8 @@ class QTreeWidget;
 namespace gui {
 struct WindowContext;
 class HoverPointers;
-class Form2;
-class Form3;
+class BetweenDialog;
+class TextSetsDialog;
 } // namespace gui
 namespace platform {
 class QtProgressBar;
@@ -36,20 +36,20 @@ namespace gui {
 // The window for Outlook Express stores: the DBX list, the message list of the converted stores, and the same
 // rule and result commands as the main window, run over the ticked messages. Shown modally over the main
 // window.
-class Form11 : public QDialog,
-               public gui::CommandControls,
-               private results::ListOptions,
-               private rules::ExpressWindow,
-               private rules::ServedWindow,
-               private sources::express::ExpressConversionWindow
+class ExpressWindow : public QDialog,
+                      public gui::CommandControls,
+                      private results::ListOptions,
+                      private rules::MessagesWindow,
+                      private rules::ServedWindow,
+                      private sources::express::ExpressConversionWindow
 {
     Q_OBJECT
 public:
     // The discovery outlives the window, as its last successful search counts for the whole run; the rule
     // dialogs close for good once the main window is closing.
-    Form11(gui::WindowContext& context, sources::express::StoreDiscovery& discovery, std::function<bool()> appClosing,
-           QWidget* parent);
-    ~Form11() override;
+    ExpressWindow(gui::WindowContext& context, sources::express::StoreDiscovery& discovery,
+                  std::function<bool()> appClosing, QWidget* parent);
+    ~ExpressWindow() override;
 
     void Form_Load();
     void Form_QueryUnload();
@@ -136,8 +136,8 @@ private:
     QStringList m_emlFiles;
     sources::express::StoreDiscovery& m_discovery;
     std::function<bool()> m_appClosing;
-    gui::Form2* m_form22 = nullptr;
-    gui::Form3* m_form33 = nullptr;
+    gui::BetweenDialog* m_form22 = nullptr;
+    gui::TextSetsDialog* m_form33 = nullptr;
 
 public:
     // Controls, by the names the commands and settings use.

@@ -1,4 +1,4 @@
-#include "gui/Form2.h"
+#include "gui/BetweenDialog.h"
 
 #include "core/AppError.h"
 #include "core/ErrorReport.h"
@@ -34,7 +34,7 @@ void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byD
 
 } // namespace
 
-Form2::Form2(DialogContext context, QWidget* parent, const QString& module)
+BetweenDialog::BetweenDialog(DialogContext context, QWidget* parent, const QString& module)
     : RuleDialog(std::move(context), module, parent)
 {
     buildControls();
@@ -47,13 +47,13 @@ Form2::Form2(DialogContext context, QWidget* parent, const QString& module)
             [&settings](bool on) { settings.store(QStringLiteral("Check21"), core::checkText(on)); });
     connect(Check2, &QCheckBox::toggled, this,
             [&settings](bool on) { settings.store(QStringLiteral("Check22"), core::checkText(on)); });
-    connect(PushButton4, &QPushButton::clicked, this, &Form2::PushButton4_Click);
-    connect(PushButton11, &QPushButton::clicked, this, &Form2::PushButton11_Click);
-    connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &BetweenDialog::PushButton4_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &BetweenDialog::PushButton11_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &BetweenDialog::PushButton1_Click);
     watchPointer({Frame1, Frame2, Frame3});
 }
 
-void Form2::buildControls()
+void BetweenDialog::buildControls()
 {
     setWindowTitle(QStringLiteral("Extract Between X and Y (Repeatedly)"));
     Frame2 = named(new QGroupBox(QStringLiteral("Start with (X)")), "Frame2");
@@ -88,7 +88,7 @@ void Form2::buildControls()
     gui::AddButtonAccelerators(*this);
 }
 
-void Form2::Form_Load()
+void BetweenDialog::Form_Load()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
     applyLook(trap, 1);
@@ -99,39 +99,39 @@ void Form2::Form_Load()
     trap(6, [&] { restoreCheck(Check2, s.value(QStringLiteral("Check22")), true); });
 }
 
-void Form2::PushButton4_Click()
+void BetweenDialog::PushButton4_Click()
 {
     rules::StartBetween(m_module, *this, m_context.window, *m_context.units);
 }
 
-void Form2::PushButton11_Click()
+void BetweenDialog::PushButton11_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
     trap(1, [&] { m_context.window.dialogs().message(betweenHelp()); });
 }
 
-void Form2::PushButton1_Click()
+void BetweenDialog::PushButton1_Click()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] { close(); });
 }
 
-QString Form2::startText() const
+QString BetweenDialog::startText() const
 {
     return Text1->text();
 }
 
-QString Form2::endText() const
+QString BetweenDialog::endText() const
 {
     return Text2->text();
 }
 
-bool Form2::includeStart() const
+bool BetweenDialog::includeStart() const
 {
     return Check1->isChecked();
 }
 
-bool Form2::includeEnd() const
+bool BetweenDialog::includeEnd() const
 {
     return Check2->isChecked();
 }

@@ -1,5 +1,5 @@
-// Builds Form11's controls, in the order of the window's layout.
-#include "gui/Form11.h"
+// Builds ExpressWindow's controls, in the order of the window's layout.
+#include "gui/ExpressWindow.h"
 
 #include "gui/WindowLook.h"
 #include "results/ResultsCommands.h"
@@ -46,7 +46,7 @@ QTreeWidget* tickList(const char* name, const QList<results::Column>& columns)
 
 } // namespace
 
-void Form11::buildControls()
+void ExpressWindow::buildControls()
 {
     PushButton14 = makeButton("PushButton14", QStringLiteral("Search For Outlook Express"));
     PushButton1 = makeButton("PushButton1", QStringLiteral("Add Outlook Express File"));

@@ -9,14 +9,14 @@ class QPushButton;
 
 namespace gui {
 
-// "Extract Lines Containing These Text Sets". The Outlook window's copy is Form3 (units: the staging
-// file), the Outlook Express window's Form33 (units: the ticked messages); module names the copy in error
-// reports. Both keep the list under the same setting.
-class Form3 : public RuleDialog, private rules::TextSetsDialog
+// "Extract Lines Containing These Text Sets". The main window's copy reads the staging file, the Outlook
+// Express window's copy the ticked messages; module names the copy in error reports ("Form3" or "Form33").
+// Both keep the list under the same setting.
+class TextSetsDialog : public RuleDialog, private rules::TextSetInputs
 {
     Q_OBJECT
 public:
-    Form3(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form3"));
+    TextSetsDialog(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form3"));
 
     void Form_Load() override;
     void PushButton1_Click();

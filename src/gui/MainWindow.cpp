@@ -1,4 +1,4 @@
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 
 #include "core/AppError.h"
 #include "gui/HelpTexts.h"
@@ -6,8 +6,8 @@
 #include "core/Settings.h"
 #include "core/Startup.h"
 #include "core/TempFolder.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "rules/ResultsSink.h"
 #include "gui/RuleHelp.h"
 #include "core/TextFiles.h"
@@ -17,7 +17,7 @@
 #include "platform/WindowPointer.h"
 #include "results/ResultsList.h"
 #include "gui/ResultsView.h"
-#include "gui/Form11.h"
+#include "gui/ExpressWindow.h"
 #include "gui/ProfileStoresDialog.h"
 #include "sources/outlook/OutlookModel.h"
 
@@ -56,7 +56,7 @@ void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byD
 
 } // namespace
 
-Form1::Form1(WindowContext context) : m_context(std::move(context))
+MainWindow::MainWindow(WindowContext context) : m_context(std::move(context))
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
@@ -68,19 +68,19 @@ Form1::Form1(WindowContext context) : m_context(std::move(context))
     connectControls();
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-platform::PointerControl& Form1::pointer()
+platform::PointerControl& MainWindow::pointer()
 {
     return *m_pointer;
 }
 
-platform::ProgressControl& Form1::progress()
+platform::ProgressControl& MainWindow::progress()
 {
     return *m_progress;
 }
 
-void Form1::connectControls()
+void MainWindow::connectControls()
 {
     persistCheck(Check14, QStringLiteral("Check14"));
     persistCheck(Check1, QStringLiteral("Check1"));
@@ -99,26 +99,26 @@ void Form1::connectControls()
     connect(Option3, &QRadioButton::clicked, this, [this] { selectOption(Option3); });
     connect(Option4, &QRadioButton::clicked, this, [this] { selectOption(Option4); });
 
-    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-    connect(PushButton15, &QPushButton::clicked, this, &Form1::PushButton15_Click);
-    connect(PushButton16, &QPushButton::clicked, this, &Form1::PushButton16_Click);
-    connect(PushButton17, &QPushButton::clicked, this, &Form1::PushButton17_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
-    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    connect(PushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
-    connect(PushButton18, &QPushButton::clicked, this, &Form1::PushButton18_Click);
-    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
-    connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
-    connect(ProfileStoresButton, &QPushButton::clicked, this, &Form1::ProfileStores_Click);
-    connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
-    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
-    connect(PushButton19, &QPushButton::clicked, this, &Form1::PushButton19_Click);
-    connect(PushButton20, &QPushButton::clicked, this, &Form1::PushButton20_Click);
-    connect(ListView2, &QTreeView::doubleClicked, this, &Form1::ListView2_DblClick);
+    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::PushButton4_Click);
+    connect(PushButton15, &QPushButton::clicked, this, &MainWindow::PushButton15_Click);
+    connect(PushButton16, &QPushButton::clicked, this, &MainWindow::PushButton16_Click);
+    connect(PushButton17, &QPushButton::clicked, this, &MainWindow::PushButton17_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
+    connect(PushButton12, &QPushButton::clicked, this, &MainWindow::PushButton12_Click);
+    connect(PushButton18, &QPushButton::clicked, this, &MainWindow::PushButton18_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::PushButton8_Click);
+    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::PushButton13_Click);
+    connect(ProfileStoresButton, &QPushButton::clicked, this, &MainWindow::ProfileStores_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::PushButton9_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::PushButton10_Click);
+    connect(PushButton19, &QPushButton::clicked, this, &MainWindow::PushButton19_Click);
+    connect(PushButton20, &QPushButton::clicked, this, &MainWindow::PushButton20_Click);
+    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::ListView2_DblClick);
 
     // Hover pointers: the hand over buttons, the default over the background, frames, fields and list.
     m_hover = std::make_unique<HoverPointers>(*m_pointer);
@@ -129,19 +129,19 @@ void Form1::connectControls()
         m_hover->addPlain(w);
 }
 
-void Form1::persistCheck(QCheckBox* box, const QString& key)
+void MainWindow::persistCheck(QCheckBox* box, const QString& key)
 {
     connect(box, &QCheckBox::toggled, this,
             [this, key](bool checked) { m_context.settings.store(key, core::checkText(checked)); });
 }
 
-void Form1::persistText(QLineEdit* edit, const QString& key)
+void MainWindow::persistText(QLineEdit* edit, const QString& key)
 {
     connect(edit, &QLineEdit::textChanged, this,
             [this, key](const QString& text) { m_context.settings.store(key, text); });
 }
 
-void Form1::selectOption(QRadioButton* option)
+void MainWindow::selectOption(QRadioButton* option)
 {
     option->setChecked(true);
     (option == Option3 ? Option4 : Option3)->setChecked(false);
@@ -149,20 +149,20 @@ void Form1::selectOption(QRadioButton* option)
     showProfileStatus();
 }
 
-void Form1::showProfileStatus()
+void MainWindow::showProfileStatus()
 {
     const bool noStore = Option3->isChecked() && m_context.profileStores && m_context.profileStores().isEmpty();
     StatusLabel->setText(noStore ? kNoStoreFound : QString());
     StatusLabel->setVisible(noStore);
 }
 
-void Form1::persistOptions()
+void MainWindow::persistOptions()
 {
     m_context.settings.store(QStringLiteral("Option3"), core::booleanText(Option3->isChecked()));
     m_context.settings.store(QStringLiteral("Option4"), core::booleanText(Option4->isChecked()));
 }
 
-void Form1::Form_Load()
+void MainWindow::Form_Load()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_Load"));
     trap(1, [&] { ApplySkin(); });
@@ -183,7 +183,7 @@ void Form1::Form_Load()
     showProfileStatus();
 }
 
-void Form1::restoreSettings(int firstLine, core::Trap& trap)
+void MainWindow::restoreSettings(int firstLine, core::Trap& trap)
 {
     core::Settings& s = m_context.settings;
     auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
@@ -225,61 +225,61 @@ void Form1::restoreSettings(int firstLine, core::Trap& trap)
     option(Option4, "Option4", false);
 }
 
-void Form1::ApplySkin()
+void MainWindow::ApplySkin()
 {
     // Skins are not supported; with the skin file present the window takes the plain button-face look.
     if (core::FileExists(QDir(m_context.programFolder).filePath(QStringLiteral("x/o.cjs"))))
         ApplyPlainColours(*this);
 }
 
-void Form1::PushButton1_Click()
+void MainWindow::PushButton1_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton1_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(Frame4->title())); });
 }
 
-void Form1::PushButton2_Click()
+void MainWindow::PushButton2_Click()
 {
     rules::runOutlookCommand(*this, rules::containingCommand());
 }
 
-results::SaveContext Form1::saveContext()
+results::SaveContext MainWindow::saveContext()
 {
     const platform::Platform& p = m_context.platform;
     return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
 }
 
-void Form1::PushButton6_Click()
+void MainWindow::PushButton6_Click()
 {
     results::SaveResultsAsTextFile(*m_results, saveContext());
 }
 
-void Form1::PushButton12_Click()
+void MainWindow::PushButton12_Click()
 {
     results::SaveResultsAsExcelFile(*m_results, saveContext());
 }
 
-void Form1::PushButton18_Click()
+void MainWindow::PushButton18_Click()
 {
     results::CopyResultsToClipboard(*m_results, saveContext());
 }
 
-void Form1::PushButton7_Click()
+void MainWindow::PushButton7_Click()
 {
     rules::runOutlookCommand(*this, rules::lineNumbersCommand());
 }
 
-void Form1::PushButton8_Click()
+void MainWindow::PushButton8_Click()
 {
     rules::runOutlookCommand(*this, rules::notContainingCommand());
 }
 
-void Form1::PushButton13_Click()
+void MainWindow::PushButton13_Click()
 {
     rules::runOutlookCommand(*this, rules::allEmailDataCommand());
 }
 
-bool Form1::fieldChosen()
+bool MainWindow::fieldChosen()
 {
     if (Check17->isChecked() || Check18->isChecked())
         return true;
@@ -287,57 +287,57 @@ bool Form1::fieldChosen()
     return false;
 }
 
-gui::DialogContext Form1::dialogContext()
+gui::DialogContext MainWindow::dialogContext()
 {
     return {static_cast<rules::ServedWindow&>(*this),
             std::make_unique<rules::StagedFileSource>(static_cast<rules::MailStager&>(*this)), m_context.settings,
             m_context.programFolder};
 }
 
-void Form1::PushButton4_Click()
+void MainWindow::PushButton4_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton4_Click"));
     trap(1, [&] {
         if (!fieldChosen())
             return;
         if (!m_form2)
-            m_form2 = new gui::Form2(dialogContext(), this);
+            m_form2 = new gui::BetweenDialog(dialogContext(), this);
         m_form2->showDialog(false);
     });
 }
 
-void Form1::PushButton15_Click()
+void MainWindow::PushButton15_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton15_Click"));
     trap(1, [&] {
         if (!fieldChosen())
             return;
         if (!m_form3)
-            m_form3 = new gui::Form3(dialogContext(), this);
+            m_form3 = new gui::TextSetsDialog(dialogContext(), this);
         m_form3->showDialog(false);
     });
 }
 
-void Form1::PushButton16_Click()
+void MainWindow::PushButton16_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton16_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(gui::betweenHelp()); });
 }
 
-void Form1::PushButton17_Click()
+void MainWindow::PushButton17_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton17_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(gui::textSetsHelp()); });
 }
 
-void Form1::ProfileStores_Click()
+void MainWindow::ProfileStores_Click()
 {
     gui::ProfileStoresDialog dialog(m_context.settings, m_context.platform.dialogs, this);
     dialog.exec();
     showProfileStatus();
 }
 
-void Form1::PushButton3_Click()
+void MainWindow::PushButton3_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton3_Click"));
     platform::FileDialogAnswer answer;
@@ -351,29 +351,29 @@ void Form1::PushButton3_Click()
     });
 }
 
-void Form1::PushButton5_Click()
+void MainWindow::PushButton5_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton5_Click"));
     trap(1, [&] {
-        gui::Form11 window(
+        gui::ExpressWindow window(
             m_context, m_discovery, [this] { return m_appClosing; }, this);
         window.exec();
     });
 }
 
-void Form1::PushButton9_Click()
+void MainWindow::PushButton9_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton9_Click"));
     trap(1, [&] { m_results->clear(); });
 }
 
-void Form1::PushButton10_Click()
+void MainWindow::PushButton10_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton10_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(linesByNumberHelp()); });
 }
 
-void Form1::PushButton19_Click()
+void MainWindow::PushButton19_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton19_Click"));
     trap(1, [&] {
@@ -381,7 +381,7 @@ void Form1::PushButton19_Click()
     });
 }
 
-void Form1::PushButton20_Click()
+void MainWindow::PushButton20_Click()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton20_Click"));
     trap(1, [&] {
@@ -389,88 +389,88 @@ void Form1::PushButton20_Click()
     });
 }
 
-void Form1::ListView2_DblClick()
+void MainWindow::ListView2_DblClick()
 {
     results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
 }
 
-bool Form1::removeDuplicates() const
+bool MainWindow::removeDuplicates() const
 {
     return Check1->isChecked();
 }
 
-bool Form1::showSource() const
+bool MainWindow::showSource() const
 {
     return Check14->isChecked();
 }
 
-bool Form1::fromField() const
+bool MainWindow::fromField() const
 {
     return Check17->isChecked();
 }
 
-bool Form1::bodyField() const
+bool MainWindow::bodyField() const
 {
     return Check18->isChecked();
 }
 
-bool Form1::profileSource() const
+bool MainWindow::profileSource() const
 {
     return Option3->isChecked();
 }
 
-bool Form1::pstFileSource() const
+bool MainWindow::pstFileSource() const
 {
     return Option4->isChecked();
 }
 
-QString Form1::pstFile() const
+QString MainWindow::pstFile() const
 {
     return Text6->text();
 }
 
-std::array<sources::outlook::FolderBox, 5> Form1::folderBoxes() const
+std::array<sources::outlook::FolderBox, 5> MainWindow::folderBoxes() const
 {
     auto box = [](const QCheckBox* c) { return sources::outlook::FolderBox{c->isChecked(), c->text()}; };
     return {box(Check16), box(Check15), box(Check4), box(Check5), box(Check3)};
 }
 
-bool Form1::ignoreCase() const
+bool MainWindow::ignoreCase() const
 {
     return Check2->isChecked();
 }
 
-QString Form1::containingText() const
+QString MainWindow::containingText() const
 {
     return Text1->text();
 }
 
-QString Form1::notContainingText() const
+QString MainWindow::notContainingText() const
 {
     return Text2->text();
 }
 
-QString Form1::lineNumbers() const
+QString MainWindow::lineNumbers() const
 {
     return Text5->text();
 }
 
-QString Form1::stagingPath() const
+QString MainWindow::stagingPath() const
 {
     return core::stagingFilePath();
 }
 
-rules::HitSink& Form1::hits()
+rules::HitSink& MainWindow::hits()
 {
     return *m_hits;
 }
 
-bool Form1::stageMail(const QString& stagingPath)
+bool MainWindow::stageMail(const QString& stagingPath)
 {
     return m_reader->getAllEmailOutlook(stagingPath);
 }
 
-void Form1::Form_QueryUnload()
+void MainWindow::Form_QueryUnload()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] { m_appClosing = true; });
@@ -478,7 +478,7 @@ void Form1::Form_QueryUnload()
     trap(3, [&] { m_context.platform.loop.yieldOnce(); });
 }
 
-void Form1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     Form_QueryUnload();
     event->accept();

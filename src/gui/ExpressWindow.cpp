@@ -1,17 +1,17 @@
-#include "gui/Form11.h"
+#include "gui/ExpressWindow.h"
 
 #include "gui/Accelerators.h"
 #include "core/AppError.h"
 #include "core/ErrorReport.h"
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 #include "gui/HelpTexts.h"
 #include "core/SettingValues.h"
 #include "core/Settings.h"
 #include "core/TempFolder.h"
 #include "core/TextFiles.h"
 #include "gui/WindowLook.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "rules/ResultsSink.h"
 #include "gui/RuleHelp.h"
 #include "platform/Dialogs.h"
@@ -47,8 +47,8 @@ void addTickRow(QTreeWidget* list, const QStringList& cells)
 
 } // namespace
 
-Form11::Form11(gui::WindowContext& context, sources::express::StoreDiscovery& discovery,
-               std::function<bool()> appClosing, QWidget* parent)
+ExpressWindow::ExpressWindow(gui::WindowContext& context, sources::express::StoreDiscovery& discovery,
+                             std::function<bool()> appClosing, QWidget* parent)
     : QDialog(parent), m_context(context), m_discovery(discovery), m_appClosing(std::move(appClosing))
 {
     setObjectName(QStringLiteral("Form11"));
@@ -60,29 +60,29 @@ Form11::Form11(gui::WindowContext& context, sources::express::StoreDiscovery& di
     Form_Load();
 }
 
-Form11::~Form11() = default;
+ExpressWindow::~ExpressWindow() = default;
 
-platform::PointerControl& Form11::pointer()
+platform::PointerControl& ExpressWindow::pointer()
 {
     return *m_pointer;
 }
 
-platform::ProgressControl& Form11::progress()
+platform::ProgressControl& ExpressWindow::progress()
 {
     return *m_progress;
 }
 
-platform::Dialogs& Form11::dialogs()
+platform::Dialogs& ExpressWindow::dialogs()
 {
     return m_context.platform.dialogs;
 }
 
-platform::EventLoop& Form11::loop()
+platform::EventLoop& ExpressWindow::loop()
 {
     return m_context.platform.loop;
 }
 
-void Form11::connectControls()
+void ExpressWindow::connectControls()
 {
     persistCheck(Check14, QStringLiteral("Check14"));
     persistCheck(Check1, QStringLiteral("Check1"));
@@ -91,29 +91,29 @@ void Form11::connectControls()
     persistText(Text2, QStringLiteral("Text2"));
     persistText(Text5, QStringLiteral("Text5"));
 
-    const std::pair<QPushButton*, void (Form11::*)()> handlers[] = {
-        {PushButton1, &Form11::PushButton1_Click},   {PushButton2, &Form11::PushButton2_Click},
-        {PushButton3, &Form11::PushButton3_Click},   {PushButton5, &Form11::PushButton5_Click},
-        {PushButton6, &Form11::PushButton6_Click},   {PushButton7, &Form11::PushButton7_Click},
-        {PushButton8, &Form11::PushButton8_Click},   {PushButton9, &Form11::PushButton9_Click},
-        {PushButton10, &Form11::PushButton10_Click}, {PushButton11, &Form11::PushButton11_Click},
-        {PushButton12, &Form11::PushButton12_Click}, {PushButton13, &Form11::PushButton13_Click},
-        {PushButton18, &Form11::PushButton18_Click}, {PushButton19, &Form11::PushButton19_Click},
-        {PushButton20, &Form11::PushButton20_Click}, {PushButton21, &Form11::PushButton21_Click},
-        {PushButton22, &Form11::PushButton22_Click}, {PushButton23, &Form11::PushButton23_Click},
-        {PushButton4, &Form11::PushButton4_Click},   {PushButton14, &Form11::PushButton14_Click},
-        {PushButton15, &Form11::PushButton15_Click}, {PushButton16, &Form11::PushButton16_Click},
-        {PushButton17, &Form11::PushButton17_Click},
+    const std::pair<QPushButton*, void (ExpressWindow::*)()> handlers[] = {
+        {PushButton1, &ExpressWindow::PushButton1_Click},   {PushButton2, &ExpressWindow::PushButton2_Click},
+        {PushButton3, &ExpressWindow::PushButton3_Click},   {PushButton5, &ExpressWindow::PushButton5_Click},
+        {PushButton6, &ExpressWindow::PushButton6_Click},   {PushButton7, &ExpressWindow::PushButton7_Click},
+        {PushButton8, &ExpressWindow::PushButton8_Click},   {PushButton9, &ExpressWindow::PushButton9_Click},
+        {PushButton10, &ExpressWindow::PushButton10_Click}, {PushButton11, &ExpressWindow::PushButton11_Click},
+        {PushButton12, &ExpressWindow::PushButton12_Click}, {PushButton13, &ExpressWindow::PushButton13_Click},
+        {PushButton18, &ExpressWindow::PushButton18_Click}, {PushButton19, &ExpressWindow::PushButton19_Click},
+        {PushButton20, &ExpressWindow::PushButton20_Click}, {PushButton21, &ExpressWindow::PushButton21_Click},
+        {PushButton22, &ExpressWindow::PushButton22_Click}, {PushButton23, &ExpressWindow::PushButton23_Click},
+        {PushButton4, &ExpressWindow::PushButton4_Click},   {PushButton14, &ExpressWindow::PushButton14_Click},
+        {PushButton15, &ExpressWindow::PushButton15_Click}, {PushButton16, &ExpressWindow::PushButton16_Click},
+        {PushButton17, &ExpressWindow::PushButton17_Click},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
-    connect(ListView2, &QTreeView::doubleClicked, this, &Form11::ListView2_DblClick);
+    connect(ListView2, &QTreeView::doubleClicked, this, &ExpressWindow::ListView2_DblClick);
     PushButton14->setContextMenuPolicy(Qt::ActionsContextMenu);
     PushButton14->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
     auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), PushButton14);
     auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), PushButton14);
-    connect(hive, &QAction::triggered, this, &Form11::ChooseRegistryHive);
-    connect(wine, &QAction::triggered, this, &Form11::UseWinePrefix);
+    connect(hive, &QAction::triggered, this, &ExpressWindow::ChooseRegistryHive);
+    connect(wine, &QAction::triggered, this, &ExpressWindow::UseWinePrefix);
     PushButton14->addActions({hive, wine});
 
     // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
@@ -126,7 +126,7 @@ void Form11::connectControls()
         m_hover->addPlain(w);
 }
 
-void Form11::PushButton14_Click()
+void ExpressWindow::PushButton14_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton14_Click"));
     trap(1, [&] {
@@ -148,7 +148,7 @@ void Form11::PushButton14_Click()
     });
 }
 
-void Form11::ChooseRegistryHive()
+void ExpressWindow::ChooseRegistryHive()
 {
     const platform::FileDialogAnswer answer =
         dialogs().openFile({QString(), 0, QStringLiteral("Choose the Windows user's registry hive (NTUSER.DAT)"),
@@ -157,63 +157,63 @@ void Form11::ChooseRegistryHive()
         m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), answer.fileName);
 }
 
-void Form11::UseWinePrefix()
+void ExpressWindow::UseWinePrefix()
 {
     m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), QString());
 }
 
-gui::DialogContext Form11::dialogContext()
+gui::DialogContext ExpressWindow::dialogContext()
 {
     return {static_cast<rules::ServedWindow&>(*this),
-            std::make_unique<rules::TickedMessagesSource>(static_cast<rules::ExpressWindow&>(*this)),
+            std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(*this)),
             m_context.settings, m_context.programFolder};
 }
 
-void Form11::PushButton4_Click()
+void ExpressWindow::PushButton4_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton4_Click"));
     trap(1, [&] {
         if (!m_form22)
-            m_form22 = new gui::Form2(dialogContext(), this, QStringLiteral("Form22"));
+            m_form22 = new gui::BetweenDialog(dialogContext(), this, QStringLiteral("Form22"));
         m_form22->showDialog(true);
     });
 }
 
-void Form11::PushButton15_Click()
+void ExpressWindow::PushButton15_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton15_Click"));
     trap(1, [&] {
         if (!m_form33)
-            m_form33 = new gui::Form3(dialogContext(), this, QStringLiteral("Form33"));
+            m_form33 = new gui::TextSetsDialog(dialogContext(), this, QStringLiteral("Form33"));
         m_form33->showDialog(true);
     });
 }
 
-void Form11::PushButton16_Click()
+void ExpressWindow::PushButton16_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton16_Click"));
     trap(1, [&] { dialogs().message(gui::betweenHelp()); });
 }
 
-void Form11::PushButton17_Click()
+void ExpressWindow::PushButton17_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton17_Click"));
     trap(1, [&] { dialogs().message(gui::textSetsHelp()); });
 }
 
-void Form11::persistCheck(QCheckBox* box, const QString& key)
+void ExpressWindow::persistCheck(QCheckBox* box, const QString& key)
 {
     connect(box, &QCheckBox::toggled, this,
             [this, key](bool checked) { m_context.settings.store(key, core::checkText(checked)); });
 }
 
-void Form11::persistText(QLineEdit* edit, const QString& key)
+void ExpressWindow::persistText(QLineEdit* edit, const QString& key)
 {
     connect(edit, &QLineEdit::textChanged, this,
             [this, key](const QString& text) { m_context.settings.store(key, text); });
 }
 
-void Form11::Form_Load()
+void ExpressWindow::Form_Load()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
     trap(1, [&] { gui::ApplyPlainColours(*this); });
@@ -223,7 +223,7 @@ void Form11::Form_Load()
     restoreSettings(trap);
 }
 
-void Form11::restoreSettings(core::Trap& trap)
+void ExpressWindow::restoreSettings(core::Trap& trap)
 {
     core::Settings& s = m_context.settings;
     int line = 5;
@@ -247,7 +247,7 @@ void Form11::restoreSettings(core::Trap& trap)
     text(Text5, "Text5");
 }
 
-void Form11::PushButton1_Click()
+void ExpressWindow::PushButton1_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton1_Click"));
     platform::FileDialogAnswer answer;
@@ -269,37 +269,37 @@ void Form11::PushButton1_Click()
     });
 }
 
-void Form11::setAllTicks(QTreeWidget* list, bool ticked)
+void ExpressWindow::setAllTicks(QTreeWidget* list, bool ticked)
 {
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
 }
 
-void Form11::PushButton5_Click()
+void ExpressWindow::PushButton5_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
     trap(1, [&] { setAllTicks(ListView1, true); });
 }
 
-void Form11::PushButton3_Click()
+void ExpressWindow::PushButton3_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
     trap(1, [&] { setAllTicks(ListView1, false); });
 }
 
-void Form11::PushButton21_Click()
+void ExpressWindow::PushButton21_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
     trap(1, [&] { setAllTicks(ListView3, true); });
 }
 
-void Form11::PushButton22_Click()
+void ExpressWindow::PushButton22_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
     trap(1, [&] { setAllTicks(ListView3, false); });
 }
 
-void Form11::PushButton23_Click()
+void ExpressWindow::PushButton23_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton23_Click"));
     trap(1, [&] {
@@ -308,153 +308,153 @@ void Form11::PushButton23_Click()
     });
 }
 
-void Form11::PushButton10_Click()
+void ExpressWindow::PushButton10_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton10_Click"));
     trap(1, [&] { dialogs().message(gui::linesByNumberHelp()); });
 }
 
-void Form11::runLineCommand(const rules::LineCommand& command)
+void ExpressWindow::runLineCommand(const rules::LineCommand& command)
 {
     rules::runExpressCommand(*this, command);
 }
 
-void Form11::PushButton13_Click()
+void ExpressWindow::PushButton13_Click()
 {
     runLineCommand(rules::allEmailDataCommand());
 }
 
-void Form11::PushButton2_Click()
+void ExpressWindow::PushButton2_Click()
 {
     runLineCommand(rules::containingCommand());
 }
 
-void Form11::PushButton8_Click()
+void ExpressWindow::PushButton8_Click()
 {
     runLineCommand(rules::notContainingCommand());
 }
 
-void Form11::PushButton7_Click()
+void ExpressWindow::PushButton7_Click()
 {
     runLineCommand(rules::lineNumbersCommand());
 }
 
-results::SaveContext Form11::saveContext()
+results::SaveContext ExpressWindow::saveContext()
 {
     const platform::Platform& p = m_context.platform;
     return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
 }
 
-void Form11::PushButton6_Click()
+void ExpressWindow::PushButton6_Click()
 {
     results::SaveResultsAsTextFile(*m_results, saveContext());
 }
 
-void Form11::PushButton12_Click()
+void ExpressWindow::PushButton12_Click()
 {
     results::SaveResultsAsExcelFile(*m_results, saveContext());
 }
 
-void Form11::PushButton18_Click()
+void ExpressWindow::PushButton18_Click()
 {
     results::CopyResultsToClipboard(*m_results, saveContext());
 }
 
-void Form11::PushButton9_Click()
+void ExpressWindow::PushButton9_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton9_Click"));
     trap(1, [&] { m_results->clear(); });
 }
 
-void Form11::PushButton19_Click()
+void ExpressWindow::PushButton19_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton19_Click"));
     trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer); });
 }
 
-void Form11::PushButton20_Click()
+void ExpressWindow::PushButton20_Click()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton20_Click"));
     trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer); });
 }
 
-void Form11::ListView2_DblClick()
+void ExpressWindow::ListView2_DblClick()
 {
     results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
 }
 
-bool Form11::removeDuplicates() const
+bool ExpressWindow::removeDuplicates() const
 {
     return Check1->isChecked();
 }
 
-bool Form11::showSource() const
+bool ExpressWindow::showSource() const
 {
     return Check14->isChecked();
 }
 
-bool Form11::ignoreCase() const
+bool ExpressWindow::ignoreCase() const
 {
     return Check2->isChecked();
 }
 
-QString Form11::containingText() const
+QString ExpressWindow::containingText() const
 {
     return Text1->text();
 }
 
-QString Form11::notContainingText() const
+QString ExpressWindow::notContainingText() const
 {
     return Text2->text();
 }
 
-QString Form11::lineNumbers() const
+QString ExpressWindow::lineNumbers() const
 {
     return Text5->text();
 }
 
-int Form11::messageCount() const
+int ExpressWindow::messageCount() const
 {
     return ListView3->topLevelItemCount();
 }
 
-bool Form11::messageTicked(int row) const
+bool ExpressWindow::messageTicked(int row) const
 {
     return ListView3->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
 }
 
-QString Form11::messagePath(int row) const
+QString ExpressWindow::messagePath(int row) const
 {
     return QDir(core::privateTempFolder()).filePath(m_emlFiles.value(row - 1));
 }
 
-QString Form11::loadMessageBody(const QString& path)
+QString ExpressWindow::loadMessageBody(const QString& path)
 {
     return sources::express::LoadMessageBody(path);
 }
 
-int Form11::dbxRowCount() const
+int ExpressWindow::dbxRowCount() const
 {
     return ListView1->topLevelItemCount();
 }
 
-QString Form11::dbxPath(int row) const
+QString ExpressWindow::dbxPath(int row) const
 {
     return ListView1->topLevelItem(row)->text(0);
 }
 
-bool Form11::dbxTicked(int row) const
+bool ExpressWindow::dbxTicked(int row) const
 {
     return ListView1->topLevelItem(row)->checkState(0) == Qt::Checked;
 }
 
-void Form11::clearMessages()
+void ExpressWindow::clearMessages()
 {
     ListView3->clear();
     m_emlFiles.clear();
 }
 
-void Form11::appendMessages(const sources::express::MessageListing& messages)
+void ExpressWindow::appendMessages(const sources::express::MessageListing& messages)
 {
     for (const sources::express::EmlMessage& m : messages) {
         addTickRow(ListView3, {m.from, m.to, m.subject, m.date});
@@ -462,22 +462,22 @@ void Form11::appendMessages(const sources::express::MessageListing& messages)
     }
 }
 
-QString Form11::programFolder() const
+QString ExpressWindow::programFolder() const
 {
     return m_context.programFolder;
 }
 
-QString Form11::stagingFolder() const
+QString ExpressWindow::stagingFolder() const
 {
     return core::privateTempFolder();
 }
 
-void Form11::PushButton11_Click()
+void ExpressWindow::PushButton11_Click()
 {
     sources::express::PushButton11_ExtractEmailsFromOutlookExpress(*this);
 }
 
-void Form11::Form_QueryUnload()
+void ExpressWindow::Form_QueryUnload()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] { loop().yieldOnce(); });
@@ -487,14 +487,14 @@ void Form11::Form_QueryUnload()
     trap(5, [&] { loop().yieldOnce(); });
 }
 
-void Form11::Form_Unload()
+void ExpressWindow::Form_Unload()
 {
     // Without Outlook this window is the program.
     if (!sources::outlook::IsOutlookAvailable(m_context.outlook))
         loop().endProgram();
 }
 
-void Form11::done(int result)
+void ExpressWindow::done(int result)
 {
     // Every way of closing (title bar, Escape) passes here once.
     Form_QueryUnload();

@@ -1,8 +1,8 @@
 #include "gui/Accelerators.h"
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 #include "core/Settings.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/outlook/PstApplication.h"
@@ -25,29 +25,29 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
-using gui::Form1;
+using gui::MainWindow;
 using platform::Pointer;
 using testsupport::TempDir;
 
 namespace {
 
-class Form1Test : public ::testing::Test
+class MainWindowTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<Form1> start(std::function<QStringList()> profileStores = {})
+    std::unique_ptr<MainWindow> start(std::function<QStringList()> profileStores = {})
     {
         settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
-        auto form = std::make_unique<Form1>(gui::WindowContext{
+        auto form = std::make_unique<MainWindow>(gui::WindowContext{
             desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR), std::move(profileStores)});
         form->Form_Load();
         return form;
     }
 
     // The window reading one store file through the real PST reader.
-    std::unique_ptr<Form1> startOnPstFile(const QString& store)
+    std::unique_ptr<MainWindow> startOnPstFile(const QString& store)
     {
         settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
-        auto form = std::make_unique<Form1>(
+        auto form = std::make_unique<MainWindow>(
             gui::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
         form->Form_Load();
         form->Option4->click();
@@ -58,7 +58,7 @@ protected:
     void storeRaw(const char* ini) { dir.write(u"Brindlewick.ini"_qs, QByteArray("[Quillmere]\n") + ini); }
 
     template <class T>
-    static T* control(Form1& form, const char* name)
+    static T* control(MainWindow& form, const char* name)
     {
         T* found = form.findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
@@ -81,7 +81,7 @@ void moveMouseOver(QWidget* widget)
 
 } // namespace
 
-TEST_F(Form1Test, FirstStartShowsTheDefaults)
+TEST_F(MainWindowTest, FirstStartShowsTheDefaults)
 {
     auto form = start();
     EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
@@ -100,7 +100,7 @@ TEST_F(Form1Test, FirstStartShowsTheDefaults)
     EXPECT_FALSE(form->AppClosing());
 }
 
-TEST_F(Form1Test, EveryControlHasItsCaption)
+TEST_F(MainWindowTest, EveryControlHasItsCaption)
 {
     auto form = start();
     const QList<std::pair<const char*, const char*>> captions = {
@@ -134,7 +134,7 @@ TEST_F(Form1Test, EveryControlHasItsCaption)
                              "names."));
 }
 
-TEST_F(Form1Test, KeyboardReachesEveryControlInReadingOrder)
+TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrder)
 {
     auto form = start();
     const QStringList frames = {
@@ -151,7 +151,7 @@ TEST_F(Form1Test, KeyboardReachesEveryControlInReadingOrder)
     testsupport::expectDistinctAccelerators(*form, {u"PushButton3"_qs});
 }
 
-TEST_F(Form1Test, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
+TEST_F(MainWindowTest, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
 {
     QStringList stores;
     auto form = start([&stores] { return stores; });
@@ -172,7 +172,7 @@ TEST_F(Form1Test, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
     EXPECT_TRUE(form->StatusLabel->text().isEmpty());
 }
 
-TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
+TEST_F(MainWindowTest, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
 {
     {
         auto form = start();
@@ -199,7 +199,7 @@ TEST_F(Form1Test, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
     EXPECT_EQ(again->Text6->text(), u"/home/me/archive.pst"_qs);
 }
 
-TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
+TEST_F(MainWindowTest, MalformedStoredValueIsReportedAndTheRestStillLoads)
 {
     storeRaw("Check1=abc\nCheck2=7\nBody=-1\nText5=1,3\nOption3=False\nOption4=0\n");
     auto form = start();
@@ -215,7 +215,7 @@ TEST_F(Form1Test, MalformedStoredValueIsReportedAndTheRestStillLoads)
     EXPECT_FALSE(form->Option4->isChecked());
 }
 
-TEST_F(Form1Test, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirst)
+TEST_F(MainWindowTest, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirst)
 {
     outlook.available = false;
     QString shownTitle;
@@ -233,7 +233,7 @@ TEST_F(Form1Test, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirs
     EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
 }
 
-TEST_F(Form1Test, HelpMessages)
+TEST_F(MainWindowTest, HelpMessages)
 {
     auto form = start();
     form->PushButton1->click();
@@ -246,7 +246,7 @@ TEST_F(Form1Test, HelpMessages)
     EXPECT_FALSE(shown[1].contains(u'\n'));
 }
 
-TEST_F(Form1Test, PstChooserKeepsThePathWhenCancelled)
+TEST_F(MainWindowTest, PstChooserKeepsThePathWhenCancelled)
 {
     auto form = start();
     form->Text6->setText(u"/old.pst"_qs);
@@ -261,7 +261,7 @@ TEST_F(Form1Test, PstChooserKeepsThePathWhenCancelled)
     EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
 }
 
-TEST_F(Form1Test, HoverPointersLeaveTheHourglassAlone)
+TEST_F(MainWindowTest, HoverPointersLeaveTheHourglassAlone)
 {
     auto form = start();
     moveMouseOver(form->PushButton13);
@@ -274,7 +274,7 @@ TEST_F(Form1Test, HoverPointersLeaveTheHourglassAlone)
     EXPECT_EQ(form->pointer().pointer(), Pointer::Hourglass);
 }
 
-TEST_F(Form1Test, ListCommandsOnTheWindow)
+TEST_F(MainWindowTest, ListCommandsOnTheWindow)
 {
     auto form = start();
     auto& list = form->results();
@@ -300,12 +300,12 @@ TEST_F(Form1Test, ListCommandsOnTheWindow)
     EXPECT_EQ(list.columns().size(), 1);
 }
 
-TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
+TEST_F(MainWindowTest, ExtractionCommandsRunOnAPstFileEndToEnd)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "pst/backup_with_rules.pst");
     const testsupport::EnvGuard temp("TEMP", dir.path());
     const auto window = startOnPstFile(store);
-    Form1& form = *window;
+    MainWindow& form = *window;
     form.Check4->setChecked(true); // all five folder boxes: every folder counts
 
     form.PushButton13->click();
@@ -341,12 +341,12 @@ TEST_F(Form1Test, ExtractionCommandsRunOnAPstFileEndToEnd)
 
 // An outlook.com OST lists the senders of its Inbox; a copy in which no folder tree can be found is
 // reported by name and leaves the results as they were.
-TEST_F(Form1Test, OfflineStoreListsItsInboxSenders)
+TEST_F(MainWindowTest, OfflineStoreListsItsInboxSenders)
 {
     QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
     const testsupport::EnvGuard temp("TEMP", dir.path());
     const auto window = startOnPstFile(ost);
-    Form1& form = *window;
+    MainWindow& form = *window;
     for (QCheckBox* box : {form.Check15, form.Check4, form.Check5, form.Check3})
         box->setChecked(false);
     form.Check16->setChecked(true);
@@ -376,19 +376,19 @@ TEST_F(Form1Test, OfflineStoreListsItsInboxSenders)
     EXPECT_TRUE(desktop.dialogs.messages()[0].text.contains(broken)) << desktop.dialogs.messageTexts()[0].toStdString();
 }
 
-TEST_F(Form1Test, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
+TEST_F(MainWindowTest, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
 {
     auto form = start();
     form->Check17->setChecked(false);
     form->PushButton4->click();
     form->PushButton15->click();
     EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, u"You must check at least one Field option"_qs));
-    EXPECT_EQ(form->findChild<gui::Form2*>(), nullptr);
+    EXPECT_EQ(form->findChild<gui::BetweenDialog*>(), nullptr);
 
     form->Check17->setChecked(true);
     form->show();
     form->PushButton4->click();
-    auto* between = form->findChild<gui::Form2*>();
+    auto* between = form->findChild<gui::BetweenDialog*>();
     ASSERT_NE(between, nullptr);
     EXPECT_TRUE(between->isVisible());
     QCloseEvent whileOpen;

@@ -38,8 +38,8 @@ class Settings;
 
 namespace gui {
 
-class Form2;
-class Form3;
+class BetweenDialog;
+class TextSetsDialog;
 
 // What the windows are built with; main() passes the real desktop, tests a scripted one.
 struct WindowContext
@@ -53,17 +53,17 @@ struct WindowContext
 };
 
 // The main window, for Microsoft Outlook as the mail source.
-class Form1 : public QWidget,
-              public CommandControls,
-              private results::ListOptions,
-              private sources::outlook::ReaderOptions,
-              private rules::OutlookWindow,
-              private rules::ServedWindow
+class MainWindow : public QWidget,
+                   public CommandControls,
+                   private results::ListOptions,
+                   private sources::outlook::ReaderOptions,
+                   private rules::StagingWindow,
+                   private rules::ServedWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(WindowContext context);
-    ~Form1() override;
+    explicit MainWindow(WindowContext context);
+    ~MainWindow() override;
 
     void Form_Load();
     bool AppClosing() const override { return m_appClosing; }
@@ -140,8 +140,8 @@ private:
     std::unique_ptr<rules::HitSink> m_hits;
     std::unique_ptr<class HoverPointers> m_hover;
     sources::express::StoreDiscovery m_discovery;
-    gui::Form2* m_form2 = nullptr;
-    gui::Form3* m_form3 = nullptr;
+    gui::BetweenDialog* m_form2 = nullptr;
+    gui::TextSetsDialog* m_form3 = nullptr;
     results::ResultsList* m_results = nullptr;
 
 public:

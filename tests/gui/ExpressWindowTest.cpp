@@ -1,12 +1,12 @@
 #include "gui/Accelerators.h"
-#include "gui/Form1.h"
+#include "gui/MainWindow.h"
 #include "core/Settings.h"
 #include "core/TempFolder.h"
-#include "gui/Form2.h"
-#include "gui/Form3.h"
+#include "gui/BetweenDialog.h"
+#include "gui/TextSetsDialog.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
-#include "gui/Form11.h"
+#include "gui/ExpressWindow.h"
 #include "sources/express/ExpressFixtures.h"
 #include "support/KeyboardChecks.h"
 #include "support/OutlookStub.h"
@@ -25,22 +25,22 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-using gui::Form11;
+using gui::ExpressWindow;
 using testsupport::TempDir;
 
 namespace {
 
-class Form11Test : public ::testing::Test
+class ExpressWindowTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<Form11> open()
+    std::unique_ptr<ExpressWindow> open()
     {
-        return std::make_unique<Form11>(
+        return std::make_unique<ExpressWindow>(
             context, discovery, [] { return false; }, nullptr);
     }
 
     // Stages a message file as the conversion would and lists it, ticked.
-    void addMessage(Form11& form, const QString& name, const QByteArray& text)
+    void addMessage(ExpressWindow& form, const QString& name, const QByteArray& text)
     {
         QFile file(QDir(core::privateTempFolder()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -51,7 +51,7 @@ protected:
         form.mColEMLFiles().append(name);
     }
 
-    QStringList rows(Form11& form)
+    QStringList rows(ExpressWindow& form)
     {
         QStringList texts;
         for (qsizetype i = 0; i < form.results().count(); ++i)
@@ -70,7 +70,7 @@ protected:
 
 } // namespace
 
-TEST_F(Form11Test, ControlsCaptionsAndSharedSettings)
+TEST_F(ExpressWindowTest, ControlsCaptionsAndSharedSettings)
 {
     settings.store(u"Text1"_qs, u"typed in the main window"_qs);
     settings.store(u"Check2"_qs, u"0"_qs);
@@ -88,7 +88,7 @@ TEST_F(Form11Test, ControlsCaptionsAndSharedSettings)
     EXPECT_EQ(settings.value(u"Check1"_qs), u"1"_qs);
 }
 
-TEST_F(Form11Test, KeyboardReachesEveryControlInReadingOrder)
+TEST_F(ExpressWindowTest, KeyboardReachesEveryControlInReadingOrder)
 {
     auto form = open();
     const QStringList stores = {u"PushButton14"_qs, u"PushButton1"_qs, u"ListView1"_qs,
@@ -104,7 +104,7 @@ TEST_F(Form11Test, KeyboardReachesEveryControlInReadingOrder)
     testsupport::expectDistinctAccelerators(*form);
 }
 
-TEST_F(Form11Test, AddedDbxFilesAndTickButtons)
+TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
 {
     auto form = open();
     desktop.dialogs.answerFile({u"/mail/Inbox.dbx"_qs, 1});
@@ -127,7 +127,7 @@ TEST_F(Form11Test, AddedDbxFilesAndTickButtons)
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
 }
 
-TEST_F(Form11Test, RulesRunOverTheTickedMessages)
+TEST_F(ExpressWindowTest, RulesRunOverTheTickedMessages)
 {
     auto form = open();
     addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\nSubject: one\r\n\r\nHello\r\nshared line\r\n");
@@ -148,7 +148,7 @@ TEST_F(Form11Test, RulesRunOverTheTickedMessages)
     EXPECT_EQ(rows(*form), QStringList{u"shared line"_qs});
 }
 
-TEST_F(Form11Test, HelpAndClosingDeletesTheStagedMessages)
+TEST_F(ExpressWindowTest, HelpAndClosingDeletesTheStagedMessages)
 {
     {
         auto form = open();
@@ -163,7 +163,7 @@ TEST_F(Form11Test, HelpAndClosingDeletesTheStagedMessages)
     EXPECT_FALSE(desktop.loop.ended()); // Outlook is there: back to the main window
 }
 
-TEST_F(Form11Test, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed)
+TEST_F(ExpressWindowTest, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed)
 {
     const expresstest::WinePrefixFixture wine(dir.file(u"wine"_qs));
     const testsupport::EnvGuard prefix("WINEPREFIX", wine.prefix);
@@ -178,7 +178,7 @@ TEST_F(Form11Test, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed)
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
 }
 
-TEST_F(Form11Test, SearchWithoutIdentitiesReportsAndPointsToAddFile)
+TEST_F(ExpressWindowTest, SearchWithoutIdentitiesReportsAndPointsToAddFile)
 {
     const testsupport::EnvGuard prefix("WINEPREFIX", dir.file(u"no-prefix"_qs));
     auto form = open();
@@ -206,7 +206,7 @@ void driveNextDialog(Fill fill)
     });
 }
 
-TEST_F(Form11Test, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessages)
+TEST_F(ExpressWindowTest, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessages)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
     auto form = open();
@@ -236,14 +236,14 @@ TEST_F(Form11Test, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessages)
     form->PushButton7->click();
     EXPECT_EQ(form->results().count(), 28); // the first body line of every message
 
-    driveNextDialog<gui::Form3>([](gui::Form3& d) {
+    driveNextDialog<gui::TextSetsDialog>([](gui::TextSetsDialog& d) {
         d.Combo1->clear();
         d.Combo1->addItem(u"the"_qs);
     });
     form->PushButton15->click();
     EXPECT_EQ(form->results().count(), containing);
 
-    driveNextDialog<gui::Form2>([](gui::Form2& d) {
+    driveNextDialog<gui::BetweenDialog>([](gui::BetweenDialog& d) {
         d.Text1->setText(u"the"_qs);
         d.Text2->setText(u" "_qs);
     });

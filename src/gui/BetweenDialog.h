@@ -10,13 +10,13 @@ class QPushButton;
 
 namespace gui {
 
-// "Extract Between X and Y (Repeatedly)". The Outlook window's copy is Form2 (units: the staging file), the
-// Outlook Express window's Form22 (units: the ticked messages); module names the copy in error reports.
-class Form2 : public RuleDialog, private rules::BetweenDialog
+// "Extract Between X and Y (Repeatedly)". The main window's copy reads the staging file, the Outlook Express
+// window's copy the ticked messages; module names the copy in error reports ("Form2" or "Form22").
+class BetweenDialog : public RuleDialog, private rules::BetweenInputs
 {
     Q_OBJECT
 public:
-    Form2(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form2"));
+    BetweenDialog(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form2"));
 
     void Form_Load() override;
     void PushButton4_Click();
