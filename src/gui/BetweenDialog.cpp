@@ -47,9 +47,9 @@ BetweenDialog::BetweenDialog(DialogContext context, QWidget* parent, const QStri
             [&settings](bool on) { settings.store(QStringLiteral("Check21"), core::checkText(on)); });
     connect(Check2, &QCheckBox::toggled, this,
             [&settings](bool on) { settings.store(QStringLiteral("Check22"), core::checkText(on)); });
-    connect(PushButton4, &QPushButton::clicked, this, &BetweenDialog::PushButton4_Click);
-    connect(PushButton11, &QPushButton::clicked, this, &BetweenDialog::PushButton11_Click);
-    connect(PushButton1, &QPushButton::clicked, this, &BetweenDialog::PushButton1_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &BetweenDialog::onStartClicked);
+    connect(PushButton11, &QPushButton::clicked, this, &BetweenDialog::onHelpClicked);
+    connect(PushButton1, &QPushButton::clicked, this, &BetweenDialog::onCloseClicked);
     watchPointer({Frame1, Frame2, Frame3});
 }
 
@@ -88,7 +88,7 @@ void BetweenDialog::buildControls()
     gui::AddButtonAccelerators(*this);
 }
 
-void BetweenDialog::Form_Load()
+void BetweenDialog::loadWindow()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
     applyLook(trap, 1);
@@ -99,18 +99,18 @@ void BetweenDialog::Form_Load()
     trap(6, [&] { restoreCheck(Check2, s.value(QStringLiteral("Check22")), true); });
 }
 
-void BetweenDialog::PushButton4_Click()
+void BetweenDialog::onStartClicked()
 {
     rules::StartBetween(m_module, *this, m_context.window, *m_context.units);
 }
 
-void BetweenDialog::PushButton11_Click()
+void BetweenDialog::onHelpClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
     trap(1, [&] { m_context.window.dialogs().message(betweenHelp()); });
 }
 
-void BetweenDialog::PushButton1_Click()
+void BetweenDialog::onCloseClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] { close(); });

@@ -18,10 +18,10 @@ class BetweenDialog : public RuleDialog, private rules::BetweenInputs
 public:
     BetweenDialog(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form2"));
 
-    void Form_Load() override;
-    void PushButton4_Click();
-    void PushButton11_Click();
-    void PushButton1_Click();
+    void loadWindow() override;
+    void onStartClicked();
+    void onHelpClicked();
+    void onCloseClicked();
 
     QGroupBox* Frame2 = nullptr;
     QLineEdit* Text1 = nullptr;

@@ -57,7 +57,7 @@ ExpressWindow::ExpressWindow(gui::WindowContext& context, sources::express::Stor
     m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
     m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
     connectControls();
-    Form_Load();
+    loadWindow();
 }
 
 ExpressWindow::~ExpressWindow() = default;
@@ -92,22 +92,33 @@ void ExpressWindow::connectControls()
     persistText(Text5, QStringLiteral("Text5"));
 
     const std::pair<QPushButton*, void (ExpressWindow::*)()> handlers[] = {
-        {PushButton1, &ExpressWindow::PushButton1_Click},   {PushButton2, &ExpressWindow::PushButton2_Click},
-        {PushButton3, &ExpressWindow::PushButton3_Click},   {PushButton5, &ExpressWindow::PushButton5_Click},
-        {PushButton6, &ExpressWindow::PushButton6_Click},   {PushButton7, &ExpressWindow::PushButton7_Click},
-        {PushButton8, &ExpressWindow::PushButton8_Click},   {PushButton9, &ExpressWindow::PushButton9_Click},
-        {PushButton10, &ExpressWindow::PushButton10_Click}, {PushButton11, &ExpressWindow::PushButton11_Click},
-        {PushButton12, &ExpressWindow::PushButton12_Click}, {PushButton13, &ExpressWindow::PushButton13_Click},
-        {PushButton18, &ExpressWindow::PushButton18_Click}, {PushButton19, &ExpressWindow::PushButton19_Click},
-        {PushButton20, &ExpressWindow::PushButton20_Click}, {PushButton21, &ExpressWindow::PushButton21_Click},
-        {PushButton22, &ExpressWindow::PushButton22_Click}, {PushButton23, &ExpressWindow::PushButton23_Click},
-        {PushButton4, &ExpressWindow::PushButton4_Click},   {PushButton14, &ExpressWindow::PushButton14_Click},
-        {PushButton15, &ExpressWindow::PushButton15_Click}, {PushButton16, &ExpressWindow::PushButton16_Click},
-        {PushButton17, &ExpressWindow::PushButton17_Click},
+        {PushButton1, &ExpressWindow::onAddStoreFilesClicked},
+        {PushButton2, &ExpressWindow::onExtractContainingClicked},
+        {PushButton3, &ExpressWindow::onDeselectAllStoresClicked},
+        {PushButton5, &ExpressWindow::onSelectAllStoresClicked},
+        {PushButton6, &ExpressWindow::onSaveTextFileClicked},
+        {PushButton7, &ExpressWindow::onExtractByNumberClicked},
+        {PushButton8, &ExpressWindow::onExtractNotContainingClicked},
+        {PushButton9, &ExpressWindow::onClearListClicked},
+        {PushButton10, &ExpressWindow::onByNumberHelpClicked},
+        {PushButton11, &ExpressWindow::onConvertStoresClicked},
+        {PushButton12, &ExpressWindow::onSaveWorkbookClicked},
+        {PushButton13, &ExpressWindow::onExtractAllClicked},
+        {PushButton18, &ExpressWindow::onCopyResultsClicked},
+        {PushButton19, &ExpressWindow::onRemoveContainingClicked},
+        {PushButton20, &ExpressWindow::onRemoveNotContainingClicked},
+        {PushButton21, &ExpressWindow::onSelectAllMessagesClicked},
+        {PushButton22, &ExpressWindow::onDeselectAllMessagesClicked},
+        {PushButton23, &ExpressWindow::onHelpClicked},
+        {PushButton4, &ExpressWindow::onBetweenClicked},
+        {PushButton14, &ExpressWindow::onSearchExpressClicked},
+        {PushButton15, &ExpressWindow::onTextSetsClicked},
+        {PushButton16, &ExpressWindow::onBetweenHelpClicked},
+        {PushButton17, &ExpressWindow::onTextSetsHelpClicked},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
-    connect(ListView2, &QTreeView::doubleClicked, this, &ExpressWindow::ListView2_DblClick);
+    connect(ListView2, &QTreeView::doubleClicked, this, &ExpressWindow::onResultDoubleClicked);
     PushButton14->setContextMenuPolicy(Qt::ActionsContextMenu);
     PushButton14->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
     auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), PushButton14);
@@ -126,7 +137,7 @@ void ExpressWindow::connectControls()
         m_hover->addPlain(w);
 }
 
-void ExpressWindow::PushButton14_Click()
+void ExpressWindow::onSearchExpressClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton14_Click"));
     trap(1, [&] {
@@ -169,7 +180,7 @@ gui::DialogContext ExpressWindow::dialogContext()
             m_context.settings, m_context.programFolder};
 }
 
-void ExpressWindow::PushButton4_Click()
+void ExpressWindow::onBetweenClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton4_Click"));
     trap(1, [&] {
@@ -179,7 +190,7 @@ void ExpressWindow::PushButton4_Click()
     });
 }
 
-void ExpressWindow::PushButton15_Click()
+void ExpressWindow::onTextSetsClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton15_Click"));
     trap(1, [&] {
@@ -189,13 +200,13 @@ void ExpressWindow::PushButton15_Click()
     });
 }
 
-void ExpressWindow::PushButton16_Click()
+void ExpressWindow::onBetweenHelpClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton16_Click"));
     trap(1, [&] { dialogs().message(gui::betweenHelp()); });
 }
 
-void ExpressWindow::PushButton17_Click()
+void ExpressWindow::onTextSetsHelpClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton17_Click"));
     trap(1, [&] { dialogs().message(gui::textSetsHelp()); });
@@ -213,7 +224,7 @@ void ExpressWindow::persistText(QLineEdit* edit, const QString& key)
             [this, key](const QString& text) { m_context.settings.store(key, text); });
 }
 
-void ExpressWindow::Form_Load()
+void ExpressWindow::loadWindow()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
     trap(1, [&] { gui::ApplyPlainColours(*this); });
@@ -247,7 +258,7 @@ void ExpressWindow::restoreSettings(core::Trap& trap)
     text(Text5, "Text5");
 }
 
-void ExpressWindow::PushButton1_Click()
+void ExpressWindow::onAddStoreFilesClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton1_Click"));
     platform::FileDialogAnswer answer;
@@ -275,31 +286,31 @@ void ExpressWindow::setAllTicks(QTreeWidget* list, bool ticked)
         list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
 }
 
-void ExpressWindow::PushButton5_Click()
+void ExpressWindow::onSelectAllStoresClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
     trap(1, [&] { setAllTicks(ListView1, true); });
 }
 
-void ExpressWindow::PushButton3_Click()
+void ExpressWindow::onDeselectAllStoresClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
     trap(1, [&] { setAllTicks(ListView1, false); });
 }
 
-void ExpressWindow::PushButton21_Click()
+void ExpressWindow::onSelectAllMessagesClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
     trap(1, [&] { setAllTicks(ListView3, true); });
 }
 
-void ExpressWindow::PushButton22_Click()
+void ExpressWindow::onDeselectAllMessagesClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
     trap(1, [&] { setAllTicks(ListView3, false); });
 }
 
-void ExpressWindow::PushButton23_Click()
+void ExpressWindow::onHelpClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton23_Click"));
     trap(1, [&] {
@@ -308,7 +319,7 @@ void ExpressWindow::PushButton23_Click()
     });
 }
 
-void ExpressWindow::PushButton10_Click()
+void ExpressWindow::onByNumberHelpClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton10_Click"));
     trap(1, [&] { dialogs().message(gui::linesByNumberHelp()); });
@@ -319,22 +330,22 @@ void ExpressWindow::runLineCommand(const rules::LineCommand& command)
     rules::runExpressCommand(*this, command);
 }
 
-void ExpressWindow::PushButton13_Click()
+void ExpressWindow::onExtractAllClicked()
 {
     runLineCommand(rules::allEmailDataCommand());
 }
 
-void ExpressWindow::PushButton2_Click()
+void ExpressWindow::onExtractContainingClicked()
 {
     runLineCommand(rules::containingCommand());
 }
 
-void ExpressWindow::PushButton8_Click()
+void ExpressWindow::onExtractNotContainingClicked()
 {
     runLineCommand(rules::notContainingCommand());
 }
 
-void ExpressWindow::PushButton7_Click()
+void ExpressWindow::onExtractByNumberClicked()
 {
     runLineCommand(rules::lineNumbersCommand());
 }
@@ -345,40 +356,40 @@ results::SaveContext ExpressWindow::saveContext()
     return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
 }
 
-void ExpressWindow::PushButton6_Click()
+void ExpressWindow::onSaveTextFileClicked()
 {
     results::SaveResultsAsTextFile(*m_results, saveContext());
 }
 
-void ExpressWindow::PushButton12_Click()
+void ExpressWindow::onSaveWorkbookClicked()
 {
     results::SaveResultsAsExcelFile(*m_results, saveContext());
 }
 
-void ExpressWindow::PushButton18_Click()
+void ExpressWindow::onCopyResultsClicked()
 {
     results::CopyResultsToClipboard(*m_results, saveContext());
 }
 
-void ExpressWindow::PushButton9_Click()
+void ExpressWindow::onClearListClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton9_Click"));
     trap(1, [&] { m_results->clear(); });
 }
 
-void ExpressWindow::PushButton19_Click()
+void ExpressWindow::onRemoveContainingClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton19_Click"));
     trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer); });
 }
 
-void ExpressWindow::PushButton20_Click()
+void ExpressWindow::onRemoveNotContainingClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton20_Click"));
     trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer); });
 }
 
-void ExpressWindow::ListView2_DblClick()
+void ExpressWindow::onResultDoubleClicked()
 {
     results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
 }
@@ -472,12 +483,12 @@ QString ExpressWindow::stagingFolder() const
     return core::privateTempFolder();
 }
 
-void ExpressWindow::PushButton11_Click()
+void ExpressWindow::onConvertStoresClicked()
 {
-    sources::express::PushButton11_ExtractEmailsFromOutlookExpress(*this);
+    sources::express::convertTickedStores(*this);
 }
 
-void ExpressWindow::Form_QueryUnload()
+void ExpressWindow::onCloseRequested()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] { loop().yieldOnce(); });
@@ -487,7 +498,7 @@ void ExpressWindow::Form_QueryUnload()
     trap(5, [&] { loop().yieldOnce(); });
 }
 
-void ExpressWindow::Form_Unload()
+void ExpressWindow::onClosed()
 {
     // Without Outlook this window is the program.
     if (!sources::outlook::IsOutlookAvailable(m_context.outlook))
@@ -497,9 +508,9 @@ void ExpressWindow::Form_Unload()
 void ExpressWindow::done(int result)
 {
     // Every way of closing (title bar, Escape) passes here once.
-    Form_QueryUnload();
+    onCloseRequested();
     QDialog::done(result);
-    Form_Unload();
+    onClosed();
 }
 
 } // namespace gui

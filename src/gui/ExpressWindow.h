@@ -51,41 +51,41 @@ public:
                   std::function<bool()> appClosing, QWidget* parent);
     ~ExpressWindow() override;
 
-    void Form_Load();
-    void Form_QueryUnload();
-    void Form_Unload();
+    void loadWindow();
+    void onCloseRequested();
+    void onClosed();
     results::ResultsList& results() { return *m_results; }
     platform::PointerControl& pointer() override;
     // The file names behind the rows of ListView3, in step with them.
     QStringList& mColEMLFiles() { return m_emlFiles; }
 
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton5_Click();
-    void PushButton6_Click();
-    void PushButton7_Click();
-    void PushButton8_Click();
-    void PushButton9_Click();
-    void PushButton10_Click();
-    void PushButton11_Click();
-    void PushButton12_Click();
-    void PushButton13_Click();
-    void PushButton14_Click();
-    void PushButton15_Click();
-    void PushButton16_Click();
-    void PushButton17_Click();
+    void onAddStoreFilesClicked();
+    void onExtractContainingClicked();
+    void onDeselectAllStoresClicked();
+    void onBetweenClicked();
+    void onSelectAllStoresClicked();
+    void onSaveTextFileClicked();
+    void onExtractByNumberClicked();
+    void onExtractNotContainingClicked();
+    void onClearListClicked();
+    void onByNumberHelpClicked();
+    void onConvertStoresClicked();
+    void onSaveWorkbookClicked();
+    void onExtractAllClicked();
+    void onSearchExpressClicked();
+    void onTextSetsClicked();
+    void onBetweenHelpClicked();
+    void onTextSetsHelpClicked();
     // The registry the search reads: a Windows user hive, or the Wine prefix.
     void ChooseRegistryHive();
     void UseWinePrefix();
-    void PushButton18_Click();
-    void PushButton19_Click();
-    void PushButton20_Click();
-    void PushButton21_Click();
-    void PushButton22_Click();
-    void PushButton23_Click();
-    void ListView2_DblClick();
+    void onCopyResultsClicked();
+    void onRemoveContainingClicked();
+    void onRemoveNotContainingClicked();
+    void onSelectAllMessagesClicked();
+    void onDeselectAllMessagesClicked();
+    void onHelpClicked();
+    void onResultDoubleClicked();
 
 protected:
     void done(int result) override;

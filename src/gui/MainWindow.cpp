@@ -99,26 +99,26 @@ void MainWindow::connectControls()
     connect(Option3, &QRadioButton::clicked, this, [this] { selectOption(Option3); });
     connect(Option4, &QRadioButton::clicked, this, [this] { selectOption(Option4); });
 
-    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::PushButton2_Click);
-    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::PushButton3_Click);
-    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::PushButton4_Click);
-    connect(PushButton15, &QPushButton::clicked, this, &MainWindow::PushButton15_Click);
-    connect(PushButton16, &QPushButton::clicked, this, &MainWindow::PushButton16_Click);
-    connect(PushButton17, &QPushButton::clicked, this, &MainWindow::PushButton17_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::PushButton5_Click);
-    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::PushButton6_Click);
-    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::PushButton7_Click);
-    connect(PushButton12, &QPushButton::clicked, this, &MainWindow::PushButton12_Click);
-    connect(PushButton18, &QPushButton::clicked, this, &MainWindow::PushButton18_Click);
-    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::PushButton8_Click);
-    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::PushButton13_Click);
-    connect(ProfileStoresButton, &QPushButton::clicked, this, &MainWindow::ProfileStores_Click);
-    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::PushButton9_Click);
-    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::PushButton10_Click);
-    connect(PushButton19, &QPushButton::clicked, this, &MainWindow::PushButton19_Click);
-    connect(PushButton20, &QPushButton::clicked, this, &MainWindow::PushButton20_Click);
-    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::ListView2_DblClick);
+    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
+    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::onExtractContainingClicked);
+    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::onChoosePstFileClicked);
+    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::onBetweenClicked);
+    connect(PushButton15, &QPushButton::clicked, this, &MainWindow::onTextSetsClicked);
+    connect(PushButton16, &QPushButton::clicked, this, &MainWindow::onBetweenHelpClicked);
+    connect(PushButton17, &QPushButton::clicked, this, &MainWindow::onTextSetsHelpClicked);
+    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::onShowExpressWindowClicked);
+    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::onSaveTextFileClicked);
+    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::onExtractByNumberClicked);
+    connect(PushButton12, &QPushButton::clicked, this, &MainWindow::onSaveWorkbookClicked);
+    connect(PushButton18, &QPushButton::clicked, this, &MainWindow::onCopyResultsClicked);
+    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::onExtractNotContainingClicked);
+    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::onExtractAllClicked);
+    connect(ProfileStoresButton, &QPushButton::clicked, this, &MainWindow::onProfileStoresClicked);
+    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::onClearListClicked);
+    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::onByNumberHelpClicked);
+    connect(PushButton19, &QPushButton::clicked, this, &MainWindow::onRemoveContainingClicked);
+    connect(PushButton20, &QPushButton::clicked, this, &MainWindow::onRemoveNotContainingClicked);
+    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::onResultDoubleClicked);
 
     // Hover pointers: the hand over buttons, the default over the background, frames, fields and list.
     m_hover = std::make_unique<HoverPointers>(*m_pointer);
@@ -162,7 +162,7 @@ void MainWindow::persistOptions()
     m_context.settings.store(QStringLiteral("Option4"), core::booleanText(Option4->isChecked()));
 }
 
-void MainWindow::Form_Load()
+void MainWindow::loadWindow()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_Load"));
     trap(1, [&] { ApplySkin(); });
@@ -177,7 +177,7 @@ void MainWindow::Form_Load()
     trap(24, [&] {
         if (!sources::outlook::IsOutlookAvailable(m_context.outlook)) {
             selectOption(Option4);
-            PushButton5_Click();
+            onShowExpressWindowClicked();
         }
     });
     showProfileStatus();
@@ -232,13 +232,13 @@ void MainWindow::ApplySkin()
         ApplyPlainColours(*this);
 }
 
-void MainWindow::PushButton1_Click()
+void MainWindow::onHelpClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton1_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(Frame4->title())); });
 }
 
-void MainWindow::PushButton2_Click()
+void MainWindow::onExtractContainingClicked()
 {
     rules::runOutlookCommand(*this, rules::containingCommand());
 }
@@ -249,32 +249,32 @@ results::SaveContext MainWindow::saveContext()
     return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
 }
 
-void MainWindow::PushButton6_Click()
+void MainWindow::onSaveTextFileClicked()
 {
     results::SaveResultsAsTextFile(*m_results, saveContext());
 }
 
-void MainWindow::PushButton12_Click()
+void MainWindow::onSaveWorkbookClicked()
 {
     results::SaveResultsAsExcelFile(*m_results, saveContext());
 }
 
-void MainWindow::PushButton18_Click()
+void MainWindow::onCopyResultsClicked()
 {
     results::CopyResultsToClipboard(*m_results, saveContext());
 }
 
-void MainWindow::PushButton7_Click()
+void MainWindow::onExtractByNumberClicked()
 {
     rules::runOutlookCommand(*this, rules::lineNumbersCommand());
 }
 
-void MainWindow::PushButton8_Click()
+void MainWindow::onExtractNotContainingClicked()
 {
     rules::runOutlookCommand(*this, rules::notContainingCommand());
 }
 
-void MainWindow::PushButton13_Click()
+void MainWindow::onExtractAllClicked()
 {
     rules::runOutlookCommand(*this, rules::allEmailDataCommand());
 }
@@ -294,7 +294,7 @@ gui::DialogContext MainWindow::dialogContext()
             m_context.programFolder};
 }
 
-void MainWindow::PushButton4_Click()
+void MainWindow::onBetweenClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton4_Click"));
     trap(1, [&] {
@@ -306,7 +306,7 @@ void MainWindow::PushButton4_Click()
     });
 }
 
-void MainWindow::PushButton15_Click()
+void MainWindow::onTextSetsClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton15_Click"));
     trap(1, [&] {
@@ -318,26 +318,26 @@ void MainWindow::PushButton15_Click()
     });
 }
 
-void MainWindow::PushButton16_Click()
+void MainWindow::onBetweenHelpClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton16_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(gui::betweenHelp()); });
 }
 
-void MainWindow::PushButton17_Click()
+void MainWindow::onTextSetsHelpClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton17_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(gui::textSetsHelp()); });
 }
 
-void MainWindow::ProfileStores_Click()
+void MainWindow::onProfileStoresClicked()
 {
     gui::ProfileStoresDialog dialog(m_context.settings, m_context.platform.dialogs, this);
     dialog.exec();
     showProfileStatus();
 }
 
-void MainWindow::PushButton3_Click()
+void MainWindow::onChoosePstFileClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton3_Click"));
     platform::FileDialogAnswer answer;
@@ -351,7 +351,7 @@ void MainWindow::PushButton3_Click()
     });
 }
 
-void MainWindow::PushButton5_Click()
+void MainWindow::onShowExpressWindowClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton5_Click"));
     trap(1, [&] {
@@ -361,19 +361,19 @@ void MainWindow::PushButton5_Click()
     });
 }
 
-void MainWindow::PushButton9_Click()
+void MainWindow::onClearListClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton9_Click"));
     trap(1, [&] { m_results->clear(); });
 }
 
-void MainWindow::PushButton10_Click()
+void MainWindow::onByNumberHelpClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton10_Click"));
     trap(1, [&] { m_context.platform.dialogs.message(linesByNumberHelp()); });
 }
 
-void MainWindow::PushButton19_Click()
+void MainWindow::onRemoveContainingClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton19_Click"));
     trap(1, [&] {
@@ -381,7 +381,7 @@ void MainWindow::PushButton19_Click()
     });
 }
 
-void MainWindow::PushButton20_Click()
+void MainWindow::onRemoveNotContainingClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton20_Click"));
     trap(1, [&] {
@@ -389,7 +389,7 @@ void MainWindow::PushButton20_Click()
     });
 }
 
-void MainWindow::ListView2_DblClick()
+void MainWindow::onResultDoubleClicked()
 {
     results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
 }
@@ -470,7 +470,7 @@ bool MainWindow::stageMail(const QString& stagingPath)
     return m_reader->getAllEmailOutlook(stagingPath);
 }
 
-void MainWindow::Form_QueryUnload()
+void MainWindow::onCloseRequested()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] { m_appClosing = true; });
@@ -480,7 +480,7 @@ void MainWindow::Form_QueryUnload()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    Form_QueryUnload();
+    onCloseRequested();
     event->accept();
     // Unloading the main window ends the program, closing every other window with it.
     m_context.platform.loop.endProgram();

@@ -65,31 +65,31 @@ public:
     explicit MainWindow(WindowContext context);
     ~MainWindow() override;
 
-    void Form_Load();
+    void loadWindow();
     bool AppClosing() const override { return m_appClosing; }
     results::ResultsList& results() { return *m_results; }
     platform::PointerControl& pointer() override;
 
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton5_Click();
-    void PushButton6_Click();
-    void PushButton7_Click();
-    void PushButton8_Click();
-    void PushButton9_Click();
-    void PushButton10_Click();
-    void PushButton12_Click();
-    void PushButton13_Click();
-    void PushButton15_Click();
-    void PushButton16_Click();
-    void PushButton17_Click();
-    void PushButton18_Click();
-    void PushButton19_Click();
-    void PushButton20_Click();
-    void ListView2_DblClick();
-    void ProfileStores_Click();
+    void onHelpClicked();
+    void onExtractContainingClicked();
+    void onChoosePstFileClicked();
+    void onBetweenClicked();
+    void onShowExpressWindowClicked();
+    void onSaveTextFileClicked();
+    void onExtractByNumberClicked();
+    void onExtractNotContainingClicked();
+    void onClearListClicked();
+    void onByNumberHelpClicked();
+    void onSaveWorkbookClicked();
+    void onExtractAllClicked();
+    void onTextSetsClicked();
+    void onBetweenHelpClicked();
+    void onTextSetsHelpClicked();
+    void onCopyResultsClicked();
+    void onRemoveContainingClicked();
+    void onRemoveNotContainingClicked();
+    void onResultDoubleClicked();
+    void onProfileStoresClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,7 +103,7 @@ private:
     void selectOption(QRadioButton* option);
     void showProfileStatus();
     void restoreSettings(int firstLine, core::Trap& trap);
-    void Form_QueryUnload();
+    void onCloseRequested();
     void ApplySkin();
     results::SaveContext saveContext();
     bool fieldChosen();

@@ -37,8 +37,8 @@ ProfileStoresDialog::ProfileStoresDialog(core::Settings& settings, platform::Dia
     auto* remove = new QPushButton(QStringLiteral("Remove Selected"));
     remove->setObjectName(QStringLiteral("RemoveSelected"));
     auto* close = new QPushButton(QStringLiteral("Close"));
-    connect(add, &QPushButton::clicked, this, &ProfileStoresDialog::AddFiles_Click);
-    connect(remove, &QPushButton::clicked, this, &ProfileStoresDialog::RemoveSelected_Click);
+    connect(add, &QPushButton::clicked, this, &ProfileStoresDialog::onAddFilesClicked);
+    connect(remove, &QPushButton::clicked, this, &ProfileStoresDialog::onRemoveSelectedClicked);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QHBoxLayout;
@@ -54,7 +54,7 @@ ProfileStoresDialog::ProfileStoresDialog(core::Settings& settings, platform::Dia
     gui::AddButtonAccelerators(*this);
 }
 
-void ProfileStoresDialog::AddFiles_Click()
+void ProfileStoresDialog::onAddFilesClicked()
 {
     const platform::FileDialogAnswer answer =
         m_dialogs.openFile({QString(), platform::kAllowMultiSelect, QStringLiteral("Add Outlook Data Files"),
@@ -66,7 +66,7 @@ void ProfileStoresDialog::AddFiles_Click()
     store();
 }
 
-void ProfileStoresDialog::RemoveSelected_Click()
+void ProfileStoresDialog::onRemoveSelectedClicked()
 {
     delete m_list->currentItem();
     store();

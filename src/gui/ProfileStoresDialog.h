@@ -21,8 +21,8 @@ class ProfileStoresDialog : public QDialog
 public:
     ProfileStoresDialog(core::Settings& settings, platform::Dialogs& dialogs, QWidget* parent);
 
-    void AddFiles_Click();
-    void RemoveSelected_Click();
+    void onAddFilesClicked();
+    void onRemoveSelectedClicked();
 
 private:
     void store();

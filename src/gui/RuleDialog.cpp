@@ -27,7 +27,7 @@ void RuleDialog::showDialog(bool modal)
 {
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        loadWindow();
     }
     if (modal) {
         exec();
@@ -54,7 +54,7 @@ void RuleDialog::watchPointer(const QList<QWidget*>& frames)
         m_hover->addPlain(w);
 }
 
-void RuleDialog::Form_QueryUnload(bool& cancel)
+void RuleDialog::onCloseRequested(bool& cancel)
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] {
@@ -68,7 +68,7 @@ void RuleDialog::Form_QueryUnload(bool& cancel)
 void RuleDialog::closeEvent(QCloseEvent* event)
 {
     bool cancel = false;
-    Form_QueryUnload(cancel);
+    onCloseRequested(cancel);
     if (cancel) {
         event->ignore();
         return;

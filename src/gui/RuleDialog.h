@@ -41,7 +41,7 @@ public:
     // Shows the dialog, loading it first on its first opening (or after it really closed); a modal
     // dialog returns when it is hidden.
     void showDialog(bool modal);
-    virtual void Form_Load() = 0;
+    virtual void loadWindow() = 0;
     platform::PointerControl& dialogPointer();
 
 protected:
@@ -51,7 +51,7 @@ protected:
     void applyLook(core::Trap& trap, int line);
     // Hover pointers for the buttons, and for the background and the given frames.
     void watchPointer(const QList<QWidget*>& frames);
-    void Form_QueryUnload(bool& cancel);
+    void onCloseRequested(bool& cancel);
     void closeEvent(QCloseEvent* event) override;
 
     DialogContext m_context;

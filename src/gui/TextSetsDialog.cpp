@@ -34,12 +34,12 @@ TextSetsDialog::TextSetsDialog(DialogContext context, QWidget* parent, const QSt
     : RuleDialog(std::move(context), module, parent)
 {
     buildControls();
-    connect(PushButton1, &QPushButton::clicked, this, &TextSetsDialog::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &TextSetsDialog::PushButton2_Click);
-    connect(PushButton3, &QPushButton::clicked, this, &TextSetsDialog::PushButton3_Click);
-    connect(PushButton4, &QPushButton::clicked, this, &TextSetsDialog::PushButton4_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &TextSetsDialog::PushButton5_Click);
-    connect(PushButton11, &QPushButton::clicked, this, &TextSetsDialog::PushButton11_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &TextSetsDialog::onRemoveItemClicked);
+    connect(PushButton2, &QPushButton::clicked, this, &TextSetsDialog::onAddItemClicked);
+    connect(PushButton3, &QPushButton::clicked, this, &TextSetsDialog::onLoadItemsClicked);
+    connect(PushButton4, &QPushButton::clicked, this, &TextSetsDialog::onStartClicked);
+    connect(PushButton5, &QPushButton::clicked, this, &TextSetsDialog::onClearItemsClicked);
+    connect(PushButton11, &QPushButton::clicked, this, &TextSetsDialog::onHelpClicked);
     watchPointer({Frame1});
 }
 
@@ -70,7 +70,7 @@ void TextSetsDialog::buildControls()
     gui::AddButtonAccelerators(*this);
 }
 
-void TextSetsDialog::Form_Load()
+void TextSetsDialog::loadWindow()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
     trap(1, [&] {
@@ -97,7 +97,7 @@ void TextSetsDialog::storeList()
     core::SaveComboList(items(), m_context.settings);
 }
 
-void TextSetsDialog::PushButton2_Click()
+void TextSetsDialog::onAddItemClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton2_Click"));
     QString text;
@@ -113,7 +113,7 @@ void TextSetsDialog::PushButton2_Click()
     trap(3, [&] { storeList(); });
 }
 
-void TextSetsDialog::PushButton1_Click()
+void TextSetsDialog::onRemoveItemClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] {
@@ -123,7 +123,7 @@ void TextSetsDialog::PushButton1_Click()
     trap(2, [&] { storeList(); });
 }
 
-void TextSetsDialog::PushButton5_Click()
+void TextSetsDialog::onClearItemsClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
     trap(1, [&] { Combo1->clear(); });
@@ -139,7 +139,7 @@ void TextSetsDialog::loadFile(const QString& path)
     Combo1->setCurrentIndex(selected);
 }
 
-void TextSetsDialog::PushButton3_Click()
+void TextSetsDialog::onLoadItemsClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton3_Click"));
     QStringList pieces;
@@ -158,12 +158,12 @@ void TextSetsDialog::PushButton3_Click()
         trap(3, [&] { loadFile(core::NormalizePath(pieces.front() + u'/' + pieces[i], u'/')); });
 }
 
-void TextSetsDialog::PushButton4_Click()
+void TextSetsDialog::onStartClicked()
 {
     rules::StartTextSets(m_module, *this, m_context.window, *m_context.units);
 }
 
-void TextSetsDialog::PushButton11_Click()
+void TextSetsDialog::onHelpClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
     trap(1, [&] { m_context.window.dialogs().message(textSetsHelp()); });

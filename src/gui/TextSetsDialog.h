@@ -18,13 +18,13 @@ class TextSetsDialog : public RuleDialog, private rules::TextSetInputs
 public:
     TextSetsDialog(DialogContext context, QWidget* parent, const QString& module = QStringLiteral("Form3"));
 
-    void Form_Load() override;
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton5_Click();
-    void PushButton11_Click();
+    void loadWindow() override;
+    void onRemoveItemClicked();
+    void onAddItemClicked();
+    void onLoadItemsClicked();
+    void onStartClicked();
+    void onClearItemsClicked();
+    void onHelpClicked();
 
     QGroupBox* Frame1 = nullptr;
     QComboBox* Combo1 = nullptr;

@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     sources::outlook::PstApplicationFactory outlook(stores);
 
     gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath(), stores});
-    form.Form_Load();
+    form.loadWindow();
     // Without Outlook the start-up showed the Outlook Express window instead, and closing it ended the program.
     if (desktop.loop.ended())
         return 0;

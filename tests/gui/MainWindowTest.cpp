@@ -39,7 +39,7 @@ protected:
         settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
         auto form = std::make_unique<MainWindow>(gui::WindowContext{
             desktop.platform(), *settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR), std::move(profileStores)});
-        form->Form_Load();
+        form->loadWindow();
         return form;
     }
 
@@ -49,7 +49,7 @@ protected:
         settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
         auto form = std::make_unique<MainWindow>(
             gui::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
-        form->Form_Load();
+        form->loadWindow();
         form->Option4->click();
         form->Text6->setText(store);
         return form;
@@ -288,10 +288,10 @@ TEST_F(MainWindowTest, ListCommandsOnTheWindow)
 
     form->ListView2->setCurrentIndex(list.index(0, 0));
     form->pointer().setPointer(Pointer::Hourglass);
-    form->ListView2_DblClick();
+    form->onResultDoubleClicked();
     EXPECT_EQ(list.count(), 2); // busy: nothing removed
     form->pointer().setPointer(Pointer::Default);
-    form->ListView2_DblClick();
+    form->onResultDoubleClicked();
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.row(0).text, u"gamma"_qs);
 

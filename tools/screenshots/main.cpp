@@ -56,20 +56,20 @@ int main(int argc, char** argv)
     platform::ScriptedPlatform desktop;
     sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
     gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
-    form.Form_Load();
+    form.loadWindow();
     form.Text1->setText(QStringLiteral("@example.org"));
     form.show();
     fillResults(form.results());
     bool saved = save(form, folder, "form1.png");
 
-    form.PushButton4_Click();
+    form.onBetweenClicked();
     auto* between = form.findChild<gui::BetweenDialog*>();
     between->Text1->setText(QStringLiteral("href=\""));
     between->Text2->setText(QStringLiteral("\""));
     saved = save(*between, folder, "form2.png") && saved;
     between->hide();
 
-    form.PushButton15_Click();
+    form.onTextSetsClicked();
     auto* sets = form.findChild<gui::TextSetsDialog*>();
     sets->Combo1->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
     saved = save(*sets, folder, "form3.png") && saved;
@@ -95,6 +95,6 @@ int main(int argc, char** argv)
         saved = save(*express, folder, "form11.png") && saved;
         express->close();
     });
-    form.PushButton5_Click();
+    form.onShowExpressWindowClicked();
     return saved ? 0 : 1;
 }

@@ -8,7 +8,7 @@
 
 namespace sources::express {
 
-void PushButton11_ExtractEmailsFromOutlookExpress(ExpressConversionWindow& window, ProcessRunner* runner)
+void convertTickedStores(ExpressConversionWindow& window, ProcessRunner* runner)
 {
     core::Trap trap(window.dialogs(), QStringLiteral("Form11"), QStringLiteral("PushButton11_Click"));
     platform::EventLoop& loop = window.loop();

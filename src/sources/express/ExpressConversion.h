@@ -43,8 +43,8 @@ public:
 
 // "Extract Emails From Outlook Express": deletes the staged messages, converts every ticked DBX file with
 // the converter (waiting for it while the bar moves), lists the messages after each conversion and ends
-// with "Done.". Failures go to the error report of ExpressWindow.PushButton11_Click. The runner is for tests;
+// with "Done.". Failures go to the error report at "Form11", "PushButton11_Click". The runner is for tests;
 // by default each conversion runs through QProcess.
-void PushButton11_ExtractEmailsFromOutlookExpress(ExpressConversionWindow& window, ProcessRunner* runner = nullptr);
+void convertTickedStores(ExpressConversionWindow& window, ProcessRunner* runner = nullptr);
 
 } // namespace sources::express

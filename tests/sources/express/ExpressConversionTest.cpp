@@ -71,7 +71,7 @@ protected:
 TEST_F(ConversionTest, NothingTickedListsNothing)
 {
     window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}};
-    PushButton11_ExtractEmailsFromOutlookExpress(window);
+    convertTickedStores(window);
     EXPECT_TRUE(window.messages.isEmpty());
     EXPECT_TRUE(convertedStores().isEmpty());
     EXPECT_FALSE(QFile::exists(window.staging + u"/stale.eml"_qs));
@@ -84,7 +84,7 @@ TEST_F(ConversionTest, ConvertsOnlyTheTickedRow)
 {
     const QString sent = dir.write(u"Sent Items.dbx"_qs, "x");
     window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}, {sent, true}};
-    PushButton11_ExtractEmailsFromOutlookExpress(window);
+    convertTickedStores(window);
     EXPECT_EQ(convertedStores(), QStringList{sent + u'|' + window.staging});
     ASSERT_EQ(window.messages.size(), 1);
     EXPECT_EQ(window.messages[0].from, u"Sent Items"_qs);
@@ -102,7 +102,7 @@ TEST_F(ConversionTest, ProgressShareComesFromAllRows)
         dir.write(u"stag ing/m%1.eml"_qs.arg(++written), "Date: d\r\n");
         EXPECT_EQ(arguments, (QStringList{QString(), window.staging})); // the stores do not exist
     };
-    PushButton11_ExtractEmailsFromOutlookExpress(window, &runner);
+    convertTickedStores(window, &runner);
     ASSERT_EQ(runner.starts.size(), 2);
     EXPECT_EQ(runner.starts[0][0], dir.file(u"DBXToEML"_qs));
     EXPECT_EQ(runner.styles, (QList<int>{0, 0}));
@@ -117,7 +117,7 @@ TEST_F(ConversionTest, MissingConverterListsNothingAndSaysNothingElse)
 {
     QFile::remove(dir.file(u"DBXToEML"_qs));
     window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), true}};
-    PushButton11_ExtractEmailsFromOutlookExpress(window);
+    convertTickedStores(window);
     EXPECT_TRUE(window.messages.isEmpty());
     EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
 }
