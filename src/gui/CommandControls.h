@@ -24,30 +24,30 @@ namespace gui {
 struct CommandControls
 {
     // The "Extraction Options" frame: case, duplicates, source column.
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check14 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QPushButton* PushButton13 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton8 = nullptr;
-    QPushButton* PushButton7 = nullptr;
-    QPushButton* PushButton10 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton16 = nullptr;
-    QPushButton* PushButton15 = nullptr;
-    QPushButton* PushButton17 = nullptr;
-    QTreeView* ListView2 = nullptr;
-    QPushButton* PushButton6 = nullptr;
-    QPushButton* PushButton12 = nullptr;
-    QPushButton* PushButton18 = nullptr;
-    QPushButton* PushButton9 = nullptr;
-    QPushButton* PushButton19 = nullptr;
-    QPushButton* PushButton20 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    QGroupBox* optionsFrame = nullptr;
+    QCheckBox* ignoreCaseBox = nullptr;
+    QCheckBox* removeDuplicatesBox = nullptr;
+    QCheckBox* showSourceBox = nullptr;
+    QLineEdit* containingTextBox = nullptr;
+    QLineEdit* notContainingTextBox = nullptr;
+    QLineEdit* lineNumbersBox = nullptr;
+    QPushButton* extractAllButton = nullptr;
+    QPushButton* containingButton = nullptr;
+    QPushButton* notContainingButton = nullptr;
+    QPushButton* byNumberButton = nullptr;
+    QPushButton* byNumberHelpButton = nullptr;
+    QPushButton* betweenButton = nullptr;
+    QPushButton* betweenHelpButton = nullptr;
+    QPushButton* textSetsButton = nullptr;
+    QPushButton* textSetsHelpButton = nullptr;
+    QTreeView* resultsView = nullptr;
+    QPushButton* saveTextButton = nullptr;
+    QPushButton* saveWorkbookButton = nullptr;
+    QPushButton* copyResultsButton = nullptr;
+    QPushButton* clearListButton = nullptr;
+    QPushButton* removeContainingButton = nullptr;
+    QPushButton* removeNotContainingButton = nullptr;
+    QProgressBar* progressBar = nullptr;
 
     // Creates the options frame; the windows word the three captions differently.
     void buildExtractionOptions(const std::array<QString, 3>& captions);

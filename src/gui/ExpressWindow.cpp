@@ -54,7 +54,7 @@ ExpressWindow::ExpressWindow(gui::WindowContext& context, sources::express::Stor
     setObjectName(QStringLiteral("Form11"));
     buildControls();
     m_pointer = std::make_unique<platform::WindowPointer>(*this);
-    m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
     m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
     connectControls();
     loadWindow();
@@ -84,56 +84,56 @@ platform::EventLoop& ExpressWindow::loop()
 
 void ExpressWindow::connectControls()
 {
-    persistCheck(Check14, QStringLiteral("Check14"));
-    persistCheck(Check1, QStringLiteral("Check1"));
-    persistCheck(Check2, QStringLiteral("Check2"));
-    persistText(Text1, QStringLiteral("Text1"));
-    persistText(Text2, QStringLiteral("Text2"));
-    persistText(Text5, QStringLiteral("Text5"));
+    persistCheck(showSourceBox, QStringLiteral("Check14"));
+    persistCheck(removeDuplicatesBox, QStringLiteral("Check1"));
+    persistCheck(ignoreCaseBox, QStringLiteral("Check2"));
+    persistText(containingTextBox, QStringLiteral("Text1"));
+    persistText(notContainingTextBox, QStringLiteral("Text2"));
+    persistText(lineNumbersBox, QStringLiteral("Text5"));
 
     const std::pair<QPushButton*, void (ExpressWindow::*)()> handlers[] = {
-        {PushButton1, &ExpressWindow::onAddStoreFilesClicked},
-        {PushButton2, &ExpressWindow::onExtractContainingClicked},
-        {PushButton3, &ExpressWindow::onDeselectAllStoresClicked},
-        {PushButton5, &ExpressWindow::onSelectAllStoresClicked},
-        {PushButton6, &ExpressWindow::onSaveTextFileClicked},
-        {PushButton7, &ExpressWindow::onExtractByNumberClicked},
-        {PushButton8, &ExpressWindow::onExtractNotContainingClicked},
-        {PushButton9, &ExpressWindow::onClearListClicked},
-        {PushButton10, &ExpressWindow::onByNumberHelpClicked},
-        {PushButton11, &ExpressWindow::onConvertStoresClicked},
-        {PushButton12, &ExpressWindow::onSaveWorkbookClicked},
-        {PushButton13, &ExpressWindow::onExtractAllClicked},
-        {PushButton18, &ExpressWindow::onCopyResultsClicked},
-        {PushButton19, &ExpressWindow::onRemoveContainingClicked},
-        {PushButton20, &ExpressWindow::onRemoveNotContainingClicked},
-        {PushButton21, &ExpressWindow::onSelectAllMessagesClicked},
-        {PushButton22, &ExpressWindow::onDeselectAllMessagesClicked},
-        {PushButton23, &ExpressWindow::onHelpClicked},
-        {PushButton4, &ExpressWindow::onBetweenClicked},
-        {PushButton14, &ExpressWindow::onSearchExpressClicked},
-        {PushButton15, &ExpressWindow::onTextSetsClicked},
-        {PushButton16, &ExpressWindow::onBetweenHelpClicked},
-        {PushButton17, &ExpressWindow::onTextSetsHelpClicked},
+        {addStoreFilesButton, &ExpressWindow::onAddStoreFilesClicked},
+        {containingButton, &ExpressWindow::onExtractContainingClicked},
+        {deselectAllStoresButton, &ExpressWindow::onDeselectAllStoresClicked},
+        {selectAllStoresButton, &ExpressWindow::onSelectAllStoresClicked},
+        {saveTextButton, &ExpressWindow::onSaveTextFileClicked},
+        {byNumberButton, &ExpressWindow::onExtractByNumberClicked},
+        {notContainingButton, &ExpressWindow::onExtractNotContainingClicked},
+        {clearListButton, &ExpressWindow::onClearListClicked},
+        {byNumberHelpButton, &ExpressWindow::onByNumberHelpClicked},
+        {convertStoresButton, &ExpressWindow::onConvertStoresClicked},
+        {saveWorkbookButton, &ExpressWindow::onSaveWorkbookClicked},
+        {extractAllButton, &ExpressWindow::onExtractAllClicked},
+        {copyResultsButton, &ExpressWindow::onCopyResultsClicked},
+        {removeContainingButton, &ExpressWindow::onRemoveContainingClicked},
+        {removeNotContainingButton, &ExpressWindow::onRemoveNotContainingClicked},
+        {selectAllMessagesButton, &ExpressWindow::onSelectAllMessagesClicked},
+        {deselectAllMessagesButton, &ExpressWindow::onDeselectAllMessagesClicked},
+        {helpButton, &ExpressWindow::onHelpClicked},
+        {betweenButton, &ExpressWindow::onBetweenClicked},
+        {searchExpressButton, &ExpressWindow::onSearchExpressClicked},
+        {textSetsButton, &ExpressWindow::onTextSetsClicked},
+        {betweenHelpButton, &ExpressWindow::onBetweenHelpClicked},
+        {textSetsHelpButton, &ExpressWindow::onTextSetsHelpClicked},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
-    connect(ListView2, &QTreeView::doubleClicked, this, &ExpressWindow::onResultDoubleClicked);
-    PushButton14->setContextMenuPolicy(Qt::ActionsContextMenu);
-    PushButton14->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
-    auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), PushButton14);
-    auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), PushButton14);
+    connect(resultsView, &QTreeView::doubleClicked, this, &ExpressWindow::onResultDoubleClicked);
+    searchExpressButton->setContextMenuPolicy(Qt::ActionsContextMenu);
+    searchExpressButton->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
+    auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), searchExpressButton);
+    auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), searchExpressButton);
     connect(hive, &QAction::triggered, this, &ExpressWindow::ChooseRegistryHive);
     connect(wine, &QAction::triggered, this, &ExpressWindow::UseWinePrefix);
-    PushButton14->addActions({hive, wine});
+    searchExpressButton->addActions({hive, wine});
 
     // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
     m_hover = std::make_unique<gui::HoverPointers>(*m_pointer);
     for (QPushButton* b : findChildren<QPushButton*>())
         m_hover->addHand(b);
-    m_hover->addHand(ListView1->viewport());
-    m_hover->addHand(ListView3->viewport());
-    for (QWidget* w : std::initializer_list<QWidget*>{this, Frame2, ListView2->viewport()})
+    m_hover->addHand(storeList->viewport());
+    m_hover->addHand(messageList->viewport());
+    for (QWidget* w : std::initializer_list<QWidget*>{this, optionsFrame, resultsView->viewport()})
         m_hover->addPlain(w);
 }
 
@@ -147,15 +147,15 @@ void ExpressWindow::onSearchExpressClicked()
     trap(2, [&] {
         for (const QString& path : std::as_const(m_discovery.DBXFileList)) {
             if (!path.trimmed().isEmpty())
-                addTickRow(ListView1, {path});
+                addTickRow(storeList, {path});
         }
     });
     trap(3, [&] {
-        if (ListView1->topLevelItemCount() > 0)
+        if (storeList->topLevelItemCount() > 0)
             return;
         dialogs().message(QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use ") +
-                          gui::withoutAccelerator(PushButton1->text()) + QStringLiteral(" button."));
-        PushButton1->setFocus();
+                          gui::withoutAccelerator(addStoreFilesButton->text()) + QStringLiteral(" button."));
+        addStoreFilesButton->setFocus();
     });
 }
 
@@ -250,12 +250,12 @@ void ExpressWindow::restoreSettings(core::Trap& trap)
     auto text = [&](QLineEdit* edit, const char* key) {
         trap(line++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });
     };
-    check(Check14, "Check14", false);
-    check(Check1, "Check1", false);
-    check(Check2, "Check2", true);
-    text(Text1, "Text1");
-    text(Text2, "Text2");
-    text(Text5, "Text5");
+    check(showSourceBox, "Check14", false);
+    check(removeDuplicatesBox, "Check1", false);
+    check(ignoreCaseBox, "Check2", true);
+    text(containingTextBox, "Text1");
+    text(notContainingTextBox, "Text2");
+    text(lineNumbersBox, "Text5");
 }
 
 void ExpressWindow::onAddStoreFilesClicked()
@@ -272,11 +272,11 @@ void ExpressWindow::onAddStoreFilesClicked()
     trap(2, [&] {
         const QStringList parts = answer.fileName.split(QChar(u'\0'));
         if (parts.size() == 1) {
-            addTickRow(ListView1, {parts.first()});
+            addTickRow(storeList, {parts.first()});
             return;
         }
         for (qsizetype i = 1; i < parts.size(); ++i)
-            addTickRow(ListView1, {core::NormalizePath(parts.first() + u'/' + parts[i])});
+            addTickRow(storeList, {core::NormalizePath(parts.first() + u'/' + parts[i])});
     });
 }
 
@@ -289,25 +289,25 @@ void ExpressWindow::setAllTicks(QTreeWidget* list, bool ticked)
 void ExpressWindow::onSelectAllStoresClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
-    trap(1, [&] { setAllTicks(ListView1, true); });
+    trap(1, [&] { setAllTicks(storeList, true); });
 }
 
 void ExpressWindow::onDeselectAllStoresClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
-    trap(1, [&] { setAllTicks(ListView1, false); });
+    trap(1, [&] { setAllTicks(storeList, false); });
 }
 
 void ExpressWindow::onSelectAllMessagesClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
-    trap(1, [&] { setAllTicks(ListView3, true); });
+    trap(1, [&] { setAllTicks(messageList, true); });
 }
 
 void ExpressWindow::onDeselectAllMessagesClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
-    trap(1, [&] { setAllTicks(ListView3, false); });
+    trap(1, [&] { setAllTicks(messageList, false); });
 }
 
 void ExpressWindow::onHelpClicked()
@@ -391,47 +391,47 @@ void ExpressWindow::onRemoveNotContainingClicked()
 
 void ExpressWindow::onResultDoubleClicked()
 {
-    results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
+    results::RemoveSelectedRow(*m_results, gui::selectedRow(*resultsView), *m_pointer);
 }
 
 bool ExpressWindow::removeDuplicates() const
 {
-    return Check1->isChecked();
+    return removeDuplicatesBox->isChecked();
 }
 
 bool ExpressWindow::showSource() const
 {
-    return Check14->isChecked();
+    return showSourceBox->isChecked();
 }
 
 bool ExpressWindow::ignoreCase() const
 {
-    return Check2->isChecked();
+    return ignoreCaseBox->isChecked();
 }
 
 QString ExpressWindow::containingText() const
 {
-    return Text1->text();
+    return containingTextBox->text();
 }
 
 QString ExpressWindow::notContainingText() const
 {
-    return Text2->text();
+    return notContainingTextBox->text();
 }
 
 QString ExpressWindow::lineNumbers() const
 {
-    return Text5->text();
+    return lineNumbersBox->text();
 }
 
 int ExpressWindow::messageCount() const
 {
-    return ListView3->topLevelItemCount();
+    return messageList->topLevelItemCount();
 }
 
 bool ExpressWindow::messageTicked(int row) const
 {
-    return ListView3->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
+    return messageList->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
 }
 
 QString ExpressWindow::messagePath(int row) const
@@ -446,29 +446,29 @@ QString ExpressWindow::loadMessageBody(const QString& path)
 
 int ExpressWindow::dbxRowCount() const
 {
-    return ListView1->topLevelItemCount();
+    return storeList->topLevelItemCount();
 }
 
 QString ExpressWindow::dbxPath(int row) const
 {
-    return ListView1->topLevelItem(row)->text(0);
+    return storeList->topLevelItem(row)->text(0);
 }
 
 bool ExpressWindow::dbxTicked(int row) const
 {
-    return ListView1->topLevelItem(row)->checkState(0) == Qt::Checked;
+    return storeList->topLevelItem(row)->checkState(0) == Qt::Checked;
 }
 
 void ExpressWindow::clearMessages()
 {
-    ListView3->clear();
+    messageList->clear();
     m_emlFiles.clear();
 }
 
 void ExpressWindow::appendMessages(const sources::express::MessageListing& messages)
 {
     for (const sources::express::EmlMessage& m : messages) {
-        addTickRow(ListView3, {m.from, m.to, m.subject, m.date});
+        addTickRow(messageList, {m.from, m.to, m.subject, m.date});
         m_emlFiles.append(m.fileName);
     }
 }

@@ -56,7 +56,7 @@ public:
     void onClosed();
     results::ResultsList& results() { return *m_results; }
     platform::PointerControl& pointer() override;
-    // The file names behind the rows of ListView3, in step with them.
+    // The file names behind the rows of messageList, in step with them.
     QStringList& mColEMLFiles() { return m_emlFiles; }
 
     void onAddStoreFilesClicked();
@@ -141,16 +141,16 @@ private:
 
 public:
     // Controls, by the names the commands and settings use.
-    QPushButton* PushButton14 = nullptr;
-    QPushButton* PushButton1 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
-    QPushButton* PushButton5 = nullptr;
-    QPushButton* PushButton3 = nullptr;
-    QPushButton* PushButton11 = nullptr;
-    QTreeWidget* ListView3 = nullptr;
-    QPushButton* PushButton21 = nullptr;
-    QPushButton* PushButton22 = nullptr;
-    QPushButton* PushButton23 = nullptr;
+    QPushButton* searchExpressButton = nullptr;
+    QPushButton* addStoreFilesButton = nullptr;
+    QTreeWidget* storeList = nullptr;
+    QPushButton* selectAllStoresButton = nullptr;
+    QPushButton* deselectAllStoresButton = nullptr;
+    QPushButton* convertStoresButton = nullptr;
+    QTreeWidget* messageList = nullptr;
+    QPushButton* selectAllMessagesButton = nullptr;
+    QPushButton* deselectAllMessagesButton = nullptr;
+    QPushButton* helpButton = nullptr;
 };
 
 } // namespace gui

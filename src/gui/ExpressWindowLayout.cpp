@@ -48,19 +48,19 @@ QTreeWidget* tickList(const char* name, const QList<results::Column>& columns)
 
 void ExpressWindow::buildControls()
 {
-    PushButton14 = makeButton("PushButton14", QStringLiteral("Search For Outlook Express"));
-    PushButton1 = makeButton("PushButton1", QStringLiteral("Add Outlook Express File"));
-    ListView1 = tickList("ListView1", {{QStringLiteral("DBX File(s)"), 6000}});
-    PushButton5 = makeButton("PushButton5", QStringLiteral("Select All Items"));
-    PushButton3 = makeButton("PushButton3", QStringLiteral("Deselect All Items"));
-    PushButton11 = makeButton("PushButton11", QStringLiteral("Extract Emails From Outlook Express"));
-    ListView3 = tickList("ListView3", {{QStringLiteral("From"), 1500},
-                                       {QStringLiteral("To"), 1500},
-                                       {QStringLiteral("Subject"), 2000},
-                                       {QStringLiteral("Date Received"), 1500}});
-    PushButton21 = makeButton("PushButton21", QStringLiteral("Select All Items"));
-    PushButton22 = makeButton("PushButton22", QStringLiteral("Deselect All Items"));
-    PushButton23 = makeButton("PushButton23", QStringLiteral("Help"));
+    searchExpressButton = makeButton("PushButton14", QStringLiteral("Search For Outlook Express"));
+    addStoreFilesButton = makeButton("PushButton1", QStringLiteral("Add Outlook Express File"));
+    storeList = tickList("ListView1", {{QStringLiteral("DBX File(s)"), 6000}});
+    selectAllStoresButton = makeButton("PushButton5", QStringLiteral("Select All Items"));
+    deselectAllStoresButton = makeButton("PushButton3", QStringLiteral("Deselect All Items"));
+    convertStoresButton = makeButton("PushButton11", QStringLiteral("Extract Emails From Outlook Express"));
+    messageList = tickList("ListView3", {{QStringLiteral("From"), 1500},
+                                         {QStringLiteral("To"), 1500},
+                                         {QStringLiteral("Subject"), 2000},
+                                         {QStringLiteral("Date Received"), 1500}});
+    selectAllMessagesButton = makeButton("PushButton21", QStringLiteral("Select All Items"));
+    deselectAllMessagesButton = makeButton("PushButton22", QStringLiteral("Deselect All Items"));
+    helpButton = makeButton("PushButton23", QStringLiteral("Help"));
 
     buildExtractionOptions({QStringLiteral("Turn Off Case Sensitivity"), QStringLiteral("Remove Duplicate Results"),
                             QStringLiteral("Show Source Filename Next To Extracted Text")});
@@ -69,24 +69,24 @@ void ExpressWindow::buildControls()
 
     auto* stores = new QVBoxLayout;
     auto* storeButtons = new QHBoxLayout;
-    storeButtons->addWidget(PushButton14);
-    storeButtons->addWidget(PushButton1);
+    storeButtons->addWidget(searchExpressButton);
+    storeButtons->addWidget(addStoreFilesButton);
     stores->addLayout(storeButtons);
-    stores->addWidget(ListView1);
+    stores->addWidget(storeList);
     auto* storeTicks = new QHBoxLayout;
-    storeTicks->addWidget(PushButton5);
-    storeTicks->addWidget(PushButton3);
+    storeTicks->addWidget(selectAllStoresButton);
+    storeTicks->addWidget(deselectAllStoresButton);
     storeTicks->addStretch();
-    storeTicks->addWidget(PushButton11);
+    storeTicks->addWidget(convertStoresButton);
     stores->addLayout(storeTicks);
 
     auto* messages = new QVBoxLayout;
-    messages->addWidget(ListView3);
+    messages->addWidget(messageList);
     auto* messageTicks = new QHBoxLayout;
-    messageTicks->addWidget(PushButton21);
-    messageTicks->addWidget(PushButton22);
+    messageTicks->addWidget(selectAllMessagesButton);
+    messageTicks->addWidget(deselectAllMessagesButton);
     messageTicks->addStretch();
-    messageTicks->addWidget(PushButton23);
+    messageTicks->addWidget(helpButton);
     messages->addLayout(messageTicks);
 
     auto* top = new QHBoxLayout;
@@ -94,7 +94,7 @@ void ExpressWindow::buildControls()
     top->addLayout(messages, 3);
 
     auto* rules = new QGridLayout;
-    rules->addWidget(Frame2, 0, 0, 1, 3);
+    rules->addWidget(optionsFrame, 0, 0, 1, 3);
     ruleLayout(1, rules);
 
     auto* work = new QHBoxLayout;
@@ -104,7 +104,7 @@ void ExpressWindow::buildControls()
     auto* window = new QVBoxLayout(this);
     window->addLayout(top, 2);
     window->addLayout(work, 3);
-    window->addWidget(ProgressBar1);
+    window->addWidget(progressBar);
     resize(1100, 820);
     gui::AddButtonAccelerators(*this);
 }

@@ -61,7 +61,7 @@ MainWindow::MainWindow(WindowContext context) : m_context(std::move(context))
     setObjectName(QStringLiteral("Form1"));
     buildControls();
     m_pointer = std::make_unique<platform::WindowPointer>(*this);
-    m_progress = std::make_unique<platform::QtProgressBar>(*ProgressBar1);
+    m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
     m_reader = std::make_unique<sources::outlook::OutlookReader>(sources::outlook::ReaderServices{
         m_context.outlook, *this, m_context.platform.dialogs, m_context.platform.loop, *m_pointer});
     m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
@@ -82,50 +82,50 @@ platform::ProgressControl& MainWindow::progress()
 
 void MainWindow::connectControls()
 {
-    persistCheck(Check14, QStringLiteral("Check14"));
-    persistCheck(Check1, QStringLiteral("Check1"));
-    persistCheck(Check2, QStringLiteral("Check2"));
-    persistCheck(Check17, QStringLiteral("From"));
-    persistCheck(Check18, QStringLiteral("Body"));
-    persistCheck(Check3, QStringLiteral("Check3"));
-    persistCheck(Check4, QStringLiteral("Check4"));
-    persistCheck(Check5, QStringLiteral("Check5"));
-    persistCheck(Check15, QStringLiteral("Check15"));
-    persistCheck(Check16, QStringLiteral("Check16"));
-    persistText(Text6, QStringLiteral("PST File"));
-    persistText(Text1, QStringLiteral("Text1"));
-    persistText(Text2, QStringLiteral("Text2"));
-    persistText(Text5, QStringLiteral("Text5"));
-    connect(Option3, &QRadioButton::clicked, this, [this] { selectOption(Option3); });
-    connect(Option4, &QRadioButton::clicked, this, [this] { selectOption(Option4); });
+    persistCheck(showSourceBox, QStringLiteral("Check14"));
+    persistCheck(removeDuplicatesBox, QStringLiteral("Check1"));
+    persistCheck(ignoreCaseBox, QStringLiteral("Check2"));
+    persistCheck(fromFieldBox, QStringLiteral("From"));
+    persistCheck(bodyFieldBox, QStringLiteral("Body"));
+    persistCheck(deletedItemsBox, QStringLiteral("Check3"));
+    persistCheck(draftsBox, QStringLiteral("Check4"));
+    persistCheck(sentItemsBox, QStringLiteral("Check5"));
+    persistCheck(outboxBox, QStringLiteral("Check15"));
+    persistCheck(inboxBox, QStringLiteral("Check16"));
+    persistText(pstFileBox, QStringLiteral("PST File"));
+    persistText(containingTextBox, QStringLiteral("Text1"));
+    persistText(notContainingTextBox, QStringLiteral("Text2"));
+    persistText(lineNumbersBox, QStringLiteral("Text5"));
+    connect(profileOption, &QRadioButton::clicked, this, [this] { selectOption(profileOption); });
+    connect(pstFileOption, &QRadioButton::clicked, this, [this] { selectOption(pstFileOption); });
 
-    connect(PushButton1, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
-    connect(PushButton2, &QPushButton::clicked, this, &MainWindow::onExtractContainingClicked);
-    connect(PushButton3, &QPushButton::clicked, this, &MainWindow::onChoosePstFileClicked);
-    connect(PushButton4, &QPushButton::clicked, this, &MainWindow::onBetweenClicked);
-    connect(PushButton15, &QPushButton::clicked, this, &MainWindow::onTextSetsClicked);
-    connect(PushButton16, &QPushButton::clicked, this, &MainWindow::onBetweenHelpClicked);
-    connect(PushButton17, &QPushButton::clicked, this, &MainWindow::onTextSetsHelpClicked);
-    connect(PushButton5, &QPushButton::clicked, this, &MainWindow::onShowExpressWindowClicked);
-    connect(PushButton6, &QPushButton::clicked, this, &MainWindow::onSaveTextFileClicked);
-    connect(PushButton7, &QPushButton::clicked, this, &MainWindow::onExtractByNumberClicked);
-    connect(PushButton12, &QPushButton::clicked, this, &MainWindow::onSaveWorkbookClicked);
-    connect(PushButton18, &QPushButton::clicked, this, &MainWindow::onCopyResultsClicked);
-    connect(PushButton8, &QPushButton::clicked, this, &MainWindow::onExtractNotContainingClicked);
-    connect(PushButton13, &QPushButton::clicked, this, &MainWindow::onExtractAllClicked);
-    connect(ProfileStoresButton, &QPushButton::clicked, this, &MainWindow::onProfileStoresClicked);
-    connect(PushButton9, &QPushButton::clicked, this, &MainWindow::onClearListClicked);
-    connect(PushButton10, &QPushButton::clicked, this, &MainWindow::onByNumberHelpClicked);
-    connect(PushButton19, &QPushButton::clicked, this, &MainWindow::onRemoveContainingClicked);
-    connect(PushButton20, &QPushButton::clicked, this, &MainWindow::onRemoveNotContainingClicked);
-    connect(ListView2, &QTreeView::doubleClicked, this, &MainWindow::onResultDoubleClicked);
+    connect(helpButton, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
+    connect(containingButton, &QPushButton::clicked, this, &MainWindow::onExtractContainingClicked);
+    connect(choosePstFileButton, &QPushButton::clicked, this, &MainWindow::onChoosePstFileClicked);
+    connect(betweenButton, &QPushButton::clicked, this, &MainWindow::onBetweenClicked);
+    connect(textSetsButton, &QPushButton::clicked, this, &MainWindow::onTextSetsClicked);
+    connect(betweenHelpButton, &QPushButton::clicked, this, &MainWindow::onBetweenHelpClicked);
+    connect(textSetsHelpButton, &QPushButton::clicked, this, &MainWindow::onTextSetsHelpClicked);
+    connect(showExpressButton, &QPushButton::clicked, this, &MainWindow::onShowExpressWindowClicked);
+    connect(saveTextButton, &QPushButton::clicked, this, &MainWindow::onSaveTextFileClicked);
+    connect(byNumberButton, &QPushButton::clicked, this, &MainWindow::onExtractByNumberClicked);
+    connect(saveWorkbookButton, &QPushButton::clicked, this, &MainWindow::onSaveWorkbookClicked);
+    connect(copyResultsButton, &QPushButton::clicked, this, &MainWindow::onCopyResultsClicked);
+    connect(notContainingButton, &QPushButton::clicked, this, &MainWindow::onExtractNotContainingClicked);
+    connect(extractAllButton, &QPushButton::clicked, this, &MainWindow::onExtractAllClicked);
+    connect(profileStoresButton, &QPushButton::clicked, this, &MainWindow::onProfileStoresClicked);
+    connect(clearListButton, &QPushButton::clicked, this, &MainWindow::onClearListClicked);
+    connect(byNumberHelpButton, &QPushButton::clicked, this, &MainWindow::onByNumberHelpClicked);
+    connect(removeContainingButton, &QPushButton::clicked, this, &MainWindow::onRemoveContainingClicked);
+    connect(removeNotContainingButton, &QPushButton::clicked, this, &MainWindow::onRemoveNotContainingClicked);
+    connect(resultsView, &QTreeView::doubleClicked, this, &MainWindow::onResultDoubleClicked);
 
     // Hover pointers: the hand over buttons, the default over the background, frames, fields and list.
     m_hover = std::make_unique<HoverPointers>(*m_pointer);
     for (QPushButton* b : findChildren<QPushButton*>())
         m_hover->addHand(b);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{this, Frame1, Frame2, Frame4, Frame5, Check17, Check18, ListView2->viewport()})
+    for (QWidget* w : std::initializer_list<QWidget*>{this, fieldsFrame, optionsFrame, foldersFrame, sourceFrame,
+                                                      fromFieldBox, bodyFieldBox, resultsView->viewport()})
         m_hover->addPlain(w);
 }
 
@@ -144,22 +144,22 @@ void MainWindow::persistText(QLineEdit* edit, const QString& key)
 void MainWindow::selectOption(QRadioButton* option)
 {
     option->setChecked(true);
-    (option == Option3 ? Option4 : Option3)->setChecked(false);
+    (option == profileOption ? pstFileOption : profileOption)->setChecked(false);
     persistOptions();
     showProfileStatus();
 }
 
 void MainWindow::showProfileStatus()
 {
-    const bool noStore = Option3->isChecked() && m_context.profileStores && m_context.profileStores().isEmpty();
-    StatusLabel->setText(noStore ? kNoStoreFound : QString());
-    StatusLabel->setVisible(noStore);
+    const bool noStore = profileOption->isChecked() && m_context.profileStores && m_context.profileStores().isEmpty();
+    statusLabel->setText(noStore ? kNoStoreFound : QString());
+    statusLabel->setVisible(noStore);
 }
 
 void MainWindow::persistOptions()
 {
-    m_context.settings.store(QStringLiteral("Option3"), core::booleanText(Option3->isChecked()));
-    m_context.settings.store(QStringLiteral("Option4"), core::booleanText(Option4->isChecked()));
+    m_context.settings.store(QStringLiteral("Option3"), core::booleanText(profileOption->isChecked()));
+    m_context.settings.store(QStringLiteral("Option4"), core::booleanText(pstFileOption->isChecked()));
 }
 
 void MainWindow::loadWindow()
@@ -176,7 +176,7 @@ void MainWindow::loadWindow()
     restoreSettings(8, trap);
     trap(24, [&] {
         if (!sources::outlook::IsOutlookAvailable(m_context.outlook)) {
-            selectOption(Option4);
+            selectOption(pstFileOption);
             onShowExpressWindowClicked();
         }
     });
@@ -207,22 +207,22 @@ void MainWindow::restoreSettings(int firstLine, core::Trap& trap)
                 button->setChecked(false);
         });
     };
-    check(Check14, "Check14", false);
-    check(Check1, "Check1", false);
-    check(Check2, "Check2", true);
-    truth(Check17, "From", true);
-    truth(Check18, "Body", false);
-    text(Text6, "PST File");
-    text(Text1, "Text1");
-    text(Text2, "Text2");
-    text(Text5, "Text5");
-    check(Check3, "Check3", true);
-    check(Check4, "Check4", false);
-    check(Check5, "Check5", true);
-    check(Check15, "Check15", true);
-    check(Check16, "Check16", true);
-    option(Option3, "Option3", true);
-    option(Option4, "Option4", false);
+    check(showSourceBox, "Check14", false);
+    check(removeDuplicatesBox, "Check1", false);
+    check(ignoreCaseBox, "Check2", true);
+    truth(fromFieldBox, "From", true);
+    truth(bodyFieldBox, "Body", false);
+    text(pstFileBox, "PST File");
+    text(containingTextBox, "Text1");
+    text(notContainingTextBox, "Text2");
+    text(lineNumbersBox, "Text5");
+    check(deletedItemsBox, "Check3", true);
+    check(draftsBox, "Check4", false);
+    check(sentItemsBox, "Check5", true);
+    check(outboxBox, "Check15", true);
+    check(inboxBox, "Check16", true);
+    option(profileOption, "Option3", true);
+    option(pstFileOption, "Option4", false);
 }
 
 void MainWindow::ApplySkin()
@@ -235,7 +235,7 @@ void MainWindow::ApplySkin()
 void MainWindow::onHelpClicked()
 {
     core::Trap trap(m_context.platform.dialogs, kModule, QStringLiteral("PushButton1_Click"));
-    trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(Frame4->title())); });
+    trap(1, [&] { m_context.platform.dialogs.message(outlookAccessAdvice(foldersFrame->title())); });
 }
 
 void MainWindow::onExtractContainingClicked()
@@ -281,7 +281,7 @@ void MainWindow::onExtractAllClicked()
 
 bool MainWindow::fieldChosen()
 {
-    if (Check17->isChecked() || Check18->isChecked())
+    if (fromFieldBox->isChecked() || bodyFieldBox->isChecked())
         return true;
     m_context.platform.dialogs.message(QStringLiteral("You must check at least one Field option"));
     return false;
@@ -347,7 +347,7 @@ void MainWindow::onChoosePstFileClicked()
     });
     trap(2, [&] {
         if (!answer.fileName.isEmpty())
-            Text6->setText(answer.fileName);
+            pstFileBox->setText(answer.fileName);
     });
 }
 
@@ -391,68 +391,68 @@ void MainWindow::onRemoveNotContainingClicked()
 
 void MainWindow::onResultDoubleClicked()
 {
-    results::RemoveSelectedRow(*m_results, gui::selectedRow(*ListView2), *m_pointer);
+    results::RemoveSelectedRow(*m_results, gui::selectedRow(*resultsView), *m_pointer);
 }
 
 bool MainWindow::removeDuplicates() const
 {
-    return Check1->isChecked();
+    return removeDuplicatesBox->isChecked();
 }
 
 bool MainWindow::showSource() const
 {
-    return Check14->isChecked();
+    return showSourceBox->isChecked();
 }
 
 bool MainWindow::fromField() const
 {
-    return Check17->isChecked();
+    return fromFieldBox->isChecked();
 }
 
 bool MainWindow::bodyField() const
 {
-    return Check18->isChecked();
+    return bodyFieldBox->isChecked();
 }
 
 bool MainWindow::profileSource() const
 {
-    return Option3->isChecked();
+    return profileOption->isChecked();
 }
 
 bool MainWindow::pstFileSource() const
 {
-    return Option4->isChecked();
+    return pstFileOption->isChecked();
 }
 
 QString MainWindow::pstFile() const
 {
-    return Text6->text();
+    return pstFileBox->text();
 }
 
 std::array<sources::outlook::FolderBox, 5> MainWindow::folderBoxes() const
 {
     auto box = [](const QCheckBox* c) { return sources::outlook::FolderBox{c->isChecked(), c->text()}; };
-    return {box(Check16), box(Check15), box(Check4), box(Check5), box(Check3)};
+    return {box(inboxBox), box(outboxBox), box(draftsBox), box(sentItemsBox), box(deletedItemsBox)};
 }
 
 bool MainWindow::ignoreCase() const
 {
-    return Check2->isChecked();
+    return ignoreCaseBox->isChecked();
 }
 
 QString MainWindow::containingText() const
 {
-    return Text1->text();
+    return containingTextBox->text();
 }
 
 QString MainWindow::notContainingText() const
 {
-    return Text2->text();
+    return notContainingTextBox->text();
 }
 
 QString MainWindow::lineNumbers() const
 {
-    return Text5->text();
+    return lineNumbersBox->text();
 }
 
 QString MainWindow::stagingPath() const

@@ -146,24 +146,24 @@ private:
 
 public:
     // Controls, by the names the commands and settings use.
-    QGroupBox* Frame1 = nullptr;
-    QCheckBox* Check18 = nullptr;
-    QCheckBox* Check17 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QCheckBox* Check16 = nullptr;
-    QCheckBox* Check15 = nullptr;
-    QCheckBox* Check4 = nullptr;
-    QCheckBox* Check5 = nullptr;
-    QCheckBox* Check3 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QRadioButton* Option3 = nullptr;
-    QRadioButton* Option4 = nullptr;
-    QLineEdit* Text6 = nullptr;
-    QPushButton* PushButton3 = nullptr;
-    QPushButton* PushButton5 = nullptr;
-    QPushButton* PushButton1 = nullptr;
-    QPushButton* ProfileStoresButton = nullptr;
-    QLabel* StatusLabel = nullptr;
+    QGroupBox* fieldsFrame = nullptr;
+    QCheckBox* bodyFieldBox = nullptr;
+    QCheckBox* fromFieldBox = nullptr;
+    QGroupBox* foldersFrame = nullptr;
+    QCheckBox* inboxBox = nullptr;
+    QCheckBox* outboxBox = nullptr;
+    QCheckBox* draftsBox = nullptr;
+    QCheckBox* sentItemsBox = nullptr;
+    QCheckBox* deletedItemsBox = nullptr;
+    QGroupBox* sourceFrame = nullptr;
+    QRadioButton* profileOption = nullptr;
+    QRadioButton* pstFileOption = nullptr;
+    QLineEdit* pstFileBox = nullptr;
+    QPushButton* choosePstFileButton = nullptr;
+    QPushButton* showExpressButton = nullptr;
+    QPushButton* helpButton = nullptr;
+    QPushButton* profileStoresButton = nullptr;
+    QLabel* statusLabel = nullptr;
 };
 
 } // namespace gui

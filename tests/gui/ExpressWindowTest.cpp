@@ -45,7 +45,7 @@ protected:
         QFile file(QDir(core::privateTempFolder()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
-        auto* item = new QTreeWidgetItem(form.ListView3, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs});
+        auto* item = new QTreeWidgetItem(form.messageList, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);
         form.mColEMLFiles().append(name);
@@ -76,15 +76,15 @@ TEST_F(ExpressWindowTest, ControlsCaptionsAndSharedSettings)
     settings.store(u"Check2"_qs, u"0"_qs);
     auto form = open();
     EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
-    EXPECT_EQ(form->Text1->text(), u"typed in the main window"_qs);
-    EXPECT_FALSE(form->Check2->isChecked());
-    EXPECT_EQ(form->Check2->text(), u"Turn Off Case Sensitivity"_qs);
-    EXPECT_EQ(form->Check14->text(), u"Show Source Filename Next To Extracted Text"_qs);
-    EXPECT_EQ(form->ListView1->headerItem()->text(0), u"DBX File(s)"_qs);
-    EXPECT_EQ(form->ListView3->headerItem()->text(3), u"Date Received"_qs);
-    EXPECT_EQ(gui::withoutAccelerator(form->PushButton11->text()), u"Extract Emails From Outlook Express"_qs);
+    EXPECT_EQ(form->containingTextBox->text(), u"typed in the main window"_qs);
+    EXPECT_FALSE(form->ignoreCaseBox->isChecked());
+    EXPECT_EQ(form->ignoreCaseBox->text(), u"Turn Off Case Sensitivity"_qs);
+    EXPECT_EQ(form->showSourceBox->text(), u"Show Source Filename Next To Extracted Text"_qs);
+    EXPECT_EQ(form->storeList->headerItem()->text(0), u"DBX File(s)"_qs);
+    EXPECT_EQ(form->messageList->headerItem()->text(3), u"Date Received"_qs);
+    EXPECT_EQ(gui::withoutAccelerator(form->convertStoresButton->text()), u"Extract Emails From Outlook Express"_qs);
     EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
-    form->Check1->click();
+    form->removeDuplicatesBox->click();
     EXPECT_EQ(settings.value(u"Check1"_qs), u"1"_qs);
 }
 
@@ -100,7 +100,8 @@ TEST_F(ExpressWindowTest, KeyboardReachesEveryControlInReadingOrder)
                                u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
     const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
                                  u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
-    EXPECT_EQ(testsupport::tabbedNames(*form, *form->PushButton14), stores + messages + options + rules + results);
+    EXPECT_EQ(testsupport::tabbedNames(*form, *form->searchExpressButton),
+              stores + messages + options + rules + results);
     testsupport::expectDistinctAccelerators(*form);
 }
 
@@ -108,22 +109,22 @@ TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
 {
     auto form = open();
     desktop.dialogs.answerFile({u"/mail/Inbox.dbx"_qs, 1});
-    form->PushButton1->click();
+    form->addStoreFilesButton->click();
     desktop.dialogs.answerFile({u"/"_qs + QChar(u'\0') + u"a.dbx"_qs + QChar(u'\0') + u"b.dbx"_qs, 1});
-    form->PushButton1->click();
-    ASSERT_EQ(form->ListView1->topLevelItemCount(), 3);
-    EXPECT_EQ(form->ListView1->topLevelItem(0)->text(0), u"/mail/Inbox.dbx"_qs);
-    EXPECT_EQ(form->ListView1->topLevelItem(1)->text(0), u"/a.dbx"_qs);
-    EXPECT_EQ(form->ListView1->topLevelItem(2)->text(0), u"/b.dbx"_qs);
+    form->addStoreFilesButton->click();
+    ASSERT_EQ(form->storeList->topLevelItemCount(), 3);
+    EXPECT_EQ(form->storeList->topLevelItem(0)->text(0), u"/mail/Inbox.dbx"_qs);
+    EXPECT_EQ(form->storeList->topLevelItem(1)->text(0), u"/a.dbx"_qs);
+    EXPECT_EQ(form->storeList->topLevelItem(2)->text(0), u"/b.dbx"_qs);
     EXPECT_EQ(desktop.dialogs.fileRequests()[0].title, u"Add File(s) - Hold Ctrl or Shift to select multiple files"_qs);
     EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"DBX Files (*.dbx)|*.dbx|"_qs);
 
-    EXPECT_EQ(form->ListView1->topLevelItem(1)->checkState(0), Qt::Unchecked);
-    form->PushButton5->click();
-    EXPECT_EQ(form->ListView1->topLevelItem(1)->checkState(0), Qt::Checked);
-    form->PushButton3->click();
-    EXPECT_EQ(form->ListView1->topLevelItem(2)->checkState(0), Qt::Unchecked);
-    form->PushButton21->click(); // an empty message list: nothing happens, nothing is shown
+    EXPECT_EQ(form->storeList->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    form->selectAllStoresButton->click();
+    EXPECT_EQ(form->storeList->topLevelItem(1)->checkState(0), Qt::Checked);
+    form->deselectAllStoresButton->click();
+    EXPECT_EQ(form->storeList->topLevelItem(2)->checkState(0), Qt::Unchecked);
+    form->selectAllMessagesButton->click(); // an empty message list: nothing happens, nothing is shown
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
 }
 
@@ -132,19 +133,19 @@ TEST_F(ExpressWindowTest, RulesRunOverTheTickedMessages)
     auto form = open();
     addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\nSubject: one\r\n\r\nHello\r\nshared line\r\n");
     addMessage(*form, u"b.eml"_qs, "From: bob@example.org\r\nSubject: two\r\n\r\nshared line\r\nbye\r\n");
-    form->Check1->setChecked(true);
-    form->Check14->setChecked(true);
-    form->Text1->setText(u"SHARED"_qs);
-    form->PushButton2->click();
+    form->removeDuplicatesBox->setChecked(true);
+    form->showSourceBox->setChecked(true);
+    form->containingTextBox->setText(u"SHARED"_qs);
+    form->containingButton->click();
     ASSERT_EQ(form->results().count(), 1);
     EXPECT_EQ(form->results().row(0).text, QDir(core::privateTempFolder()).filePath(u"a.eml"_qs));
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_EQ(form->progressBar->value(), 0);
 
-    form->Check1->setChecked(false);
-    form->Check14->setChecked(false);
-    form->ListView3->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-    form->Text5->setText(u"1"_qs);
-    form->PushButton7->click();
+    form->removeDuplicatesBox->setChecked(false);
+    form->showSourceBox->setChecked(false);
+    form->messageList->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    form->lineNumbersBox->setText(u"1"_qs);
+    form->byNumberButton->click();
     EXPECT_EQ(rows(*form), QStringList{u"shared line"_qs});
 }
 
@@ -153,7 +154,7 @@ TEST_F(ExpressWindowTest, HelpAndClosingDeletesTheStagedMessages)
     {
         auto form = open();
         addMessage(*form, u"x.eml"_qs, "text\r\n");
-        form->PushButton23->click();
+        form->helpButton->click();
         EXPECT_EQ(desktop.dialogs.messageTexts(),
                   QStringList{QStringLiteral("You must install Outlook that comes with MS Office in order to work with "
                                              "PST files \r\nbecause Outlook Express cannot handle PST files.")});
@@ -168,11 +169,11 @@ TEST_F(ExpressWindowTest, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed
     const expresstest::WinePrefixFixture wine(dir.file(u"wine"_qs));
     const testsupport::EnvGuard prefix("WINEPREFIX", wine.prefix);
     auto form = open();
-    form->PushButton14->click();
-    form->PushButton14->click();
+    form->searchExpressButton->click();
+    form->searchExpressButton->click();
     QStringList rows;
-    for (int i = 0; i < form->ListView1->topLevelItemCount(); ++i)
-        rows << form->ListView1->topLevelItem(i)->text(0);
+    for (int i = 0; i < form->storeList->topLevelItemCount(); ++i)
+        rows << form->storeList->topLevelItem(i)->text(0);
     const QStringList once = expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
     EXPECT_EQ(rows, once + once);
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
@@ -183,13 +184,13 @@ TEST_F(ExpressWindowTest, SearchWithoutIdentitiesReportsAndPointsToAddFile)
     const testsupport::EnvGuard prefix("WINEPREFIX", dir.file(u"no-prefix"_qs));
     auto form = open();
     form->show();
-    form->PushButton14->click();
+    form->searchExpressButton->click();
     const QStringList shown = desktop.dialogs.messageTexts();
     ASSERT_FALSE(shown.isEmpty());
     EXPECT_TRUE(shown.first().startsWith(u"DBXFiles component failure\r\n"_qs));
     EXPECT_EQ(shown.last(), QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use Add "
                                            "Outlook Express File button."));
-    EXPECT_EQ(form->ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(form->storeList->topLevelItemCount(), 0);
 }
 
 // Answers the next modal dialog: fills it, starts its run, and closes it if the run did not.
@@ -211,43 +212,43 @@ TEST_F(ExpressWindowTest, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessage
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
     auto form = open();
     desktop.dialogs.answerFile({store, 1});
-    form->PushButton1->click();
-    form->PushButton5->click();
-    form->PushButton11->click();
+    form->addStoreFilesButton->click();
+    form->selectAllStoresButton->click();
+    form->convertStoresButton->click();
     EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList{u"Done."_qs});
-    ASSERT_EQ(form->ListView3->topLevelItemCount(), 28);
+    ASSERT_EQ(form->messageList->topLevelItemCount(), 28);
     EXPECT_EQ(form->mColEMLFiles().size(), 28);
     for (int i = 0; i < 28; ++i)
-        EXPECT_FALSE(form->ListView3->topLevelItem(i)->text(3).isEmpty()) << i; // every row has its date
+        EXPECT_FALSE(form->messageList->topLevelItem(i)->text(3).isEmpty()) << i; // every row has its date
 
-    form->PushButton21->click();
-    form->PushButton13->click();
+    form->selectAllMessagesButton->click();
+    form->extractAllButton->click();
     const qsizetype allLines = form->results().count();
     EXPECT_GT(allLines, 28);
 
-    form->Text1->setText(u"the"_qs);
-    form->PushButton2->click();
+    form->containingTextBox->setText(u"the"_qs);
+    form->containingButton->click();
     const qsizetype containing = form->results().count();
-    form->Text2->setText(u"the"_qs);
-    form->PushButton8->click();
+    form->notContainingTextBox->setText(u"the"_qs);
+    form->notContainingButton->click();
     EXPECT_EQ(containing + form->results().count(), allLines);
 
-    form->Text5->setText(u"1"_qs);
-    form->PushButton7->click();
+    form->lineNumbersBox->setText(u"1"_qs);
+    form->byNumberButton->click();
     EXPECT_EQ(form->results().count(), 28); // the first body line of every message
 
     driveNextDialog<gui::TextSetsDialog>([](gui::TextSetsDialog& d) {
         d.Combo1->clear();
         d.Combo1->addItem(u"the"_qs);
     });
-    form->PushButton15->click();
+    form->textSetsButton->click();
     EXPECT_EQ(form->results().count(), containing);
 
     driveNextDialog<gui::BetweenDialog>([](gui::BetweenDialog& d) {
         d.Text1->setText(u"the"_qs);
         d.Text2->setText(u" "_qs);
     });
-    form->PushButton4->click();
+    form->betweenButton->click();
     EXPECT_GT(form->results().count(), 0);
-    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_EQ(form->progressBar->value(), 0);
 }

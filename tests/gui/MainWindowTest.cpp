@@ -50,8 +50,8 @@ protected:
         auto form = std::make_unique<MainWindow>(
             gui::WindowContext{desktop.platform(), *settings, pst, QStringLiteral(QUILLMERE_PROGRAM_DIR)});
         form->loadWindow();
-        form->Option4->click();
-        form->Text6->setText(store);
+        form->pstFileOption->click();
+        form->pstFileBox->setText(store);
         return form;
     }
 
@@ -89,13 +89,13 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaults)
         EXPECT_TRUE(control<QCheckBox>(*form, on)->isChecked()) << on;
     for (const char* off : {"Check4", "Check18", "Check1", "Check14"})
         EXPECT_FALSE(control<QCheckBox>(*form, off)->isChecked()) << off;
-    EXPECT_TRUE(form->Option3->isChecked());
-    EXPECT_FALSE(form->Option4->isChecked());
+    EXPECT_TRUE(form->profileOption->isChecked());
+    EXPECT_FALSE(form->pstFileOption->isChecked());
     for (const char* text : {"Text1", "Text2", "Text5", "Text6"})
         EXPECT_TRUE(control<QLineEdit>(*form, text)->text().isEmpty()) << text;
     EXPECT_EQ(form->results().columns().size(), 1);
     EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
-    EXPECT_EQ(form->ProgressBar1->format(), u"Progress Bar"_qs);
+    EXPECT_EQ(form->progressBar->format(), u"Progress Bar"_qs);
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
     EXPECT_FALSE(form->AppClosing());
 }
@@ -125,11 +125,11 @@ TEST_F(MainWindowTest, EveryControlHasItsCaption)
     };
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(gui::withoutAccelerator(control<QPushButton>(*form, name)->text()), QLatin1String(caption)) << name;
-    EXPECT_EQ(form->Frame1->title(), u"What To Extract"_qs);
-    EXPECT_EQ(form->Frame4->title(), u"Where To Extract From"_qs);
-    EXPECT_EQ(form->Frame5->title(), u"Source"_qs);
-    EXPECT_EQ(form->Frame2->title(), u"Extraction Options"_qs);
-    EXPECT_EQ(form->ListView2->toolTip(),
+    EXPECT_EQ(form->fieldsFrame->title(), u"What To Extract"_qs);
+    EXPECT_EQ(form->foldersFrame->title(), u"Where To Extract From"_qs);
+    EXPECT_EQ(form->sourceFrame->title(), u"Source"_qs);
+    EXPECT_EQ(form->optionsFrame->title(), u"Extraction Options"_qs);
+    EXPECT_EQ(form->resultsView->toolTip(),
               QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full "
                              "names."));
 }
@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrder)
                                u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
     const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
                                  u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
-    EXPECT_EQ(testsupport::tabbedNames(*form, *form->Check18), frames + rules + results);
+    EXPECT_EQ(testsupport::tabbedNames(*form, *form->bodyFieldBox), frames + rules + results);
     testsupport::expectDistinctAccelerators(*form, {u"PushButton3"_qs});
 }
 
@@ -155,33 +155,33 @@ TEST_F(MainWindowTest, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
 {
     QStringList stores;
     auto form = start([&stores] { return stores; });
-    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
-    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"PST File:\""_qs));
-    EXPECT_TRUE(form->StatusLabel->text().contains(u"\"Profile Stores...\""_qs));
+    EXPECT_TRUE(form->statusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->statusLabel->text().contains(u"\"PST File:\""_qs));
+    EXPECT_TRUE(form->statusLabel->text().contains(u"\"Profile Stores...\""_qs));
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
 
     // Reading a PST file instead needs no profile; back on the profile, the note returns.
-    form->Option4->click();
-    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
-    form->Option3->click();
-    EXPECT_TRUE(form->StatusLabel->isVisibleTo(form.get()));
+    form->pstFileOption->click();
+    EXPECT_FALSE(form->statusLabel->isVisibleTo(form.get()));
+    form->profileOption->click();
+    EXPECT_TRUE(form->statusLabel->isVisibleTo(form.get()));
 
     stores = {u"/home/user/Outlook.pst"_qs};
-    form->Option3->click();
-    EXPECT_FALSE(form->StatusLabel->isVisibleTo(form.get()));
-    EXPECT_TRUE(form->StatusLabel->text().isEmpty());
+    form->profileOption->click();
+    EXPECT_FALSE(form->statusLabel->isVisibleTo(form.get()));
+    EXPECT_TRUE(form->statusLabel->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
 {
     {
         auto form = start();
-        form->Check4->click();
-        form->Check2->click();
-        form->Check18->click();
-        form->Option4->click();
-        form->Text1->setText(u"needle"_qs);
-        form->Text6->setText(u"/home/me/archive.pst"_qs);
+        form->draftsBox->click();
+        form->ignoreCaseBox->click();
+        form->bodyFieldBox->click();
+        form->pstFileOption->click();
+        form->containingTextBox->setText(u"needle"_qs);
+        form->pstFileBox->setText(u"/home/me/archive.pst"_qs);
         EXPECT_EQ(settings->value(u"Check4"_qs), u"1"_qs);
         EXPECT_EQ(settings->value(u"Check2"_qs), u"0"_qs);
         EXPECT_EQ(settings->value(u"Body"_qs), u"1"_qs);
@@ -190,13 +190,13 @@ TEST_F(MainWindowTest, ChangedOptionsAreStoredAtOnceAndRestoredAtTheNextStart)
         EXPECT_EQ(settings->value(u"PST File"_qs), u"/home/me/archive.pst"_qs);
     }
     auto again = start();
-    EXPECT_TRUE(again->Check4->isChecked());
-    EXPECT_FALSE(again->Check2->isChecked());
-    EXPECT_TRUE(again->Check18->isChecked());
-    EXPECT_FALSE(again->Option3->isChecked());
-    EXPECT_TRUE(again->Option4->isChecked());
-    EXPECT_EQ(again->Text1->text(), u"needle"_qs);
-    EXPECT_EQ(again->Text6->text(), u"/home/me/archive.pst"_qs);
+    EXPECT_TRUE(again->draftsBox->isChecked());
+    EXPECT_FALSE(again->ignoreCaseBox->isChecked());
+    EXPECT_TRUE(again->bodyFieldBox->isChecked());
+    EXPECT_FALSE(again->profileOption->isChecked());
+    EXPECT_TRUE(again->pstFileOption->isChecked());
+    EXPECT_EQ(again->containingTextBox->text(), u"needle"_qs);
+    EXPECT_EQ(again->pstFileBox->text(), u"/home/me/archive.pst"_qs);
 }
 
 TEST_F(MainWindowTest, MalformedStoredValueIsReportedAndTheRestStillLoads)
@@ -207,12 +207,12 @@ TEST_F(MainWindowTest, MalformedStoredValueIsReportedAndTheRestStillLoads)
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[0].startsWith(u"Type mismatch\r\nin Quillmere2021/08/31.Form1.Form_Load at line 9"_qs));
     EXPECT_TRUE(shown[1].startsWith(u"Invalid property value\r\n"_qs));
-    EXPECT_FALSE(form->Check1->isChecked());
-    EXPECT_TRUE(form->Check2->isChecked());
-    EXPECT_TRUE(form->Check18->isChecked());
-    EXPECT_EQ(form->Text5->text(), u"1,3"_qs);
-    EXPECT_FALSE(form->Option3->isChecked()); // neither source chosen
-    EXPECT_FALSE(form->Option4->isChecked());
+    EXPECT_FALSE(form->removeDuplicatesBox->isChecked());
+    EXPECT_TRUE(form->ignoreCaseBox->isChecked());
+    EXPECT_TRUE(form->bodyFieldBox->isChecked());
+    EXPECT_EQ(form->lineNumbersBox->text(), u"1,3"_qs);
+    EXPECT_FALSE(form->profileOption->isChecked()); // neither source chosen
+    EXPECT_FALSE(form->pstFileOption->isChecked());
 }
 
 TEST_F(MainWindowTest, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpensFirst)
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpen
     });
     auto form = start();
     EXPECT_EQ(shownTitle, u"Quillmere"_qs);
-    EXPECT_TRUE(form->Option4->isChecked());
+    EXPECT_TRUE(form->pstFileOption->isChecked());
     EXPECT_EQ(settings->value(u"Option3"_qs), u"False"_qs);
     EXPECT_EQ(settings->value(u"Option4"_qs), u"True"_qs);
     EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
@@ -236,8 +236,8 @@ TEST_F(MainWindowTest, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpen
 TEST_F(MainWindowTest, HelpMessages)
 {
     auto form = start();
-    form->PushButton1->click();
-    form->PushButton10->click();
+    form->helpButton->click();
+    form->byNumberHelpButton->click();
     const QStringList shown = desktop.dialogs.messageTexts();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[0].startsWith(u"If you are getting a query message that says\r\n\r\n\"Allow access"_qs));
@@ -249,28 +249,28 @@ TEST_F(MainWindowTest, HelpMessages)
 TEST_F(MainWindowTest, PstChooserKeepsThePathWhenCancelled)
 {
     auto form = start();
-    form->Text6->setText(u"/old.pst"_qs);
-    form->PushButton3->click();
-    EXPECT_EQ(form->Text6->text(), u"/old.pst"_qs);
+    form->pstFileBox->setText(u"/old.pst"_qs);
+    form->choosePstFileButton->click();
+    EXPECT_EQ(form->pstFileBox->text(), u"/old.pst"_qs);
     ASSERT_EQ(desktop.dialogs.fileRequests().size(), 1);
     EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"All PST Files (*.pst)|*.pst|"_qs);
 
     desktop.dialogs.answerFile({u"/mail/new.pst"_qs, 1});
-    form->PushButton3->click();
-    EXPECT_EQ(form->Text6->text(), u"/mail/new.pst"_qs);
+    form->choosePstFileButton->click();
+    EXPECT_EQ(form->pstFileBox->text(), u"/mail/new.pst"_qs);
     EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
 }
 
 TEST_F(MainWindowTest, HoverPointersLeaveTheHourglassAlone)
 {
     auto form = start();
-    moveMouseOver(form->PushButton13);
+    moveMouseOver(form->extractAllButton);
     EXPECT_EQ(form->pointer().pointer(), Pointer::Custom);
-    moveMouseOver(form->Frame4);
+    moveMouseOver(form->foldersFrame);
     EXPECT_EQ(form->pointer().pointer(), Pointer::Default);
     form->pointer().setPointer(Pointer::Hourglass);
-    moveMouseOver(form->PushButton13);
-    moveMouseOver(form->ListView2->viewport());
+    moveMouseOver(form->extractAllButton);
+    moveMouseOver(form->resultsView->viewport());
     EXPECT_EQ(form->pointer().pointer(), Pointer::Hourglass);
 }
 
@@ -283,10 +283,10 @@ TEST_F(MainWindowTest, ListCommandsOnTheWindow)
     QCoreApplication::processEvents();
 
     desktop.dialogs.answerInput(u"BETA"_qs);
-    form->PushButton19->click();
+    form->removeContainingButton->click();
     EXPECT_EQ(list.count(), 2);
 
-    form->ListView2->setCurrentIndex(list.index(0, 0));
+    form->resultsView->setCurrentIndex(list.index(0, 0));
     form->pointer().setPointer(Pointer::Hourglass);
     form->onResultDoubleClicked();
     EXPECT_EQ(list.count(), 2); // busy: nothing removed
@@ -295,7 +295,7 @@ TEST_F(MainWindowTest, ListCommandsOnTheWindow)
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.row(0).text, u"gamma"_qs);
 
-    form->PushButton9->click();
+    form->clearListButton->click();
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.columns().size(), 1);
 }
@@ -306,9 +306,9 @@ TEST_F(MainWindowTest, ExtractionCommandsRunOnAPstFileEndToEnd)
     const testsupport::EnvGuard temp("TEMP", dir.path());
     const auto window = startOnPstFile(store);
     MainWindow& form = *window;
-    form.Check4->setChecked(true); // all five folder boxes: every folder counts
+    form.draftsBox->setChecked(true); // all five folder boxes: every folder counts
 
-    form.PushButton13->click();
+    form.extractAllButton->click();
     const auto& list = form.results();
     ASSERT_GT(list.count(), 1);
     EXPECT_EQ(list.row(0).text, QString()); // the staging file's leading empty line
@@ -317,23 +317,23 @@ TEST_F(MainWindowTest, ExtractionCommandsRunOnAPstFileEndToEnd)
         EXPECT_EQ(list.row(i).text, QString());
     const qsizetype records = list.count() / 2;
 
-    form.Text1->setText(u"@"_qs);
-    form.PushButton2->click();
+    form.containingTextBox->setText(u"@"_qs);
+    form.containingButton->click();
     EXPECT_GT(list.count(), 0);
     EXPECT_LE(list.count(), records);
 
-    form.Text5->setText(u"2"_qs);
-    form.PushButton7->click();
+    form.lineNumbersBox->setText(u"2"_qs);
+    form.byNumberButton->click();
     ASSERT_EQ(list.count(), 1);
     EXPECT_FALSE(list.row(0).text.isEmpty());
     EXPECT_EQ(form.pointer().pointer(), Pointer::Default);
-    EXPECT_EQ(form.ProgressBar1->format(), u"Progress Bar"_qs);
+    EXPECT_EQ(form.progressBar->format(), u"Progress Bar"_qs);
 
     EXPECT_TRUE(desktop.dialogs.messages().isEmpty()) << desktop.dialogs.messageTexts().join(u'|').toStdString();
 
     // A damaged file chosen as the PST file is reported, and the results stay as they were.
-    form.Text6->setText(dir.write(u"damaged.pst"_qs, QByteArray(4096, '\x5a')));
-    form.PushButton13->click();
+    form.pstFileBox->setText(dir.write(u"damaged.pst"_qs, QByteArray(4096, '\x5a')));
+    form.extractAllButton->click();
     EXPECT_EQ(list.count(), 1);
     ASSERT_EQ(desktop.dialogs.messages().size(), 1);
     EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
@@ -347,13 +347,13 @@ TEST_F(MainWindowTest, OfflineStoreListsItsInboxSenders)
     const testsupport::EnvGuard temp("TEMP", dir.path());
     const auto window = startOnPstFile(ost);
     MainWindow& form = *window;
-    for (QCheckBox* box : {form.Check15, form.Check4, form.Check5, form.Check3})
+    for (QCheckBox* box : {form.outboxBox, form.draftsBox, form.sentItemsBox, form.deletedItemsBox})
         box->setChecked(false);
-    form.Check16->setChecked(true);
-    form.Check17->setChecked(true);
-    form.Check18->setChecked(false);
+    form.inboxBox->setChecked(true);
+    form.fromFieldBox->setChecked(true);
+    form.bodyFieldBox->setChecked(false);
 
-    form.PushButton13->click();
+    form.extractAllButton->click();
     const auto& list = form.results();
     QStringList rows;
     for (qsizetype i = 0; i < list.count(); ++i)
@@ -368,8 +368,8 @@ TEST_F(MainWindowTest, OfflineStoreListsItsInboxSenders)
     bytes.replace(QByteArray(reinterpret_cast<const char*>(subtree.utf16()), subtree.size() * 2),
                   QByteArray(reinterpret_cast<const char*>(renamed.utf16()), renamed.size() * 2));
     const QString broken = dir.write(u"no folders.ost"_qs, bytes);
-    form.Text6->setText(broken);
-    form.PushButton13->click();
+    form.pstFileBox->setText(broken);
+    form.extractAllButton->click();
     EXPECT_EQ(list.count(), rows.size());
     ASSERT_EQ(desktop.dialogs.messages().size(), 1);
     EXPECT_EQ(desktop.dialogs.messages()[0].title, u"Application Error"_qs);
@@ -379,15 +379,15 @@ TEST_F(MainWindowTest, OfflineStoreListsItsInboxSenders)
 TEST_F(MainWindowTest, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
 {
     auto form = start();
-    form->Check17->setChecked(false);
-    form->PushButton4->click();
-    form->PushButton15->click();
+    form->fromFieldBox->setChecked(false);
+    form->betweenButton->click();
+    form->textSetsButton->click();
     EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList(2, u"You must check at least one Field option"_qs));
     EXPECT_EQ(form->findChild<gui::BetweenDialog*>(), nullptr);
 
-    form->Check17->setChecked(true);
+    form->fromFieldBox->setChecked(true);
     form->show();
-    form->PushButton4->click();
+    form->betweenButton->click();
     auto* between = form->findChild<gui::BetweenDialog*>();
     ASSERT_NE(between, nullptr);
     EXPECT_TRUE(between->isVisible());
@@ -396,7 +396,7 @@ TEST_F(MainWindowTest, RuleDialogsNeedAFieldAndCloseForGoodWithTheMainWindow)
     EXPECT_FALSE(whileOpen.isAccepted()); // only hidden, keeping its texts
     EXPECT_FALSE(between->isVisible());
 
-    form->PushButton4->click();
+    form->betweenButton->click();
     form->close();
     QCloseEvent whileClosing;
     QApplication::sendEvent(between, &whileClosing);

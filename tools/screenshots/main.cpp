@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
     gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.loadWindow();
-    form.Text1->setText(QStringLiteral("@example.org"));
+    form.containingTextBox->setText(QStringLiteral("@example.org"));
     form.show();
     fillResults(form.results());
     bool saved = save(form, folder, "form1.png");
