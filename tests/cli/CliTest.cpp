@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 using testsupport::TempDir;
@@ -316,5 +317,86 @@ TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
     for (const QString& example : std::as_const(helpExamples)) {
         const cli::Parsed parsed = cli::parseArguments(shellWords(example).mid(1));
         EXPECT_TRUE(parsed.arguments) << example.toStdString() << ": " << parsed.error.toStdString();
+    }
+}
+
+// How arguments split into options and values: a value is the next argument whatever it holds, --between takes
+// two, --dbx and --eml every argument up to the next that begins with a dash, and a later option overrides.
+TEST(CliArguments, ValuesListsAndRepeatedOptions)
+{
+    using cli::Arguments;
+    const struct
+    {
+        const char* command;
+        std::function<bool(const Arguments&)> holds;
+    } cases[] = {
+        {"--containing -x", [](const Arguments& a) { return a.ruleText == u"-x"; }},
+        {"--containing --all-data",
+         [](const Arguments& a) { return a.rule == cli::Rule::Containing && a.ruleText == u"--all-data"; }},
+        {"--lines ''", [](const Arguments& a) { return a.rule == cli::Rule::LineNumbers && a.ruleText.isEmpty(); }},
+        {"--all-data -o -h", [](const Arguments& a) { return a.output == u"-h" && !a.help; }},
+        {"--between -x --y", [](const Arguments& a) { return a.startText == u"-x" && a.endText == u"--y"; }},
+        {"--eml a '' b --all-data",
+         [](const Arguments& a) {
+             return a.sourceFiles == QStringList{u"a"_qs, QString(), u"b"_qs};
+         }},
+        {"--dbx a --eml b --all-data",
+         [](const Arguments& a) { return a.source == cli::Source::Eml && a.sourceFiles == QStringList{u"b"_qs}; }},
+        {"--pst a --pst b -o c --output d --all-data",
+         [](const Arguments& a) { return a.sourceFile == u"b" && a.output == u"d"; }},
+        {"--format xlsx --format lines --from --no-from --all-data",
+         [](const Arguments& a) { return a.format == cli::Format::Lines && !a.from; }},
+        {"--all-folders --folders inbox --all-data",
+         [](const Arguments& a) {
+             return a.folders == std::array<bool, 5>{true, false, false, false, false};
+         }},
+        {"--text-set a --text-sets-file f --text-set b",
+         [](const Arguments& a) {
+             return a.textSets == QStringList{u"a"_qs, u"b"_qs} && a.textSetFiles.size() == 1;
+         }},
+        // The same as "--pst a --between X Y -o f".
+        {"--pst=a --between=X Y -o=f",
+         [](const Arguments& a) { return a.sourceFile == u"a" && a.endText == u"Y" && a.output == u"f"; }},
+        // --help asks for nothing else to fit.
+        {"--help --all-data --lines 1", [](const Arguments& a) { return a.help; }},
+    };
+    for (const auto& c : cases) {
+        const cli::Parsed parsed = cli::parseArguments(shellWords(QString::fromUtf8(c.command)));
+        ASSERT_TRUE(parsed.arguments) << c.command << ": " << parsed.error.toStdString();
+        EXPECT_TRUE(c.holds(*parsed.arguments)) << c.command;
+    }
+}
+
+TEST(CliArguments, UsageErrorsNameTheArgumentAsGiven)
+{
+    const char* const between = "--between needs a start text and an end text, neither empty";
+    const struct
+    {
+        const char* command;
+        const char* error;
+    } cases[] = {
+        {"--all-data stray", "unknown argument: stray"},
+        {"--eml a --all-data b", "unknown argument: b"},
+        {"--eml -a --all-data", "--eml needs at least one file"},
+        {"--all-data --", "unknown argument: --"},
+        {"--all-data -ofile", "unknown argument: -ofile"},
+        {"-all-data", "unknown argument: -all-data"},
+        {"--all-data=1", "unknown argument: --all-data=1"},
+        {"--help --bogus", "unknown argument: --bogus"},
+        {"--all-data -o", "-o needs a file"},
+        {"--wine-prefix", "--wine-prefix needs a path"},
+        {"--containing", "--containing needs a value"},
+        {"--text-set a --text-set ''", "--text-set needs a value"},
+        {"--between x ''", between},
+        {"--between=x", between},
+        // An overridden value must still be usable.
+        {"--format bad --format lines --all-data", "--format takes lines, aligned, comma, tsv or xlsx"},
+        {"--containing a --containing b", "give exactly one rule: --all-data, --containing, --not-containing, --lines, "
+                                          "--between or --text-set/--text-sets-file"},
+    };
+    for (const auto& c : cases) {
+        const cli::Parsed parsed = cli::parseArguments(shellWords(QString::fromUtf8(c.command)));
+        EXPECT_FALSE(parsed.arguments) << c.command;
+        EXPECT_EQ(parsed.error.toStdString(), c.error) << c.command;
     }
 }

@@ -1,5 +1,8 @@
 #include "CliArguments.h"
 
+#include <QCommandLineParser>
+#include <algorithm>
+
 namespace cli {
 
 namespace {
@@ -49,149 +52,259 @@ QString whyNotStaged(Source source, bool folders)
     }
 }
 
+// An option by its names, aliases joined by '|', and the name of its value, none for a switch.
+QCommandLineOption option(const char* names, const char* value = "")
+{
+    return QCommandLineOption(QString::fromLatin1(names).split(u'|'), {}, QLatin1String(value));
+}
+
+// Every option, grouped as in the help. The help is usageText(), written by hand for help2man, so the parser's own
+// descriptions would never be shown.
+const QList<QCommandLineOption>& options()
+{
+    static const QList<QCommandLineOption> options = {
+        // source
+        option("profile"),
+        option("pst", "FILE"),
+        option("staged", "FILE"),
+        option("dbx"), // and the files after it, see walk()
+        option("eml"),
+        // fields and folders
+        option("from"),
+        option("no-from"),
+        option("body"),
+        option("no-body"),
+        option("folders", "LIST"),
+        option("all-folders"),
+        // rules
+        option("all-data"),
+        option("containing", "TEXT"),
+        option("not-containing", "TEXT"),
+        option("lines", "LIST"),
+        option("between", "X"), // and Y, see walk()
+        option("exclude-x"),
+        option("exclude-y"),
+        option("text-set", "TEXT"),
+        option("text-sets-file", "FILE"),
+        // options and output
+        option("case-sensitive"),
+        option("dedupe"),
+        option("show-source"),
+        option("format", "FORMAT"),
+        option("null"),
+        option("o|output", "FILE"),
+        // other tasks
+        option("list-messages"),
+        option("find-dbx"),
+        option("wine-prefix", "DIR"),
+        option("registry-hive", "FILE"),
+        option("h|help"),
+        option("version"),
+    };
+    return options;
+}
+
+// The option an argument names as "--name" or "-o", either with "=value"; null for anything else.
+const QCommandLineOption* optionNamedBy(const QString& arg)
+{
+    const bool isLong = arg.startsWith(u"--");
+    const QString name = arg.mid(isLong ? 2 : 1).section(u'=', 0, 0);
+    if (!arg.startsWith(u'-') || isLong == (name.size() == 1))
+        return nullptr;
+    const auto it = std::find_if(options().begin(), options().end(),
+                                 [&](const QCommandLineOption& option) { return option.names().contains(name); });
+    return it == options().end() ? nullptr : &*it;
+}
+
+// The usage error for an option, as given, that lacks its value or has an unusable one.
+QString needsValue(const QString& option)
+{
+    if (option == u"--between")
+        return QStringLiteral("--between needs a start text and an end text, neither empty");
+    if (option == u"--folders")
+        return QStringLiteral("--folders takes a comma list of inbox,outbox,drafts,sent,deleted");
+    if (option == u"--format")
+        return QStringLiteral("--format takes lines, aligned, comma, tsv or xlsx");
+    if (option == u"--wine-prefix" || option == u"--registry-hive")
+        return option + QStringLiteral(" needs a path");
+    if (option == u"--pst" || option == u"--staged" || option == u"-o" || option == u"--output")
+        return option + QStringLiteral(" needs a file");
+    return option + QStringLiteral(" needs a value");
+}
+
+// QCommandLineParser gives an option one value and keeps no place for the other arguments, but --between takes
+// two values and --dbx and --eml every argument up to the next that begins with a dash, however empty. This walk
+// takes those out of the parser's way. It returns the usage error of the first argument that is no option or
+// lacks its value, else nothing.
+struct Walk
+{
+    QStringList forParser{QStringLiteral("quillmere-cli")};
+    QString betweenEnd; // of the last --between
+    QStringList files;  // of the last --dbx or --eml
+};
+
+QString walk(const QStringList& args, Walk& w)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const QCommandLineOption* option = optionNamedBy(arg);
+        const bool takesValue = option && !option->valueName().isEmpty();
+        const bool valueAttached = arg.contains(u'=');
+        if (!option || (valueAttached && !takesValue))
+            return QStringLiteral("unknown argument: ") + arg;
+        w.forParser << arg;
+        if (takesValue && !valueAttached) {
+            if (i + 1 == args.size())
+                return needsValue(arg);
+            w.forParser << args[++i];
+        }
+        const QString& name = option->names().constLast();
+        if (name == u"between") {
+            if (i + 1 == args.size() || args[i + 1].isEmpty())
+                return needsValue(QStringLiteral("--between"));
+            w.betweenEnd = args[++i];
+        } else if (name == u"dbx" || name == u"eml") {
+            w.files.clear();
+            while (i + 1 < args.size() && !args[i + 1].startsWith(u'-'))
+                w.files << args[++i];
+            if (w.files.isEmpty())
+                return arg + QStringLiteral(" needs at least one file");
+        }
+    }
+    return {};
+}
+
+// The first unusable value, any of those given counting, not just the last; empty when all are usable.
+QString unusableValue(const QCommandLineParser& parser)
+{
+    auto any = [&](const QString& name, auto&& unusable) {
+        const QStringList values = parser.values(name);
+        return std::any_of(values.begin(), values.end(), unusable);
+    };
+    for (const QString& name :
+         {QStringLiteral("between"), QStringLiteral("text-set"), QStringLiteral("text-sets-file")}) {
+        if (any(name, [](const QString& value) { return value.isEmpty(); }))
+            return needsValue(QStringLiteral("--") + name);
+    }
+    if (any(QStringLiteral("folders"), [](const QString& list) { return !parseFolders(list); }))
+        return needsValue(QStringLiteral("--folders"));
+    if (any(QStringLiteral("format"), [](const QString& name) { return !parseFormat(name); }))
+        return needsValue(QStringLiteral("--format"));
+    return {};
+}
+
+bool isOneOf(const QString& name, std::initializer_list<QStringView> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Of options that override each other, the last given; empty when none was.
+QString lastOf(const QStringList& given, std::initializer_list<QStringView> names)
+{
+    const auto it =
+        std::find_if(given.crbegin(), given.crend(), [&](const QString& name) { return isOneOf(name, names); });
+    return it == given.crend() ? QString() : *it;
+}
+
+Arguments argumentsFrom(const QCommandLineParser& parser, const Walk& walked)
+{
+    const QStringList given = parser.optionNames();
+    auto last = [&](std::initializer_list<QStringView> names) { return lastOf(given, names); };
+    auto valueOf = [&](const QString& name) { return name.isEmpty() ? QString() : parser.value(name); };
+    auto isSet = [&](const char* name) { return parser.isSet(QLatin1String(name)); };
+    Arguments a;
+    const QString source = last({u"profile", u"pst", u"staged", u"dbx", u"eml"});
+    a.source = source == u"pst"      ? Source::PstFile
+               : source == u"staged" ? Source::Staged
+               : source == u"dbx"    ? Source::Dbx
+               : source == u"eml"    ? Source::Eml
+                                     : Source::Profile;
+    a.sourceFile = valueOf(last({u"pst", u"staged"}));
+    a.sourceFiles = walked.files;
+    const QString task = last({u"list-messages", u"find-dbx"});
+    a.task = task == u"list-messages" ? Task::ListMessages : task == u"find-dbx" ? Task::FindDbx : Task::RunRule;
+    a.winePrefix = parser.value(QStringLiteral("wine-prefix"));
+    a.registryHive = parser.value(QStringLiteral("registry-hive"));
+
+    a.from = last({u"from", u"no-from"}) != u"no-from";
+    a.body = last({u"body", u"no-body"}) == u"body";
+    const QString folders = last({u"folders", u"all-folders"});
+    if (folders == u"all-folders")
+        a.folders = {true, true, true, true, true};
+    else if (folders == u"folders")
+        a.folders = *parseFolders(parser.value(folders));
+
+    const QString rule =
+        last({u"all-data", u"containing", u"not-containing", u"lines", u"between", u"text-set", u"text-sets-file"});
+    a.rule = rule == u"containing"       ? Rule::Containing
+             : rule == u"not-containing" ? Rule::NotContaining
+             : rule == u"lines"          ? Rule::LineNumbers
+             : rule == u"between"        ? Rule::Between
+             : rule.startsWith(u"text-") ? Rule::TextSets
+                                         : Rule::AllData;
+    a.ruleText = valueOf(last({u"containing", u"not-containing", u"lines"}));
+    a.startText = parser.value(QStringLiteral("between"));
+    a.endText = walked.betweenEnd;
+    a.includeStart = !isSet("exclude-x");
+    a.includeEnd = !isSet("exclude-y");
+    a.textSets = parser.values(QStringLiteral("text-set"));
+    a.textSetFiles = parser.values(QStringLiteral("text-sets-file"));
+    a.caseSensitive = isSet("case-sensitive");
+    a.dedupe = isSet("dedupe");
+    a.showSource = isSet("show-source");
+    a.format = parseFormat(parser.value(QStringLiteral("format"))).value_or(Format::Lines);
+    a.nullEnded = isSet("null");
+    a.output = parser.value(QStringLiteral("output"));
+    a.help = isSet("help");
+    a.version = isSet("version");
+    return a;
+}
+
+// Why the options given make no command together; empty when they do.
+QString combinationError(const Arguments& a, const QStringList& given)
+{
+    const QString source = QStringLiteral("--") + lastOf(given, {u"pst", u"staged", u"dbx", u"eml"});
+    for (const auto& [option, folders] : {std::pair(lastOf(given, {u"from", u"no-from", u"body", u"no-body"}), false),
+                                          std::pair(lastOf(given, {u"folders", u"all-folders"}), true)}) {
+        const QString why = whyNotStaged(a.source, folders);
+        if (!option.isEmpty() && !why.isEmpty())
+            return QStringLiteral("--") + option + QStringLiteral(" does not apply to ") + source +
+                   QStringLiteral(": ") + why;
+    }
+    if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
+        return QStringLiteral("--list-messages needs --dbx or --eml");
+    // Each of these counts as a rule, the text sets all together as one.
+    int rules = a.textSets.isEmpty() && a.textSetFiles.isEmpty() ? 0 : 1;
+    for (const QString& name : given)
+        rules += isOneOf(name, {u"all-data", u"containing", u"not-containing", u"lines", u"between"});
+    if (a.task == Task::RunRule && rules != 1)
+        return QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
+                              "--between or --text-set/--text-sets-file");
+    if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
+        return QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way");
+    if (a.format == Format::Xlsx && a.output.isEmpty())
+        return QStringLiteral("--format xlsx needs -o FILE");
+    return {};
+}
+
 } // namespace
 
 Parsed parseArguments(const QStringList& args)
 {
-    Arguments a;
-    int rules = 0;
-    QString sourceOption;              // as given, for messages
-    QString fieldOption, folderOption; // the last given of each, checked against the source at the end
     auto fail = [](const QString& why) { return Parsed{std::nullopt, why}; };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        // The options that take a value read the next argument.
-        auto value = [&]() -> std::optional<QString> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        auto ruleWithText = [&](Rule rule) -> bool {
-            const auto text = value();
-            if (!text)
-                return false;
-            a.rule = rule;
-            a.ruleText = *text;
-            ++rules;
-            return true;
-        };
-        if (arg == u"--help" || arg == u"-h") {
-            a.help = true;
-        } else if (arg == u"--version") {
-            a.version = true;
-        } else if (arg == u"--profile") {
-            a.source = Source::Profile;
-        } else if (arg == u"--pst" || arg == u"--staged") {
-            const auto file = value();
-            if (!file)
-                return fail(arg + QStringLiteral(" needs a file"));
-            a.source = arg == u"--pst" ? Source::PstFile : Source::Staged;
-            a.sourceFile = *file;
-            sourceOption = arg;
-        } else if (arg == u"--dbx" || arg == u"--eml") {
-            // Every following argument up to the next option is a file.
-            QStringList files;
-            while (i + 1 < args.size() && !args[i + 1].startsWith(u'-'))
-                files << args[++i];
-            if (files.isEmpty())
-                return fail(arg + QStringLiteral(" needs at least one file"));
-            a.source = arg == u"--dbx" ? Source::Dbx : Source::Eml;
-            a.sourceFiles = files;
-            sourceOption = arg;
-        } else if (arg == u"--list-messages") {
-            a.task = Task::ListMessages;
-        } else if (arg == u"--find-dbx") {
-            a.task = Task::FindDbx;
-        } else if (arg == u"--wine-prefix" || arg == u"--registry-hive") {
-            const auto path = value();
-            if (!path)
-                return fail(arg + QStringLiteral(" needs a path"));
-            (arg == u"--wine-prefix" ? a.winePrefix : a.registryHive) = *path;
-        } else if (arg == u"--between") {
-            const auto x = value();
-            const auto y = value();
-            if (!x || !y || x->isEmpty() || y->isEmpty())
-                return fail(QStringLiteral("--between needs a start text and an end text, neither empty"));
-            a.rule = Rule::Between;
-            a.startText = *x;
-            a.endText = *y;
-            ++rules;
-        } else if (arg == u"--exclude-x" || arg == u"--exclude-y") {
-            (arg == u"--exclude-x" ? a.includeStart : a.includeEnd) = false;
-        } else if (arg == u"--text-set" || arg == u"--text-sets-file") {
-            const auto text = value();
-            if (!text || text->isEmpty())
-                return fail(arg + QStringLiteral(" needs a value"));
-            (arg == u"--text-set" ? a.textSets : a.textSetFiles) << *text;
-            if (a.rule != Rule::TextSets) {
-                a.rule = Rule::TextSets;
-                ++rules;
-            }
-        } else if (arg == u"--from" || arg == u"--no-from") {
-            a.from = arg == u"--from";
-            fieldOption = arg;
-        } else if (arg == u"--body" || arg == u"--no-body") {
-            a.body = arg == u"--body";
-            fieldOption = arg;
-        } else if (arg == u"--folders") {
-            const auto list = value();
-            const auto folders = list ? parseFolders(*list) : std::nullopt;
-            if (!folders)
-                return fail(QStringLiteral("--folders takes a comma list of inbox,outbox,drafts,sent,deleted"));
-            a.folders = *folders;
-            folderOption = arg;
-        } else if (arg == u"--all-folders") {
-            a.folders = {true, true, true, true, true};
-            folderOption = arg;
-        } else if (arg == u"--all-data") {
-            a.rule = Rule::AllData;
-            ++rules;
-        } else if (arg == u"--containing" || arg == u"--not-containing" || arg == u"--lines") {
-            const Rule rule = arg == u"--containing"       ? Rule::Containing
-                              : arg == u"--not-containing" ? Rule::NotContaining
-                                                           : Rule::LineNumbers;
-            if (!ruleWithText(rule))
-                return fail(arg + QStringLiteral(" needs a value"));
-        } else if (arg == u"--case-sensitive") {
-            a.caseSensitive = true;
-        } else if (arg == u"--dedupe") {
-            a.dedupe = true;
-        } else if (arg == u"--show-source") {
-            a.showSource = true;
-        } else if (arg == u"--format") {
-            const auto name = value();
-            const auto format = name ? parseFormat(*name) : std::nullopt;
-            if (!format)
-                return fail(QStringLiteral("--format takes lines, aligned, comma, tsv or xlsx"));
-            a.format = *format;
-        } else if (arg == u"--null") {
-            a.nullEnded = true;
-        } else if (arg == u"-o" || arg == u"--output") {
-            const auto file = value();
-            if (!file)
-                return fail(arg + QStringLiteral(" needs a file"));
-            a.output = *file;
-        } else {
-            return fail(QStringLiteral("unknown argument: ") + arg);
-        }
-    }
+    Walk walked;
+    if (const QString error = walk(args, walked); !error.isEmpty())
+        return fail(error);
+    QCommandLineParser parser;
+    parser.addOptions(options());
+    parser.parse(walked.forParser); // cannot fail: the walk let through known options only, each with its value
+    if (const QString error = unusableValue(parser); !error.isEmpty())
+        return fail(error);
+    const Arguments a = argumentsFrom(parser, walked);
     if (a.help || a.version)
         return {a, {}};
-    for (const auto& [option, folders] : {std::pair(fieldOption, false), std::pair(folderOption, true)}) {
-        const QString why = whyNotStaged(a.source, folders);
-        if (!option.isEmpty() && !why.isEmpty())
-            return fail(option + QStringLiteral(" does not apply to ") + sourceOption + QStringLiteral(": ") + why);
-    }
-    if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
-        return fail(QStringLiteral("--list-messages needs --dbx or --eml"));
-    if (a.task == Task::RunRule && rules != 1)
-        return fail(QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
-                                   "--between or --text-set/--text-sets-file"));
-    if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
-        return fail(
-            QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way"));
-    if (a.format == Format::Xlsx && a.output.isEmpty())
-        return fail(QStringLiteral("--format xlsx needs -o FILE"));
+    if (const QString error = combinationError(a, parser.optionNames()); !error.isEmpty())
+        return fail(error);
     return {a, {}};
 }
 
