@@ -101,19 +101,26 @@ TEST_F(OutlookExtractionTest, EmptySearchBoxIsRefusedBeforeStagingAndKeepsTheLis
     EXPECT_EQ(window.rows(), QStringList{u"earlier"_qs});
 }
 
-TEST_F(OutlookExtractionTest, ContainingSetsProgressTextNotContainingDoesNot)
+// "Containing" tells which file it reads while it runs; "not containing" leaves the bar's text alone.
+TEST_F(OutlookExtractionTest, ContainingShowsWhatItReadsWhileRunningNotContainingDoesNot)
 {
     QStringList texts;
+    window.loopScript.msPerRead = 1000; // every reading of the clock ends a time slice
     window.loopScript.onYield = [&] { texts << window.progressScript.text(); };
     window.text1 = u"ANN"_qs;
     runOutlookCommand(window, containingCommand());
     EXPECT_EQ(window.rows(), QStringList{u"ann@example.org"_qs});
+    EXPECT_TRUE(texts.contains(u"Please wait.. Looking at.. "_qs + window.stagedPath))
+        << texts.join(u'|').toStdString();
 
+    texts.clear();
     window.text2 = u"example"_qs;
     window.progressScript.setText(u"unchanged"_qs);
     window.caseOff = false;
     runOutlookCommand(window, notContainingCommand());
     EXPECT_EQ(window.rows(), QStringList(3, QString()));
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_EQ(texts, QStringList(texts.size(), u"unchanged"_qs));
     EXPECT_EQ(window.progressScript.text(), u"Progress Bar"_qs);
 }
 
