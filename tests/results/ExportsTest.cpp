@@ -285,4 +285,12 @@ TEST(FailedWrite, KeepsTheOldFile)
     expectOldFileKept(Format::Comma, Fault::FullDisk);
 }
 
+// Fails, so it is disabled (--gtest_also_run_disabled_tests runs it): the workbook library does not notice that it
+// could not write its scratch copy of the sheet, so the write succeeds with the sheet cut short and the old file
+// is gone.
+TEST(FailedWrite, DISABLED_FullDiskWhileTheWorkbookIsWritten)
+{
+    expectOldFileKept(Format::Workbook, Fault::FullDisk);
+}
+
 } // namespace
