@@ -1,10 +1,11 @@
 #include "results/SaveCommands.h"
 
 #include "core/ErrorReport.h"
-#include "platform/ScriptedFileAssociations.h"
 #include "platform/ScriptedPlatform.h"
 #include "platform/XdgFileAssociations.h"
+#include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
+#include "results/TextExport.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -18,25 +19,43 @@ using results::ResultsList;
 using testsupport::TempDir;
 
 const QString kXlsx = QLatin1String(results::kXlsxMimeType);
-const QString kNoExcelFeature =
-    u"Excel is not installed on this computer. You need to have it installed to use this feature."_qs;
-const QString kNoExcelSoftware = QStringLiteral(
-    "Excel is not installed on this computer. You need to have it installed to use this software without error.");
+
+// Records every text and value the progress bar is given.
+class RecordingProgress : public platform::ScriptedProgress
+{
+public:
+    void setText(const QString& text) override
+    {
+        texts.append(text);
+        ScriptedProgress::setText(text);
+    }
+    void setValue(int value) override
+    {
+        values.append(value);
+        ScriptedProgress::setValue(value);
+    }
+    QStringList texts;
+    QList<int> values;
+};
 
 class SaveCommands : public ::testing::Test
 {
 protected:
-    void SetUp() override { list.setColumns({{u"Results"_qs, 7000}}); }
-
-    results::SaveContext context(const QString& window = u"Form1"_qs) { return context(desk.clipboard, window); }
-    results::SaveContext context(platform::Clipboard& clipboard, const QString& window = u"Form1"_qs)
+    void SetUp() override
     {
-        return {desk.dialogs, desk.loop, pointer, progress, clipboard, desk.opener, associations, window};
+        list.setColumns({{u"Results"_qs, 7000}});
+        list.add({u"x"_qs, {}, false});
+        list.add({u"y"_qs, {}, false});
     }
-    void addRows(const QStringList& hits)
+    results::SaveContext context(const QString& window = u"Form1"_qs)
     {
-        for (const QString& hit : hits)
-            list.add({hit, {}, false});
+        return {desk.dialogs, desk.loop, pointer, progress, desk.clipboard, desk.opener, desk.associations, window};
+    }
+    // Every command that ran showed the busy pointer and put the pointer back.
+    void expectBusyWhileRunning(qsizetype commands)
+    {
+        EXPECT_EQ(pointer.history().count(Pointer::Hourglass), commands);
+        EXPECT_EQ(pointer.pointer(), Pointer::Default);
     }
 
     TempDir dir;
@@ -44,33 +63,36 @@ protected:
     ResultsList list;
     platform::ScriptedPlatform desk;
     platform::ScriptedPointer pointer;
-    platform::ScriptedProgress progress;
-    platform::ScriptedFileAssociations associations;
+    RecordingProgress progress;
 };
 
-TEST_F(SaveCommands, TextFileAsksWithTheFixedDialogAndSaysDone)
+TEST_F(SaveCommands, TextFileAsksWithTheFixedDialogAndWritesTheFormOfTheFilter)
 {
-    addRows({u"a"_qs, u"bbb"_qs});
-    const QString path = dir.file(u"out.txt"_qs);
-    desk.dialogs.answerFile({path, 1});
-    results::SaveResultsAsTextFile(list, context());
+    desk.dialogs.answerFile({dir.file(u"a.txt"_qs), 1});
+    desk.dialogs.answerFile({dir.file(u"c.txt"_qs), 2});
+    desk.dialogs.answerFile({dir.file(u"all"_qs), 3});
+    for (int i = 0; i < 3; ++i)
+        results::SaveResultsAsTextFile(list, context());
 
-    ASSERT_EQ(desk.dialogs.fileRequests().size(), 1);
-    const platform::FileDialogRequest& request = desk.dialogs.fileRequests()[0];
+    ASSERT_EQ(desk.dialogs.fileRequests().size(), 3);
     EXPECT_TRUE(desk.dialogs.lastFileDialogWasSave());
+    const platform::FileDialogRequest& request = desk.dialogs.fileRequests()[0];
     EXPECT_EQ(request.fileName, QString());
-    EXPECT_EQ(request.flags, 0x280201u);
     EXPECT_EQ(request.title, u"Save"_qs);
     EXPECT_EQ(request.filter, QStringLiteral("Text Files (*.txt)|*.txt|Comma Delimited Text Files (*.txt)|*.txt|"
                                              "All Files (*.*)|*.*|"));
-    EXPECT_EQ(TempDir::read(path), QByteArray("Results\r\na\r\nbbb\r\n\r\n"));
-    EXPECT_EQ(desk.dialogs.messageTexts(), QStringList{u"Done."_qs});
-    EXPECT_EQ(pointer.history(), (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
+    // The aligned file starts with its header; no extension is added to the name given.
+    EXPECT_TRUE(TempDir::read(dir.file(u"a.txt"_qs)).startsWith("Results\r\nx"));
+    EXPECT_EQ(TempDir::read(dir.file(u"c.txt"_qs)), results::CommaDelimitedText(list).toUtf8());
+    EXPECT_EQ(TempDir::read(dir.file(u"all"_qs)), TempDir::read(dir.file(u"a.txt"_qs)));
+    EXPECT_EQ(desk.dialogs.messageTexts(), QStringList(3, u"Done."_qs));
+    expectBusyWhileRunning(3);
+    // The aligned file moves the bar row by row and puts it back; the comma line leaves it alone.
+    EXPECT_EQ(progress.values, (QList<int>{50, 100, 0, 50, 100, 0}));
 }
 
 TEST_F(SaveCommands, TextFileCancelledOrOverwriteRefusedChangesNothing)
 {
-    addRows({u"x"_qs});
     results::SaveResultsAsTextFile(list, context()); // cancelled
     const QString path = dir.write(u"keep.txt"_qs, "old");
     desk.dialogs.answerFile({path, 1});
@@ -85,37 +107,11 @@ TEST_F(SaveCommands, TextFileCancelledOrOverwriteRefusedChangesNothing)
     desk.dialogs.answerFile({path, 2});
     desk.dialogs.answerMessage(platform::Answer::Yes);
     results::SaveResultsAsTextFile(list, context());
-    EXPECT_EQ(TempDir::read(path), QByteArray("x,"));
-}
-
-TEST_F(SaveCommands, TextFileFiltersChooseTheForm)
-{
-    addRows({u"x"_qs, u"y"_qs});
-    const QString comma = dir.file(u"c.txt"_qs);
-    const QString all = dir.file(u"all"_qs);
-    desk.dialogs.answerFile({comma, 2});
-    desk.dialogs.answerFile({all, 3});
-    results::SaveResultsAsTextFile(list, context());
-    results::SaveResultsAsTextFile(list, context());
-    EXPECT_EQ(TempDir::read(comma), QByteArray("x,y,"));
-    // No extension is added to the chosen name.
-    EXPECT_EQ(TempDir::read(all), QByteArray("Results\r\nx\r\ny\r\n\r\n"));
-
-    ResultsList empty;
-    empty.setColumns({{u"Results"_qs, 7000}});
-    desk.dialogs.answerFile({dir.file(u"e1.txt"_qs), 1});
-    desk.dialogs.answerFile({dir.file(u"e2.txt"_qs), 2});
-    results::SaveResultsAsTextFile(empty, context());
-    results::SaveResultsAsTextFile(empty, context());
-    EXPECT_EQ(TempDir::read(dir.file(u"e1.txt"_qs)), QByteArray("Results\r\n\r\n"));
-    EXPECT_TRUE(QFileInfo::exists(dir.file(u"e2.txt"_qs)));
-    EXPECT_EQ(TempDir::read(dir.file(u"e2.txt"_qs)), QByteArray());
-    EXPECT_EQ(desk.dialogs.messageTexts().count(u"Done."_qs), 4);
+    EXPECT_EQ(TempDir::read(path), results::CommaDelimitedText(list).toUtf8());
 }
 
 TEST_F(SaveCommands, TextFileFailuresAreReportedWhereTheyHappen)
 {
-    addRows({u"x"_qs});
     const QString blocker = dir.write(u"blocker"_qs, "");
     desk.dialogs.answerFile({blocker + u"/c.txt"_qs, 2});
     desk.dialogs.answerFile({blocker + u"/a.txt"_qs, 1});
@@ -126,27 +122,25 @@ TEST_F(SaveCommands, TextFileFailuresAreReportedWhereTheyHappen)
         desk.dialogs.messageTexts(),
         (QStringList{core::errorReportText(u"Form11"_qs, u"PushButton6_Click"_qs, 4, notFound), u"Done."_qs,
                      core::errorReportText(u"Main"_qs, u"SaveListviewProperlySpaced"_qs, 1, notFound), u"Done."_qs}));
-    EXPECT_EQ(pointer.pointer(), Pointer::Default);
+    expectBusyWhileRunning(2);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"blocker"_qs}); // nothing partial
 }
 
 TEST_F(SaveCommands, ExcelWithoutASpreadsheetProgramSaysSoTwice)
 {
-    addRows({u"x"_qs});
     results::SaveResultsAsExcelFile(list, context());
-    EXPECT_EQ(associations.asked, QStringList{kXlsx});
-    EXPECT_EQ(desk.dialogs.messageTexts(), (QStringList{kNoExcelSoftware, kNoExcelFeature}));
+    EXPECT_EQ(desk.associations.asked, QStringList{kXlsx});
+    EXPECT_EQ(desk.dialogs.messageTexts(),
+              (QStringList{u"Excel is not installed on this computer. You need to have it installed to use this "
+                           u"software without error."_qs,
+                           u"Excel is not installed on this computer. You need to have it installed to use this "
+                           u"feature."_qs}));
     EXPECT_TRUE(desk.opener.opened.isEmpty());
 }
 
 TEST_F(SaveCommands, ExcelOpensANewWorkbookInThePrivateFolder)
 {
-    associations.known = QStringList{kXlsx};
-    results::SaveResultsAsExcelFile(list, context()); // empty list: nothing at all
-    EXPECT_TRUE(desk.opener.opened.isEmpty());
-    EXPECT_TRUE(pointer.history().isEmpty());
-
-    addRows({u"=1+1"_qs, u"a=b"_qs});
+    desk.associations.known = QStringList{kXlsx};
     results::SaveResultsAsExcelFile(list, context());
     results::SaveResultsAsExcelFile(list, context());
     ASSERT_EQ(desk.opener.opened.size(), 2);
@@ -156,14 +150,19 @@ TEST_F(SaveCommands, ExcelOpensANewWorkbookInThePrivateFolder)
     EXPECT_TRUE(workbook.absolutePath().startsWith(QDir(dir.path()).absolutePath()));
     EXPECT_TRUE(TempDir::read(workbook.filePath()).startsWith("PK"));
     EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty());
-    EXPECT_EQ(pointer.pointer(), Pointer::Default);
+    expectBusyWhileRunning(2);
+
+    list.clear();
+    results::SaveResultsAsExcelFile(list, context()); // an empty list: nothing at all
+    EXPECT_EQ(desk.opener.opened.size(), 2);
+    expectBusyWhileRunning(2);
 }
 
 TEST_F(SaveCommands, ExcelSaysWhenCellsWereCutOrNothingCouldOpenTheWorkbook)
 {
-    associations.known = QStringList{kXlsx};
+    desk.associations.known = QStringList{kXlsx};
     desk.opener.succeeds = false;
-    addRows({QString(40000, u'x')});
+    list.add({QString(40000, u'x'), {}, false});
     results::SaveResultsAsExcelFile(list, context());
     const QStringList texts = desk.dialogs.messageTexts();
     ASSERT_EQ(texts.size(), 2);
@@ -172,81 +171,56 @@ TEST_F(SaveCommands, ExcelSaysWhenCellsWereCutOrNothingCouldOpenTheWorkbook)
     EXPECT_TRUE(texts[1].startsWith(u"1 of the results held more than 32,767 characters"_qs));
 }
 
-// Records what the progress bar said while the text went onto the clipboard.
-class WatchingClipboard : public platform::ScriptedClipboard
+TEST_F(SaveCommands, ClipboardCopyRetriesShowsProgressTextAndItsMessage)
 {
-public:
-    explicit WatchingClipboard(const platform::ProgressControl& progress) : m_progress(progress) {}
-    bool setText(const QString& text) override
-    {
-        progressText = m_progress.text();
-        return ScriptedClipboard::setText(text);
-    }
-    QString progressText;
+    // Clearing gives up after a thousand refusals, and setting then has a thousand attempts of its own.
+    desk.clipboard.failuresLeft = 1500;
+    results::CopyResultsToClipboard(list, context());
+    EXPECT_EQ(desk.clipboard.text, results::ClipboardText(list));
+    desk.clipboard.text = u"before"_qs;
+    desk.clipboard.failuresLeft = 2000;
+    results::CopyResultsToClipboard(list, context()); // gives up quietly
+    EXPECT_EQ(desk.clipboard.failuresLeft, 0);
+    EXPECT_EQ(desk.clipboard.text, u"before"_qs);
+    list.clear();
+    results::CopyResultsToClipboard(list, context()); // an empty list leaves the clipboard alone
+    EXPECT_EQ(desk.clipboard.text, u"before"_qs);
 
-private:
-    const platform::ProgressControl& m_progress;
-};
-
-TEST_F(SaveCommands, ClipboardCopyShowsProgressTextAndItsMessage)
-{
-    const QString done = QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
-                                        "normally type and press Ctrl+V to paste the clipboard.");
-    WatchingClipboard clipboard(progress);
-    clipboard.text = u"before"_qs;
-    const results::SaveContext watched = context(clipboard);
-    results::CopyResultsToClipboard(list, watched);
-    EXPECT_EQ(clipboard.text, u"before"_qs);
-
-    addRows({u"a"_qs, u"bbb"_qs});
-    results::CopyResultsToClipboard(list, watched);
-    EXPECT_EQ(clipboard.text, u"a\r\nbbb\r\n"_qs);
-    EXPECT_EQ(clipboard.progressText, u"Copying text to clipboard.. please wait.."_qs);
-    EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
-    EXPECT_EQ(desk.dialogs.messageTexts(), (QStringList{done, done}));
-    EXPECT_EQ(pointer.history(),
-              (QList<Pointer>{Pointer::Hourglass, Pointer::Default, Pointer::Hourglass, Pointer::Default}));
+    const QString copying = u"Copying text to clipboard.. please wait.."_qs;
+    EXPECT_EQ(progress.texts,
+              (QStringList{copying, u"Progress Bar"_qs, copying, u"Progress Bar"_qs, copying, u"Progress Bar"_qs}));
+    EXPECT_EQ(desk.dialogs.messageTexts(),
+              QStringList(3, QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "
+                                            "you normally type and press Ctrl+V to paste the clipboard.")));
+    expectBusyWhileRunning(3);
 }
 
-// A desktop laid out in a test folder: config/ and data/ as the XDG folders.
-class XdgAssociations : public ::testing::Test
+// The desktop's answer, from a test folder laid out as the XDG folders: config/ for the user's settings, home/
+// and system/ for the data folders.
+TEST(XdgAssociations, InstalledProgramsListingTheTypeCountUnlessHiddenOrRemoved)
 {
-protected:
-    void write(const QString& relative, const QByteArray& body)
-    {
-        const QString path = dir.file(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(body);
-    }
-    void desktopFile(const QString& relative, const QByteArray& body)
-    {
-        write(relative, "[Desktop Entry]\nType=Application\nName=Calc\nExec=calc %U\n" + body);
-    }
-    bool answer()
-    {
-        platform::XdgFileAssociations xdg({dir.file(u"config"_qs)}, {dir.file(u"home"_qs), dir.file(u"system"_qs)});
-        return xdg.hasProgramFor(kXlsx);
-    }
-    TempDir dir;
-};
-
-TEST_F(XdgAssociations, InstalledProgramsListingTheTypeCountUnlessHiddenOrRemoved)
-{
+    const TempDir dir;
+    const QByteArray xlsx = kXlsx.toUtf8();
+    const auto desktopFile = [&](const QString& relative, const QByteArray& body) {
+        dir.write(relative, "[Desktop Entry]\nType=Application\nName=Calc\nExec=calc %U\n" + body);
+    };
+    const auto answer = [&] {
+        return platform::XdgFileAssociations({dir.file(u"config"_qs)}, {dir.file(u"home"_qs), dir.file(u"system"_qs)})
+            .hasProgramFor(kXlsx);
+    };
     EXPECT_FALSE(answer());
     desktopFile(u"system/applications/viewer.desktop"_qs, "MimeType=text/plain;\n");
-    write(u"config/mimeapps.list"_qs, "[Default Applications]\n" + kXlsx.toUtf8() + "=gone.desktop\n");
+    dir.write(u"config/mimeapps.list"_qs, "[Default Applications]\n" + xlsx + "=gone.desktop\n");
     EXPECT_FALSE(answer()); // another type, and a default that is not installed
-    desktopFile(u"system/applications/office/calc.desktop"_qs, "MimeType=" + kXlsx.toUtf8() + ";\n");
+    desktopFile(u"system/applications/office/calc.desktop"_qs, "MimeType=" + xlsx + ";\n");
     EXPECT_TRUE(answer());
     // The user's own copy of the same ID hides the program.
     desktopFile(u"home/applications/office-calc.desktop"_qs, "Hidden=true\n");
     EXPECT_FALSE(answer());
     desktopFile(u"system/applications/sheets.desktop"_qs, "");
-    write(u"system/applications/mimeinfo.cache"_qs, "[MIME Cache]\n" + kXlsx.toUtf8() + "=sheets.desktop;\n");
+    dir.write(u"system/applications/mimeinfo.cache"_qs, "[MIME Cache]\n" + xlsx + "=sheets.desktop;\n");
     EXPECT_TRUE(answer());
-    write(u"config/mimeapps.list"_qs, "[Removed Associations]\n" + kXlsx.toUtf8() + "=sheets.desktop;\n");
+    dir.write(u"config/mimeapps.list"_qs, "[Removed Associations]\n" + xlsx + "=sheets.desktop;\n");
     EXPECT_FALSE(answer());
 }
 
