@@ -7,11 +7,12 @@
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
 #include "sources/express/RegistrySource.h"
+#include "sources/express/WindowsPaths.h"
 #include "sources/express/WineRegistry.h"
 #include "support/TempDir.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace sources::express;
@@ -24,7 +25,7 @@ QString failureReport()
     return core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
 }
 
-// Nothing found in a run without an earlier discovery: the Part's two reports, nothing else.
+// Nothing found in a run without an earlier discovery: the two reports, nothing else.
 void expectNothingFound(const RegistryBackend& registry)
 {
     platform::ScriptedDialogs dialogs;
@@ -41,15 +42,14 @@ void expectNothingFound(const RegistryBackend& registry)
 
 } // namespace
 
-// The Wine prefix and the hive hold three identities, the second without an Outlook Express key.
-TEST(SearchIdentities, ListsTheFirstAndThirdIdentitiesStoresFromWineAndHive)
+// Both hold three identities, the second without an Outlook Express key.
+TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture wine(dir.path());
     const expresstest::HiveFixture hive(dir.path());
     const WineRegistry fromWine(wine.prefix);
     const HiveRegistry fromHive(hive.hive);
-    ASSERT_TRUE(fromHive.isOpen());
     const std::tuple<const RegistryBackend*, QString, QString> sources[] = {{&fromWine, wine.store1, wine.store3},
                                                                             {&fromHive, hive.store1, hive.store3}};
     for (const auto& [registry, store1, store3] : sources) {
@@ -60,86 +60,38 @@ TEST(SearchIdentities, ListsTheFirstAndThirdIdentitiesStoresFromWineAndHive)
         ASSERT_TRUE(discovery.StoreFolders.has_value());
         EXPECT_EQ(*discovery.StoreFolders, QStringList({store1, store3}));
         EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
+        // A failing search afterwards reports once and searches the last folders again.
+        discovery.DBXFileList.clear();
+        SearchIdentities(discovery, MemoryRegistry(), dialogs);
+        EXPECT_EQ(dialogs.messageTexts(), QStringList({failureReport()}));
+        EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
     }
 }
 
 TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 {
     testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture wine(dir.path());
     core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
-    const testsupport::EnvGuard prefix("WINEPREFIX", wine.prefix);
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + wine.prefix);
+    const testsupport::EnvGuard prefix("WINEPREFIX", dir.path());
+    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
     settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + wine.prefix);
+    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
     settings.store(QLatin1String(kRegistryHiveKey), u"/disk/NTUSER.DAT"_qs);
     EXPECT_EQ(registryFor(settings)->description(), u"registry hive /disk/NTUSER.DAT"_qs);
 }
 
-TEST(GetStoreFolder, NoIdentityFailsAsAWholeWithNumberSourceAndDescription)
+// No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.
+TEST(SearchIdentities, NothingToFindReportsTwice)
 {
     MemoryRegistry registry;
-    platform::ScriptedDialogs dialogs;
-    try {
-        DBXFiles(registry, dialogs).GetStoreFolder();
-        FAIL() << "no failure";
-    } catch (const ComponentError& e) {
-        EXPECT_EQ(e.number(), -2147221504 + 100);
-        EXPECT_EQ(e.source(), u"Quillmere.DBXFiles.GetStoreFolder"_qs);
-        EXPECT_EQ(e.description(), u"DBXFiles component failure"_qs);
+    expectNothingFound(registry);
+    registry.addKey(kHkeyCurrentUser, u"Identities"_qs);
+    expectNothingFound(registry);
+    for (const QString& name : {u"hive/dfwinreg-NTUSER.DAT"_qs, u"hive/test_ntuser.dat"_qs}) {
+        if (!testsupport::fixture(name).isEmpty())
+            expectNothingFound(HiveRegistry(testsupport::fixture(name)));
     }
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-    expectNothingFound(registry);
-    registry.addKey(kHkeyCurrentUser, u"Identities"_qs); // the key without an identity: the same
-    expectNothingFound(registry);
-}
 
-TEST(GetStoreFolder, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
-{
-    MemoryRegistry registry;
-    registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
-    registry.setDriveFolder(u'C', u"/nonexistent-drive"_qs);
-    const auto key = [](int id) { return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id); };
-    // 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
-    // "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores.
-    registry.addKey(kHkeyCurrentUser, u"Identities\\{1}\\Software"_qs);
-    registry.addKey(kHkeyCurrentUser, u"Identities\\{2}\\Software\\Microsoft\\Outlook Express"_qs);
-    registry.addKey(kHkeyCurrentUser, key(3));
-    registry.setString(kHkeyCurrentUser, key(4), u"Other"_qs, u"x"_qs);
-    registry.setDword(kHkeyCurrentUser, key(5), u"Store Root"_qs, 1);
-    registry.setString(kHkeyCurrentUser, key(6), u"Store Root"_qs, u"  "_qs);
-    registry.setString(kHkeyCurrentUser, key(7), u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz);
-    registry.setString(kHkeyCurrentUser, key(8), u"Store Root"_qs, u"E:\\Eight"_qs);
-    registry.addKey(kHkeyCurrentUser, u"Identities\\ "_qs);
-
-    platform::ScriptedDialogs dialogs;
-    // A drive the source knows maps (the folder need not exist); one it does not know stays as written.
-    EXPECT_EQ(DBXFiles(registry, dialogs).GetStoreFolder(),
-              QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
-    // Searching them lists nothing (and a Windows text is never taken for a relative local path).
-    StoreDiscovery discovery;
-    SearchIdentities(discovery, registry, dialogs);
-    EXPECT_EQ(discovery.StoreFolders->size(), 2);
-    EXPECT_TRUE(discovery.DBXFileList.isEmpty());
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-}
-
-TEST(SearchIdentities, AFailureAfterASuccessSearchesTheLastFoldersAgain)
-{
-    testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture fixture(dir.path());
-    platform::ScriptedDialogs dialogs;
-    StoreDiscovery discovery;
-    SearchIdentities(discovery, WineRegistry(fixture.prefix), dialogs);
-    discovery.DBXFileList.clear();
-    SearchIdentities(discovery, MemoryRegistry(), dialogs);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({failureReport()}));
-    EXPECT_EQ(*discovery.StoreFolders, QStringList({fixture.store1, fixture.store3}));
-    EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(fixture.store1) + listedStoreFiles(fixture.store3));
-}
-
-TEST(SearchIdentities, CorruptOrTruncatedUserRegOrHiveFindsNothing)
-{
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture wine(dir.path());
     const QByteArray& reg = wine.userRegText;
@@ -162,22 +114,115 @@ TEST(SearchIdentities, CorruptOrTruncatedUserRegOrHiveFindsNothing)
         expresstest::writeFile(hive.hive, bytes);
         expectNothingFound(HiveRegistry(hive.hive));
     }
+    expectNothingFound(HiveRegistry(dir.file(u"missing/NTUSER.DAT"_qs)));
+    expectNothingFound(HiveRegistry(dir.path()));
 }
 
+TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
+{
+    MemoryRegistry registry;
+    registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
+    registry.setDriveFolder(u'C', u"/nonexistent-drive"_qs);
+    const auto key = [](int id) { return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id); };
+    // 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
+    // "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores.
+    registry.addKey(kHkeyCurrentUser, u"Identities\\{1}\\Software"_qs);
+    registry.addKey(kHkeyCurrentUser, u"Identities\\{2}\\Software\\Microsoft\\Outlook Express"_qs);
+    registry.addKey(kHkeyCurrentUser, key(3));
+    registry.setString(kHkeyCurrentUser, key(4), u"Other"_qs, u"x"_qs);
+    registry.setDword(kHkeyCurrentUser, key(5), u"Store Root"_qs, 1);
+    registry.setString(kHkeyCurrentUser, key(6), u"Store Root"_qs, u"  "_qs);
+    registry.setString(kHkeyCurrentUser, key(7), u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz);
+    registry.setString(kHkeyCurrentUser, key(8), u"Store Root"_qs, u"E:\\Eight"_qs);
+    registry.addKey(kHkeyCurrentUser, u"Identities\\ "_qs);
+
+    platform::ScriptedDialogs dialogs;
+    StoreDiscovery discovery;
+    SearchIdentities(discovery, registry, dialogs);
+    // A drive the source knows maps (the folder need not exist); one it does not know stays as written. Neither
+    // lists files (a Windows text is never taken for a relative local path).
+    EXPECT_EQ(discovery.StoreFolders, QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
+    EXPECT_TRUE(discovery.DBXFileList.isEmpty());
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+// Files of the folder itself (not of folders below it), by name whatever its letter case.
 TEST(GetDBXFilesInPath, ListsDbxFilesOfTheFolderByNameSkippingFoldersAndPop3uidl)
 {
     testsupport::TempDir dir;
     const QString folder = dir.file(u"store"_qs);
-    expresstest::makeFiles(folder, {u"outbox.DBX"_qs, u"Inbox.dbx"_qs, u"Deleted Items.Dbx"_qs, u"FOLDERS.dbx"_qs,
+    expresstest::makeFiles(folder, {u"outbox.DBX"_qs, u"Inbox.dbx"_qs, u"deleted Items.Dbx"_qs, u"FOLDERS.dbx"_qs,
                                     u"pop3uidl.DBX"_qs, u".hidden.dbx"_qs, u"inbox.dbx.bak"_qs, u"dbx"_qs});
-    ASSERT_TRUE(QDir(folder).mkpath(u"Sub.dbx"_qs));
     expresstest::makeFiles(folder + u"/nested"_qs, {u"Nested.dbx"_qs});
     QStringList files{u"stale"_qs};
     DBXFiles::GetDBXFilesInPath(folder + u'/', files);
     EXPECT_EQ(files,
-              QStringList({folder + u"/Deleted Items.Dbx"_qs, folder + u"/Inbox.dbx"_qs, folder + u"/outbox.DBX"_qs}));
+              QStringList({folder + u"/deleted Items.Dbx"_qs, folder + u"/Inbox.dbx"_qs, folder + u"/outbox.DBX"_qs}));
     DBXFiles::GetDBXFilesInPath(dir.file(u"missing"_qs), files);
     EXPECT_TRUE(files.isEmpty());
     DBXFiles::GetDBXFilesInPath(u"store"_qs, files);
     EXPECT_TRUE(files.isEmpty());
+}
+
+TEST(WinePrefix, ProfileFromVolatileEnvironmentElseTheUsersFolder)
+{
+    testsupport::TempDir dir;
+    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n"));
+    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)));
+    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
+    const WineRegistry byUser(dir.path(), u"bob"_qs);
+    EXPECT_EQ(windowsVariable(byUser, u"USERPROFILE"_qs), u"C:\\users\\Bob"_qs);
+    EXPECT_EQ(windowsVariable(byUser, u"USERNAME"_qs), u"Bob"_qs);
+    // No dosdevices folder: drive C: is drive_c.
+    EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(dir.file(u"drive_c"_qs)).canonicalFilePath());
+    EXPECT_TRUE(byUser.driveFolder(u'd').isEmpty());
+
+    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n[Volatile Environment]\n"
+                                                                "\"USERPROFILE\"=\"C:\\\\users\\\\Public\"\n"));
+    EXPECT_EQ(windowsVariable(WineRegistry(dir.path(), u"bob"_qs), u"UserProfile"_qs), u"C:\\users\\Public"_qs);
+}
+
+TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
+{
+    testsupport::TempDir dir;
+    const expresstest::WinePrefixFixture fixture(dir.path());
+    expresstest::writeFile(fixture.userReg, fixture.userRegText + QByteArray(R"(
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders] 1600000000
+"AppData"=str(2):"%USERPROFILE%\\AppData\\Roaming"
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders] 1600000000
+"Local AppData"="C:\\users\\winuser\\AppData\\Local"
+[Environment] 1600000000
+"TEMP"=str(2):"%USERPROFILE%\\Temp"
+"LOOP"=str(2):"%LOOP%"
+)"));
+    const WineRegistry registry(fixture.prefix, u"someone"_qs);
+    const std::pair<QString, QString> variables[] = {
+        {u"%userprofile%\\a"_qs, u"C:\\users\\winuser\\a"_qs},
+        {u"%appdata%\\x"_qs, u"C:\\users\\winuser\\AppData\\Roaming\\x"_qs},
+        {u"%LocalAppData%"_qs, u"C:\\users\\winuser\\AppData\\Local"_qs},
+        {u"%temp%"_qs, u"C:\\users\\winuser\\Temp"_qs},
+        {u"%NOPE%\\%USERNAME%"_qs, u"%NOPE%\\winuser"_qs},
+        {u"%NOPE%USERNAME%"_qs, u"%NOPEwinuser"_qs},
+        {u"100% sure"_qs, u"100% sure"_qs},
+        {u"%LOOP%"_qs, u"%LOOP%"_qs},
+    };
+    for (const auto& [text, expanded] : variables)
+        EXPECT_EQ(expandWindowsVariables(registry, text), expanded) << text.toStdString();
+
+    const QString driveC = QFileInfo(fixture.prefix + u"/drive_c"_qs).canonicalFilePath();
+    EXPECT_TRUE(registry.driveFolder(u'e').isEmpty());
+    const std::pair<QString, QString> paths[] = {
+        {u"C:\\Users\\WinUser\\Local Settings\\Application Data\\Identities\\"_qs + expresstest::kId1 +
+             u"\\Microsoft\\Outlook Express\\INBOX.DBX"_qs,
+         fixture.store1 + u"/Inbox.dbx"_qs},
+        {u"c:/users/winuser/./second/../Second"_qs, driveC + u"/users/winuser/Second"_qs},
+        {u"C:\\users\\winuser\\No Such\\Folder"_qs, driveC + u"/users/winuser/No Such/Folder"_qs}, // kept as written
+        {u"C:"_qs, driveC},
+        {u"E:\\Mail"_qs, QString()},
+        {u"\\\\server\\share"_qs, QString()},
+        {u"Mail\\Inbox"_qs, QString()},
+        {u"%UserProfile%"_qs, QString()},
+    };
+    for (const auto& [windowsPath, local] : paths)
+        EXPECT_EQ(localPathFor(registry, windowsPath), local) << windowsPath.toStdString();
 }

@@ -8,31 +8,41 @@
 #include <QString>
 #include <QStringList>
 
-// Builders of the registry sources the discovery tests read: a Wine prefix with user.reg, and an
-// NTUSER.DAT hive made with hivex from the shared "minimal" hive.
+// The registry sources the discovery tests read: keys written as a Wine user.reg or built into a hive with
+// hivex, and the Wine prefix and the hive of a Windows user with three identities.
 namespace expresstest {
 
 inline const QString kId1 = u"{11111111-1111-1111-1111-111111111111}"_qs;
 inline const QString kId2 = u"{22222222-2222-2222-2222-222222222222}"_qs;
 inline const QString kId3 = u"{33333333-3333-3333-3333-333333333333}"_qs;
 
-// Creates the folder (and those above it) and in it empty files with the given names.
-void makeFiles(const QString& folder, const QStringList& names);
+// A key below HKEY_CURRENT_USER ("\"-separated) and its values.
+struct RegistryKey
+{
+    QString path;
+    QList<sources::express::RegistryData> values;
+};
+sources::express::RegistryData text(const QString& name, const QString& value, quint32 type = sources::express::kRegSz);
+sources::express::RegistryData dword(const QString& name, quint32 value);
 
+// The keys as Wine writes them to user.reg: strings and numbers in their text forms, any other data as
+// hex(type), long hex data continued over several lines.
+QByteArray wineUserReg(const QList<RegistryKey>& keys);
+// A hive made from the shared "minimal" hive with the keys added; false (and a test failure) when hivex refuses.
+bool buildHive(const QString& target, const QList<RegistryKey>& keys);
+
+void writeFile(const QString& path, const QByteArray& bytes);
+void makeFiles(const QString& folder, const QStringList& names);
 // A store folder: Inbox.dbx, "Sent Items.DBX", Folders.DBX, Pop3uidl.dbx, a hidden ".Outbox.dbx", a
 // "notes.txt" and a folder "Archive.dbx".
 void makeStoreFolder(const QString& folder);
 // The two files of a store folder that discovery lists, in order.
 QStringList listedStoreFiles(const QString& folder);
 
-// Writes a file.
-void writeFile(const QString& path, const QByteArray& bytes);
-
-// A Wine prefix in `root`: dosdevices/c: -> ../drive_c, and user.reg with three identities (the second
-// without an Outlook Express key) whose store folders lie in drive_c/users/winuser, a user name that is
-// not the current user's (USERPROFILE under [Volatile Environment] names it). The first Store Root is
-// written with %UserProfile%, the third with %USERPROFILE%; the folders on disk differ in letter case
-// from the registry's paths.
+// Both fixtures hold three identities: the first and third with an Outlook Express store, the second with
+// a Windows Mail store only; the folders on disk differ in letter case from the registry's paths.
+// A Wine prefix in `root`: dosdevices/c: -> ../drive_c, and user.reg whose [Volatile Environment] names
+// the profile of "winuser", not the current user. The Store Roots use %UserProfile% and %USERPROFILE%.
 struct WinePrefixFixture
 {
     explicit WinePrefixFixture(const QString& root);
@@ -43,25 +53,15 @@ struct WinePrefixFixture
     QByteArray userRegText;
 };
 
-// A hive at <root>/disk/Users/alice/NTUSER.DAT with the same three identities; the first Store Root uses
-// %userprofile%, the third %LOCALAPPDATA% (from the user's shell folders).
+// A hive at <root>/disk/Users/alice/NTUSER.DAT; the Store Roots use %userprofile% and %LOCALAPPDATA% (from
+// the user's shell folders).
 struct HiveFixture
 {
     explicit HiveFixture(const QString& root);
     QString hive;
-    QString driveRoot;
     QString store1;
     QString store3;
 };
-
-// Builds a hive from the shared "minimal" hive: keys with values, committed to a new file. Answers false
-// (with a test failure) when hivex refuses.
-struct HiveKey
-{
-    QString path; // below the root, "\"-separated
-    QList<sources::express::RegistryData> values;
-};
-bool buildHive(const QString& target, const QList<HiveKey>& keys);
 
 // The subkeys and values of a key below HKEY_CURRENT_USER ("" for the root), read through the module.
 inline QStringList keysOf(const sources::express::RegistryBackend& registry, const QString& key)
@@ -75,8 +75,5 @@ inline sources::express::RegistryValues valuesOf(const sources::express::Registr
     platform::ScriptedDialogs dialogs;
     return sources::express::EnumRegistryValues(registry, dialogs, u"HKEY_CURRENT_USER\\"_qs + key);
 }
-
-sources::express::RegistryData text(const QString& name, const QString& value, quint32 type = sources::express::kRegSz);
-sources::express::RegistryData dword(const QString& name, quint32 value);
 
 } // namespace expresstest

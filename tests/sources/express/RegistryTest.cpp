@@ -1,145 +1,289 @@
 #include "ExpressFixtures.h"
 #include "platform/ScriptedPlatform.h"
+#include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
 #include "sources/express/Registry.h"
+#include "sources/express/WineRegistry.h"
+#include "support/TempDir.h"
 
+#include <QBuffer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace sources::express;
+using expresstest::dword;
+using expresstest::keysOf;
+using expresstest::text;
+using expresstest::valuesOf;
 
 namespace {
 
-class RegistryModule : public ::testing::Test
+const QByteArray kBlob =
+    QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324");
+
+// What every backend is built from: keys made deepest first and out of name order, "Identities" named again
+// in other letter case, a name outside ASCII, and every kind of value (a type word outside the known types
+// too, as a damaged hive may carry; binary data long enough for user.reg to continue it over lines).
+const QList<expresstest::RegistryKey> kKeys = {
+    {u"Identities\\{b}\\Software"_qs, {}},
+    {u"Identities\\{A}"_qs,
+     {text(u"Username"_qs, u"Main \"Identity\" \\ caf\u00e9"_qs),
+      text(u"Store Root"_qs, u"%UserProfile%\\x"_qs, kRegExpandSz), dword(u"Ordinal"_qs, 0xfffffffeu),
+      RegistryData{u"Empty"_qs, kRegSz, {}}, RegistryData{u"Blob"_qs, kRegBinary, kBlob},
+      RegistryData{u"Strange"_qs, 0x002e0003u, "xy"}, RegistryData{u"Nul"_qs, kRegSz, QByteArray("a\0b\0\0\0c\0", 8)},
+      RegistryData{u"Odd"_qs, kRegExpandSz, QByteArray("a\0b", 3)}, text(QString(), u"default"_qs)}},
+    {u"IDENTITIES\\{C}"_qs, {}},
+    {u"Caf\u00e9\\Sub"_qs, {}},
+};
+
+struct Memory
+{
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir&)
+    {
+        auto registry = std::make_unique<MemoryRegistry>();
+        for (const expresstest::RegistryKey& key : kKeys) {
+            registry->addKey(kHkeyCurrentUser, key.path);
+            for (const RegistryData& value : key.values)
+                registry->setValue(kHkeyCurrentUser, key.path.split(u'\\'), value);
+        }
+        return registry;
+    }
+};
+
+struct UserReg
+{
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
+    {
+        dir.write(u"prefix/user.reg"_qs, expresstest::wineUserReg(kKeys));
+        return std::make_unique<WineRegistry>(dir.file(u"prefix"_qs));
+    }
+};
+
+struct Hive
+{
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
+    {
+        const QString path = dir.file(u"Users/alice/NTUSER.DAT"_qs);
+        expresstest::buildHive(path, kKeys);
+        return std::make_unique<HiveRegistry>(path);
+    }
+};
+
+template <class Backend>
+class RegistryContract : public ::testing::Test
 {
 protected:
-    RegistryModule()
-    {
-        registry.setString(kHkeyCurrentUser, u"Identities"_qs, u"Default User ID"_qs, u"{A}"_qs);
-        registry.setDword(kHkeyCurrentUser, u"Identities"_qs, u"Identity Ordinal"_qs, 3);
-        registry.addKey(kHkeyCurrentUser, u"Identities\\{B}\\Software"_qs);
-        registry.addKey(kHkeyCurrentUser, u"Identities\\{a}"_qs);
-        registry.addKey(kHkeyCurrentUser, u"Identities\\{C}"_qs);
-    }
-
+    testsupport::TempDir dir;
+    std::unique_ptr<RegistryBackend> registry = Backend::make(dir);
     platform::ScriptedDialogs dialogs;
-    MemoryRegistry registry;
 };
+
+using Backends = ::testing::Types<Memory, UserReg, Hive>;
+TYPED_TEST_SUITE(RegistryContract, Backends);
+
+std::unique_ptr<MemoryRegistry> parsed(const QByteArray& text)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    auto registry = std::make_unique<MemoryRegistry>();
+    readWineRegistry(buffer, *registry, kHkeyCurrentUser);
+    return registry;
+}
 
 } // namespace
 
-TEST(RootKeyFromName, HandlesOfTheTableComparedExactly)
+TYPED_TEST(RegistryContract, SubkeysEnumerateInNameOrderAndMatchWhateverTheLetterCase)
 {
-    const char* const names[] = {"HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                                 "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-    for (quint32 i = 0; i < 7; ++i)
-        EXPECT_EQ(RootKeyFromName(QLatin1String(names[i])), 0x80000000u + i) << names[i];
-    for (const char* other : {"hkey_current_user", "HKEY_CURRENT_USER ", "HKCU", ""})
-        EXPECT_EQ(RootKeyFromName(QLatin1String(other)), 0u) << other;
+    const RegistryBackend& registry = *this->registry;
+    EXPECT_EQ(keysOf(registry, QString()), QStringList({u"Caf\u00e9"_qs, u"Identities"_qs}));
+    EXPECT_EQ(keysOf(registry, u"IDENTITIES"_qs), QStringList({u"{A}"_qs, u"{b}"_qs, u"{C}"_qs}));
+    EXPECT_EQ(keysOf(registry, u"identities\\{B}"_qs), QStringList({u"Software"_qs}));
+    EXPECT_EQ(keysOf(registry, u"CAF\u00c9"_qs), QStringList({u"Sub"_qs}));
+    EXPECT_TRUE(keysOf(registry, u"Identities\\{A}"_qs).isEmpty());
 }
 
-TEST(SplitKeyPath, SplitsAtTheFirstBackslash)
+TYPED_TEST(RegistryContract, ValuesKeepTheirOrderTypeAndBytesAndConvertByType)
 {
-    platform::ScriptedDialogs dialogs;
-    QString path = u"HKEY_CURRENT_USER\\Identities\\{A}"_qs;
-    quint32 root = 0;
-    EXPECT_TRUE(SplitKeyPath(dialogs, path, root));
-    EXPECT_EQ(root, kHkeyCurrentUser);
-    EXPECT_EQ(path, u"Identities\\{A}"_qs);
-
-    path = u"HKEY_LOCAL_MACHINE"_qs;
-    EXPECT_TRUE(SplitKeyPath(dialogs, path, root));
-    EXPECT_EQ(root, kHkeyLocalMachine);
-    EXPECT_EQ(path, QString());
-
-    path = u"HKEY_NOWHERE\\Software"_qs;
-    EXPECT_TRUE(SplitKeyPath(dialogs, path, root));
-    EXPECT_EQ(root, 0u);
-    EXPECT_EQ(path, u"Software"_qs);
-    EXPECT_TRUE(dialogs.messages().isEmpty());
+    const QList<RegistryData> values = this->registry->values(kHkeyCurrentUser, {u"IDENTITIES"_qs, u"{a}"_qs});
+    const QList<RegistryData>& expected = kKeys[1].values;
+    ASSERT_EQ(values.size(), expected.size());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(values[i].name, expected[i].name);
+        EXPECT_EQ(values[i].type, expected[i].type) << values[i].name.toStdString();
+        EXPECT_EQ(values[i].data, expected[i].data) << values[i].name.toStdString();
+    }
+    const RegistryValues converted = valuesOf(*this->registry, u"identities\\{A}"_qs);
+    EXPECT_EQ(converted.value(u"USERNAME"_qs).toString(), u"Main \"Identity\" \\ caf\u00e9"_qs);
+    EXPECT_EQ(converted.value(u"store root"_qs).toString(), u"%UserProfile%\\x"_qs);
+    EXPECT_EQ(converted.value(u"Ordinal"_qs).toInt(), -2);
+    EXPECT_EQ(converted.value(u"Empty"_qs).typeId(), QMetaType::QString);
+    EXPECT_EQ(converted.value(u"Empty"_qs).toString(), QString());
+    EXPECT_EQ(converted.value(u"Blob"_qs).toByteArray(), kBlob);
+    EXPECT_EQ(converted.value(u"Strange"_qs).toByteArray(), QByteArray("xy"));
+    EXPECT_EQ(converted.value(u"Nul"_qs).toString(), u"ab"_qs); // text ends at its first NUL
+    EXPECT_EQ(converted.value(u"Odd"_qs).toString(), u"a"_qs);  // and at an odd last byte
+    EXPECT_EQ(converted.value(QString()).toString(), u"default"_qs);
+    EXPECT_FALSE(converted.value(u"Absent"_qs).isValid());
 }
 
-TEST(SplitKeyPath, MalformedPathsShowIncorrectFormatAndChangeNothing)
+TYPED_TEST(RegistryContract, MissingKeysAndOtherRootsEnumerateNothingSilently)
 {
+    for (const QString& key :
+         {u"HKEY_CURRENT_USER\\Nowhere"_qs, u"HKEY_CURRENT_USER\\Identities\\\\{C}"_qs,
+          u"HKEY_CURRENT_USER\\Identities\\{A}\\Username"_qs, u"HKEY_LOCAL_MACHINE\\Identities"_qs, u"HKEY_USERS"_qs,
+          u"HKEY_NOWHERE\\Identities"_qs, u"HKEY_current_user\\Identities"_qs, u"HKEY_CURRENT_USER \\Identities"_qs}) {
+        EXPECT_TRUE(EnumRegistryKeys(*this->registry, this->dialogs, key).isEmpty()) << key.toStdString();
+        EXPECT_TRUE(EnumRegistryValues(*this->registry, this->dialogs, key).isEmpty()) << key.toStdString();
+    }
+    EXPECT_TRUE(this->dialogs.messages().isEmpty());
+}
+
+TEST(KeyPath, AMalformedPathShowsIncorrectFormatAndEnumeratesNothing)
+{
+    MemoryRegistry registry;
+    registry.addKey(kHkeyCurrentUser, u"Identities\\{A}"_qs);
     for (const QString& malformed :
-         {u"HKEY_CURRENT_USER\\Identities\\"_qs, u"Software\\Microsoft"_qs, u"hkey_current_user\\Identities"_qs,
-          u"HKEY"_qs, QString(), u"\\HKEY_CURRENT_USER"_qs, u"HKEY_CURRENT_USER\\"_qs}) {
+         {u"HKEY_CURRENT_USER\\Identities\\"_qs, u"Identities"_qs, u"hkey_current_user\\Identities"_qs, u"HKEY"_qs,
+          QString(), u"\\HKEY_CURRENT_USER"_qs, u"HKEY_CURRENT_USER\\"_qs}) {
         platform::ScriptedDialogs dialogs;
-        QString path = malformed;
-        quint32 root = 12345;
-        EXPECT_FALSE(SplitKeyPath(dialogs, path, root));
-        EXPECT_EQ(path, malformed);
-        EXPECT_EQ(root, 12345u);
-        ASSERT_EQ(dialogs.messages().size(), 1);
-        EXPECT_EQ(dialogs.messages()[0].text, u"Incorrect Format:\n\n"_qs + malformed);
-        EXPECT_EQ(dialogs.messages()[0].title, u"Quillmere"_qs);
-        EXPECT_EQ(dialogs.messages()[0].buttons, platform::Buttons::Ok);
+        EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, malformed).isEmpty());
+        EXPECT_TRUE(EnumRegistryValues(registry, dialogs, malformed).isEmpty());
+        ASSERT_EQ(dialogs.messages().size(), 2);
+        for (const platform::ShownMessage& message : dialogs.messages()) {
+            EXPECT_EQ(message.text, u"Incorrect Format:\n\n"_qs + malformed);
+            EXPECT_EQ(message.title, u"Quillmere"_qs);
+            EXPECT_EQ(message.buttons, platform::Buttons::Ok);
+        }
     }
 }
 
-TEST_F(RegistryModule, MalformedPathsEnumerateNothingAfterTheirMessage)
+// The last line is Latin-1: Wine escapes every character above 127, a hand-edited file may not.
+TEST(WineUserReg, ReadsEscapesAndTheValueFormsWineWrites)
 {
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER\\Identities\\"_qs).isEmpty());
-    EXPECT_TRUE(EnumRegistryValues(registry, dialogs, u"Identities"_qs).isEmpty());
-    EXPECT_EQ(dialogs.messageTexts(), QStringList({u"Incorrect Format:\n\nHKEY_CURRENT_USER\\Identities\\"_qs,
-                                                   u"Incorrect Format:\n\nIdentities"_qs}));
+    const auto registry = parsed(QByteArray(R"(WINE REGISTRY Version 2
+#arch=win64
+
+[Software\\Test] 1600000000
+#class="class"
+"Plain"="a \"quoted\" back\\slash\nnew line"
+"Escaped"="caf\xe9 \x41\x0042 \x263a tab\there \101 \x"
+"Multi"=str(7):"one\0two\0"
+"Binary"=hex:01,02,03,\
+  04,05,\
+  ff
+"Empty"=""
+  "Indented" = "blank around ="
+)") + "\"Latin1\"=\"\xe9t\xe9\"\n");
+    const RegistryValues v = valuesOf(*registry, u"Software\\Test"_qs);
+    EXPECT_EQ(v.count(), 7);
+    EXPECT_EQ(v.value(u"Plain"_qs).toString(), u"a \"quoted\" back\\slash\nnew line"_qs);
+    EXPECT_EQ(v.value(u"Escaped"_qs).toString(), u"caf\u00e9 AB \u263a tab\there A x"_qs);
+    // Other types stay raw bytes: here UTF-16 "one", NUL, "two", NUL and the terminating NUL.
+    EXPECT_EQ(v.value(u"Multi"_qs).toByteArray(), registryTextData(QString::fromUtf16(u"one\0two\0", 8)));
+    EXPECT_EQ(v.value(u"Binary"_qs).toByteArray(), QByteArray("\x01\x02\x03\x04\x05\xff", 6));
+    EXPECT_EQ(v.value(u"Empty"_qs).toString(), QString());
+    EXPECT_EQ(v.value(u"Indented"_qs).toString(), u"blank around ="_qs);
+    EXPECT_EQ(v.value(u"Latin1"_qs).toString(), u"\u00e9t\u00e9"_qs);
 }
 
-TEST_F(RegistryModule, EnumeratesSubkeysInRegistryOrderWhateverTheLetterCase)
+TEST(WineUserReg, DamagedEntriesAreSkippedAndTheRestIsRead)
 {
-    EXPECT_EQ(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER\\Identities"_qs),
-              QStringList({u"{a}"_qs, u"{B}"_qs, u"{C}"_qs}));
-    EXPECT_EQ(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER\\IDENTITIES\\{b}"_qs),
-              QStringList({u"Software"_qs}));
-    EXPECT_EQ(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER"_qs), QStringList({u"Identities"_qs}));
-    EXPECT_TRUE(dialogs.messages().isEmpty());
+    const auto registry = parsed(QByteArray(R"(WINE REGISTRY Version 2
+"Orphan"="before any key"
+
+[Broken\\Key 1600000000
+"Lost"="in a broken section"
+
+[Good] 1600000000
+"Unterminated"="no closing quote
+"BadDword"=dword:xyz
+"LongDword"=dword:123456789
+"BadHex"=hex:1,zz
+"Unknown"=qword:1
+"NoEquals" "x"
+garbage line
+"Fine"="yes"
+[Bad\\\\\\\\Empty] 0
+"Kept"=dword:00000007
+)"));
+    EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Good"_qs}));
+    EXPECT_EQ(valuesOf(*registry, u"Good"_qs).names(), QStringList({u"Fine"_qs}));
 }
 
-TEST_F(RegistryModule, AMissingKeyOrRootEnumeratesNothingSilently)
+TEST(WineUserReg, AnOverlongEntryIsSkipped)
 {
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER\\Nowhere"_qs).isEmpty());
-    EXPECT_TRUE(EnumRegistryValues(registry, dialogs, u"HKEY_CURRENT_USER\\Nowhere"_qs).isEmpty());
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_CURRENT_USER\\Identities\\\\{C}"_qs).isEmpty());
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_NOWHERE\\Identities"_qs).isEmpty());
-    // The backend holds only HKEY_CURRENT_USER: the same path under another root is not there.
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_LOCAL_MACHINE\\Identities"_qs).isEmpty());
-    EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, u"HKEY_USERS"_qs).isEmpty());
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-    // Another root enumerates when the backend has it.
-    registry.addKey(kHkeyLocalMachine, u"Software\\Clients\\Mail"_qs);
-    EXPECT_EQ(EnumRegistryKeys(registry, dialogs, u"HKEY_LOCAL_MACHINE\\Software\\Clients"_qs),
-              QStringList({u"Mail"_qs}));
+    QByteArray text("WINE REGISTRY Version 2\n\n[Key] 0\n\"Huge\"=\"");
+    text.append(QByteArray(kUserRegMaxEntryBytes + 10, 'a'));
+    text.append("\"\n\"After\"=\"read\"\n");
+    const RegistryValues v = valuesOf(*parsed(text), u"Key"_qs);
+    EXPECT_FALSE(v.contains(u"Huge"_qs));
+    EXPECT_EQ(v.value(u"After"_qs).toString(), u"read"_qs);
 }
 
-TEST_F(RegistryModule, ValuesConvertByType)
+// Cut anywhere, user.reg gives a Store Root whole or not at all.
+TEST(WineUserReg, ACutFileNeverGivesAValueOfTheCutEntry)
 {
-    const QString key = u"Identities\\{C}"_qs;
-    registry.setString(kHkeyCurrentUser, key, u"Username"_qs, u"Main Identity"_qs);
-    registry.setString(kHkeyCurrentUser, key, u"Store Root"_qs, u"%UserProfile%\\x"_qs, kRegExpandSz);
-    registry.setValue(kHkeyCurrentUser, key.split(u'\\'), {u"Empty"_qs, kRegSz, QByteArray()});
-    registry.setDword(kHkeyCurrentUser, key, u"Ordinal"_qs, 0x2a);
-    registry.setDword(kHkeyCurrentUser, key, u"Negative"_qs, 0xffffffffu);
-    registry.setValue(kHkeyCurrentUser, key.split(u'\\'), {u"Password2"_qs, kRegBinary, QByteArray("\x01\x02\x03", 3)});
-    registry.setValue(kHkeyCurrentUser, key.split(u'\\'), {QString(), kRegSz, registryTextData(u"default"_qs)});
-
-    const RegistryValues values = EnumRegistryValues(registry, dialogs, u"HKEY_CURRENT_USER\\Identities\\{C}"_qs);
-    EXPECT_EQ(values.names(), QStringList({u"Username"_qs, u"Store Root"_qs, u"Empty"_qs, u"Ordinal"_qs, u"Negative"_qs,
-                                           u"Password2"_qs, QString()}));
-    EXPECT_EQ(values.value(u"username"_qs).toString(), u"Main Identity"_qs);
-    EXPECT_EQ(values.value(u"STORE ROOT"_qs).toString(), u"%UserProfile%\\x"_qs);
-    EXPECT_EQ(values.value(u"Empty"_qs).typeId(), QMetaType::QString);
-    EXPECT_EQ(values.value(u"Empty"_qs).toString(), QString());
-    EXPECT_EQ(values.value(u"Ordinal"_qs).toInt(), 42);
-    EXPECT_EQ(values.value(u"negative"_qs).toInt(), -1);
-    EXPECT_EQ(values.value(u"Password2"_qs).toByteArray(), QByteArray("\x01\x02\x03", 3));
-    EXPECT_EQ(values.value(QString()).toString(), u"default"_qs);
-    EXPECT_FALSE(values.value(u"Absent"_qs).isValid());
-    EXPECT_TRUE(dialogs.messages().isEmpty());
+    testsupport::TempDir dir;
+    const expresstest::WinePrefixFixture fixture(dir.path());
+    const QString key = u"Identities\\"_qs + expresstest::kId1 + u"\\Software\\Microsoft\\Outlook Express\\5.0"_qs;
+    for (qsizetype size = 0; size <= fixture.userRegText.size(); ++size) {
+        const QVariant root = valuesOf(*parsed(fixture.userRegText.left(size)), key).value(u"Store Root"_qs);
+        EXPECT_TRUE(!root.isValid() || root.toString().endsWith(QLatin1String("Outlook Express"))) << size;
+    }
 }
 
-TEST(RegistryText, ReadsUpToTheFirstNulAndToleratesOddLengths)
+// Real user hives; hivex gives Latin-1 and UTF-16 names as UTF-8, a name with an embedded NUL reads up to it.
+TEST(HiveRegistry, ReadsTheSharedHives)
 {
-    EXPECT_EQ(registryText(QByteArray()), QString());
-    EXPECT_EQ(registryText(QByteArray("a\0b\0\0\0c\0", 8)), u"ab"_qs);
-    EXPECT_EQ(registryText(QByteArray("a\0b", 3)), u"a"_qs);
-    EXPECT_EQ(registryText(registryTextData(u"\u00e9t\u00e9"_qs)), u"\u00e9t\u00e9"_qs);
+    QUILLMERE_REQUIRE_FIXTURE(vista, "hive/dfwinreg-NTUSER.DAT");
+    QUILLMERE_REQUIRE_FIXTURE(seven, "hive/test_ntuser.dat");
+    QUILLMERE_REQUIRE_FIXTURE(special, "hive/special");
+    QUILLMERE_REQUIRE_FIXTURE(lengths, "hive/rlenvalue_test_hive");
+    const HiveRegistry noIdentities(vista);
+    EXPECT_TRUE(keysOf(noIdentities, QString()).contains(u"Environment"_qs));
+    EXPECT_TRUE(keysOf(noIdentities, u"Identities"_qs).isEmpty());
+    EXPECT_EQ(valuesOf(noIdentities, u"environment"_qs).value(u"temp"_qs).toString(),
+              u"%USERPROFILE%\\AppData\\Local\\Temp"_qs);
+
+    const HiveRegistry oneIdentity(seven);
+    const QString id = u"Identities\\{EF208C86-65AC-4012-84A1-F1B2647B21FD}"_qs;
+    EXPECT_EQ(keysOf(oneIdentity, u"Identities"_qs), QStringList({id.mid(11)}));
+    EXPECT_EQ(valuesOf(oneIdentity, id).value(u"Username"_qs).toString(), u"Main Identity"_qs);
+    EXPECT_TRUE(keysOf(oneIdentity, id + u"\\Software\\Microsoft\\Outlook Express"_qs).isEmpty());
+
+    const HiveRegistry names(special);
+    EXPECT_EQ(keysOf(names, QString()),
+              QStringList({u"abcd_\u00e4\u00f6\u00fc\u00df"_qs, u"weird\u2122"_qs, u"zero"_qs}));
+    EXPECT_EQ(valuesOf(names, u"ABCD_\u00c4\u00d6\u00dc\u00df"_qs).names(),
+              QStringList({u"abcd_\u00e4\u00f6\u00fc\u00df"_qs}));
+    EXPECT_EQ(valuesOf(names, u"WEIRD\u2122"_qs).value(u"symbols $\u00a3\u20a4\u20a7\u20ac"_qs).toInt(), 0);
+
+    const RegistryValues v = valuesOf(HiveRegistry(lengths), u"ModerateValueParent"_qs);
+    ASSERT_EQ(v.names(),
+              QStringList({u"3Bytes"_qs, u"16Bytes"_qs, u"30Bytes"_qs, u"31Bytes"_qs, u"32Bytes"_qs, u"33Bytes"_qs}));
+    EXPECT_EQ(v.value(u"3Bytes"_qs).toByteArray().size(), 3);
+    EXPECT_EQ(v.value(u"33Bytes"_qs).toByteArray().size(), 33);
+}
+
+// hivex opens a hive cut in half or with scrambled cells and answers from what it can still read: walking
+// it must not crash us, whatever it lists.
+TEST(HiveRegistry, DamagedHivesAreWalkedWithoutCrashing)
+{
+    testsupport::TempDir dir;
+    QUILLMERE_REQUIRE_FIXTURE(seven, "hive/test_ntuser.dat");
+    const QByteArray whole = testsupport::TempDir::read(seven);
+    QByteArray scrambled = whole;
+    for (qsizetype i = 4096; i < scrambled.size(); i += 97)
+        scrambled[i] = static_cast<char>(scrambled[i] ^ 0x5a);
+    for (const QString& path :
+         {dir.write(u"half.dat"_qs, whole.left(whole.size() / 2)), dir.write(u"scrambled.dat"_qs, scrambled)}) {
+        const HiveRegistry registry(path);
+        std::function<void(const QString&, int)> walk = [&](const QString& key, int depth) {
+            valuesOf(registry, key);
+            for (const QString& child : depth < 3 ? keysOf(registry, key) : QStringList())
+                walk(key.isEmpty() ? child : key + u'\\' + child, depth + 1);
+        };
+        walk(QString(), 0);
+    }
 }
