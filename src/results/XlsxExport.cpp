@@ -145,10 +145,12 @@ WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, plat
     summary.sheets = sheets;
     CellText cell;
     qsizetype r = 0;
+    std::vector<lxw_worksheet*> written;
     for (int s = 0; s < sheets; ++s) {
         lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), nullptr);
         if (!sheet)
             fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        written.push_back(sheet);
         for (int c = 0; c < columns; ++c) {
             check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), columnWidth(widths[size_t(s)][size_t(c)]),
                                        nullptr));
@@ -167,6 +169,12 @@ WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, plat
                 check(worksheet_write_string(sheet, sheetRow, lxw_col_t(c), cell.data(), nullptr));
             }
         }
+    }
+    // In low-memory mode the library streams each sheet's rows to a scratch file and does not notice when
+    // that write fails (a full disk): a workbook missing rows must not replace the old file.
+    for (lxw_worksheet* sheet : written) {
+        if (sheet->file && (std::fflush(sheet->file) != 0 || std::ferror(sheet->file) != 0))
+            throw AppError(errors::kDeviceIo, QStringLiteral("Device I/O error"));
     }
     const lxw_error closed = workbook_close(workbook.release());
     if (closed != LXW_NO_ERROR)
