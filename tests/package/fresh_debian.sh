@@ -14,7 +14,13 @@ cleanup() {
     rm -rf "$target"
 }
 trap cleanup EXIT
-debootstrap --variant=minbase bookworm "$target" http://deb.debian.org/debian >/dev/null
+# The machine's own Debian mirror, from its apt sources (one-line or deb822 form).
+mirror=$( (grep -hE '^deb[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+           awk '{for (i = 2; i <= NF; i++) if ($i ~ /^[a-z]+:\/\//) { print $i; exit }}'
+           grep -hE '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}'
+           true) | grep -v security | head -n 1 || true)
+[[ -n "$mirror" ]] || { echo "fresh_debian: no Debian mirror in the apt sources" >&2; exit 1; }
+debootstrap --variant=minbase bookworm "$target" "$mirror" >/dev/null
 cp /etc/resolv.conf "$target/etc/"
 mount --bind /proc "$target/proc"
 mkdir -p "$target/root/check"
