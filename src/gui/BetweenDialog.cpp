@@ -17,23 +17,6 @@
 
 namespace gui {
 
-namespace {
-
-// Check boxes keep the values 0 and 1.
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
-{
-    bool checked = byDefault;
-    if (stored) {
-        const qint16 value = core::toInteger16(*stored);
-        if (value != 0 && value != 1)
-            throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
-        checked = value == 1;
-    }
-    box->setChecked(checked);
-}
-
-} // namespace
-
 BetweenDialog::BetweenDialog(DialogContext context, QWidget* parent, const QString& module)
     : RuleDialog(std::move(context), module, parent)
 {

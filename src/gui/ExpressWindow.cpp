@@ -239,13 +239,7 @@ void ExpressWindow::restoreSettings(core::Trap& trap)
     core::Settings& s = m_context.settings;
     int line = 5;
     auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
-        trap(line++, [&] {
-            const auto stored = s.value(QLatin1String(key));
-            const qint16 value = stored ? core::toInteger16(*stored) : qint16(byDefault);
-            if (value != 0 && value != 1)
-                throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
-            box->setChecked(value == 1);
-        });
+        trap(line++, [&] { restoreCheck(box, s.value(QLatin1String(key)), byDefault); });
     };
     auto text = [&](QLineEdit* edit, const char* key) {
         trap(line++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });

@@ -41,19 +41,6 @@ const QString kNoStoreFound = QStringLiteral(
     "No mail store was found in the Outlook profile. Choose a PST file with \"PST File:\" above, or list your PST "
     "and OST files with \"Profile Stores...\".");
 
-// Check boxes restored as values 0 or 1.
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
-{
-    bool checked = byDefault;
-    if (stored) {
-        const qint16 value = core::toInteger16(*stored);
-        if (value != 0 && value != 1)
-            throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
-        checked = value == 1;
-    }
-    box->setChecked(checked);
-}
-
 } // namespace
 
 MainWindow::MainWindow(WindowContext context) : m_context(std::move(context))
