@@ -61,23 +61,56 @@ QStringList shellWords(const QString& command)
     return words;
 }
 
-const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nbob@example.org\r\nhello again\r\n"
+const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nThe rain in spain falls mainly on the plain.\r\n"
                            "\xC3\x89t\xC3\xA9\r\nAnn <ann@example.org>\r\n";
 
 } // namespace
 
-TEST_F(CliTest, LineRulesOnAStagedText)
+// Every rule over both kinds of text the rules read: the staged text of the Outlook side and the message
+// bodies of the Outlook Express side, whose lines are numbered from 1 in every message.
+TEST_F(CliTest, EveryRuleOverStagedTextAndMessageFiles)
 {
-    const QString file = staged(kStaged);
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"ANN"_qs}).out,
-              QByteArray("Ann <ann@example.org>\nHello Ann\nAnn <ann@example.org>\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"ANN"_qs, u"--case-sensitive"_qs}).out, QByteArray());
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"\u00E9T\u00C9"_qs, u"--dedupe"_qs}).out,
-              QByteArray("\xC3\x89t\xC3\xA9\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--not-containing"_qs, u"@"_qs, u"--dedupe"_qs}).out,
-              QByteArray("\nHello Ann\nhello again\n\xC3\x89t\xC3\xA9\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--lines"_qs, u"2,4"_qs}).out,
-              QByteArray("Ann <ann@example.org>\nbob@example.org\n"));
+    const QStringList text{u"--staged"_qs, staged(kStaged)};
+    const QString first =
+        dir.write(u"mail/1.eml"_qs, "From: ann@example.org\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n"
+                                    "\r\nfirst line\r\nshared\r\n");
+    dir.write(u"mail/2.eml"_qs, "From: bob@example.org\r\nDate: Tue, 2 Dec 2003 10:00:00 +0100\r\n\r\nshared\r\n");
+    const QStringList mail{u"--eml"_qs, dir.file(u"mail"_qs)};
+    const QString items = dir.write(u"items.txt"_qs, "  \r\nHELLO\r\n");
+    const QByteArray ann = "Ann <ann@example.org>\n";
+    const QByteArray rain = "The rain in spain falls mainly on the plain.\n";
+    const struct
+    {
+        QStringList args;
+        QByteArray out;
+    } cases[] = {
+        {text + QStringList{u"--all-data"_qs}, "\n" + ann + "Hello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n" + ann},
+        {text + QStringList{u"--containing"_qs, u"ANN"_qs}, ann + "Hello Ann\n" + ann},
+        {text + QStringList{u"--containing"_qs, u"ANN"_qs, u"--case-sensitive"_qs}, ""},
+        {text + QStringList{u"--containing"_qs, u"\u00E9T\u00C9"_qs, u"--dedupe"_qs}, "\xC3\x89t\xC3\xA9\n"},
+        {text + QStringList{u"--not-containing"_qs, u"@"_qs, u"--dedupe"_qs},
+         "\nHello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n"},
+        {text + QStringList{u"--lines"_qs, u"2,4"_qs}, ann + rain},
+        {text + QStringList{u"--between"_qs, u"<"_qs, u">"_qs}, "<ann@example.org>\n<ann@example.org>\n"},
+        {text + QStringList{u"--between"_qs, u"<"_qs, u">"_qs, u"--exclude-x"_qs, u"--exclude-y"_qs, u"--dedupe"_qs},
+         "ann@example.org\n"},
+        {text + QStringList{u"--text-set"_qs, u"rain"_qs, u"--text-sets-file"_qs, items}, "Hello Ann\n" + rain},
+        {text + QStringList{u"--text-set"_qs, u"ann"_qs, u"--text-set"_qs, u"example"_qs}, // once per item
+         ann + ann + "Hello Ann\n" + ann + ann},
+        {mail + QStringList{u"--all-data"_qs}, "first line\nshared\n\nshared\n\n"},
+        {mail + QStringList{u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs},
+         (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8()},
+        {mail + QStringList{u"--not-containing"_qs, u"shared"_qs}, "first line\n\n\n"},
+        {mail + QStringList{u"--lines"_qs, u"1"_qs}, "first line\nshared\n"},
+        {mail + QStringList{u"--between"_qs, u"sh"_qs, u"ed"_qs, u"--exclude-x"_qs}, "ared\nared\n"},
+        {mail + QStringList{u"--text-set"_qs, u"SHARED"_qs, u"--text-set"_qs, u"line"_qs},
+         "first line\nshared\nshared\n"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = runCli(c.args);
+        EXPECT_EQ(result.out, c.out) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(result.status, 0) << result.err.constData();
+    }
 }
 
 TEST_F(CliTest, FormatsAreTheWindowsFiles)
@@ -127,6 +160,14 @@ TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
     EXPECT_EQ(badList.status, 1);
     EXPECT_EQ(badList.out, QByteArray("a\nc\n"));
     EXPECT_TRUE(badList.err.startsWith("quillmere-cli: Type mismatch in Quillmere2021/08/31.Form1.PushButton7_Click"));
+    dir.write(u"mail/1.eml"_qs, "Date: Mon, 1 Dec 2003\r\n\r\na\r\nb\r\nc\r\n");
+    const CliResult badMessages = runCli({u"--eml"_qs, dir.file(u"mail"_qs), u"--lines"_qs, u"1,,3"_qs});
+    EXPECT_EQ(badMessages.status, 1);
+    EXPECT_EQ(badMessages.out, QByteArray("a\nc\n"));
+    EXPECT_TRUE(badMessages.err.contains("Type mismatch in Quillmere2021/08/31.Form11.PushButton7_Click at line 7"));
+    const CliResult badBetween = runCli({u"--staged"_qs, dir.file(u"gone.txt"_qs), u"--between"_qs, u"a"_qs, u"b"_qs});
+    EXPECT_EQ(badBetween.status, 1);
+    EXPECT_TRUE(badBetween.err.contains("File not found in Quillmere2021/08/31.Form2.PushButton4_Click at line 5"));
 
     const CliResult empty = runCli({u"--staged"_qs, staged(""), u"--containing"_qs, u"x"_qs});
     EXPECT_EQ(empty.status, 0);
@@ -200,24 +241,10 @@ TEST_F(CliTest, PstFileGivesTheSameRowsAsItsStagedText)
     EXPECT_EQ(again.out, direct.out);
 }
 
-TEST_F(CliTest, BetweenAndTextSetRules)
+TEST_F(CliTest, MessageFilesAreListed)
 {
-    const QString file = staged("The rain in spain falls mainly on the plain.\r\nno match here\r\n");
-    EXPECT_EQ(
-        runCli({u"--staged"_qs, file, u"--between"_qs, u"p"_qs, u"n"_qs, u"--exclude-x"_qs, u"--exclude-y"_qs}).out,
-        QByteArray("ai\nlai\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--between"_qs, u"p"_qs, u"n"_qs}).out, QByteArray("pain\nplain\n"));
-    const QString items = dir.write(u"items.txt"_qs, "  \r\nMATCH\r\n");
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--text-set"_qs, u"rain"_qs, u"--text-sets-file"_qs, items}).out,
-              QByteArray("The rain in spain falls mainly on the plain.\nno match here\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--between"_qs, QString(), u"n"_qs}).status, 2);
-}
-
-TEST_F(CliTest, MessageFilesAreListedAndSearched)
-{
-    const QString first = dir.write(
-        u"mail/1.eml"_qs, "From: =?UTF-8?B?w4lsaXNl?= <elise@example.org>\r\nTo: bob@example.org\r\n"
-                          "Subject: hi\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n\r\nfirst line\r\nshared\r\n");
+    dir.write(u"mail/1.eml"_qs, "From: =?UTF-8?B?w4lsaXNl?= <elise@example.org>\r\nTo: bob@example.org\r\n"
+                                "Subject: hi\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n\r\nfirst line\r\nshared\r\n");
     dir.write(u"mail/2.eml"_qs, "From: bob@example.org\r\nDate: Tue, 2 Dec 2003 10:00:00 +0100\r\n\r\nshared\r\n");
     dir.write(u"mail/3.eml"_qs, "From: nodate@example.org\r\n\r\nnever listed\r\n");
     const QString folder = dir.file(u"mail"_qs);
@@ -225,9 +252,6 @@ TEST_F(CliTest, MessageFilesAreListedAndSearched)
               QByteArray("\xC3\x89lise <elise@example.org>\tbob@example.org\thi\tMon, 1 Dec 2003 10:00:00 +0100\n"
                          "bob@example.org\t\t\tTue, 2 Dec 2003 10:00:00 +0100\n"));
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs, u"--null"_qs}).out.count('\0'), 2);
-    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--lines"_qs, u"1"_qs}).out, QByteArray("first line\nshared\n"));
-    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs}).out,
-              (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8());
 }
 
 // Real stores and message files come out, or the run fails saying why.
