@@ -8,6 +8,7 @@
 #include "rules/StagedText.h"
 #include "rules/TextRules.h"
 #include "rules/TextSetRule.h"
+#include "rules/UnitSource.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 
@@ -17,8 +18,6 @@
 namespace rules {
 
 namespace {
-
-const QString kLookingAt = QStringLiteral("Please wait.. Looking at.. ");
 
 QString procedureOf(RuleKind rule)
 {
@@ -123,7 +122,7 @@ void runOverStagingFile(const RunRequest& request, UnitSource& units, HitSink& s
     trap(5, [&] {
         // Only these two tell which file they read.
         if (request.rule == RuleKind::AllEmailData || request.rule == RuleKind::Containing)
-            feedback.progress.setText(kLookingAt + units.stagingFile());
+            feedback.progress.setText(kLookingAtText + units.stagingFile());
     });
     trap(6, [&] { feedback.pointer.setPointer(platform::Pointer::Hourglass); });
     std::unique_ptr<LineRule> rule;
@@ -233,22 +232,6 @@ void runTextSets(const RunRequest& request, UnitSource& units, HitSink& sink, co
 }
 
 } // namespace
-
-bool StagingSource::stage()
-{
-    m_path = m_pathOf();
-    return m_stager(m_path);
-}
-
-void MessagesSource::forEachUnit(platform::ProgressControl& progress, const std::function<void(const TextUnit&)>& read)
-{
-    for (const MessageFile& message : std::as_const(m_messages)) {
-        progress.setText(kLookingAt + message.path);
-        progress.setValue(message.percent);
-        const QString body = m_load(message.path);
-        read({message.path, &body});
-    }
-}
 
 void run(const RunRequest& request, UnitSource& units, HitSink& sink, const RunFeedback& feedback)
 {

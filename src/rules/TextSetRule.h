@@ -27,7 +27,8 @@ private:
     std::unique_ptr<TextSetMatcher> m_matcher;
 };
 
-// Text sets over a staged text file, without yielding (the command line). Fails with the file helpers' errors.
+// Text sets over a staged text file, without yielding (for measuring the matcher). Fails with the file
+// helpers' errors.
 void runTextSetsOverFile(const QString& path, const QStringList& items, bool ignoreCase, HitSink& sink,
                          const QString& sourcePath);
 

@@ -3,6 +3,7 @@
 // The windows still reach the engine through these interfaces: each call reads the window once into a request.
 
 #include "rules/Run.h"
+#include "rules/UnitSource.h"
 
 #include <QString>
 #include <QStringList>

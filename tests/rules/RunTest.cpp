@@ -1,6 +1,7 @@
 #include "core/AppError.h"
 #include "rules/ResultsSink.h"
 #include "rules/Run.h"
+#include "rules/UnitSource.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
@@ -107,11 +108,6 @@ TEST_F(RunTest, StagedLinesAreListedAndTheWindowComesToRest)
     EXPECT_EQ(pointer.history(), (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
     EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
     EXPECT_TRUE(dialogs.messages().isEmpty());
-
-    options.dedupe = true;
-    staged = "\r\n\r\nHello\r\nthere\r\n\r\nHello\r\n";
-    runStaged(request(RuleKind::AllEmailData));
-    EXPECT_EQ(rows(), (QStringList{QString(), u"Hello"_qs, u"there"_qs}));
 }
 
 TEST_F(RunTest, InputChecksComeBeforeStagingAndKeepTheList)
@@ -165,7 +161,7 @@ TEST_F(RunTest, ContainingShowsWhatItReadsWhileRunningNotContainingDoesNot)
     EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
 }
 
-TEST_F(RunTest, EveryMessageIsReadWithItsPathAndLinesNumberedFromOneInEach)
+TEST_F(RunTest, EveryMessageIsReadWithItsPathAndShownOnTheProgressBar)
 {
     options.source = true;
     runMessages(request(RuleKind::AllEmailData, u"Form11"_qs));
@@ -177,28 +173,12 @@ TEST_F(RunTest, EveryMessageIsReadWithItsPathAndLinesNumberedFromOneInEach)
     EXPECT_EQ(progress.value(), 0);
     EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
     EXPECT_EQ(pointer.pointer(), Pointer::Default);
-
-    options.source = false;
-    RunRequest first = request(RuleKind::LineNumbers, u"Form11"_qs);
-    first.lineNumbers = u"1"_qs;
-    runMessages(first);
-    EXPECT_EQ(rows(), (QStringList{u"Hello"_qs, u"shared line"_qs}));
 }
 
-// The dialogs' runs: spans of every unit with its path; text sets once per item a line holds, the first
-// column relabelled and the bar put back only where the run showed progress on it.
-TEST_F(RunTest, BetweenAndTextSetRunsOverBothSources)
+// A text-set run relabels the first column and puts the bar back only where it showed progress on it.
+TEST_F(RunTest, TextSetRunsRelabelTheListAndRestTheBarTheyUsed)
 {
     options.source = true;
-    staged = "<a> <b>\r\n<c";
-    RunRequest between = request(RuleKind::Between, u"Form2"_qs);
-    between.startText = u"<"_qs;
-    between.endText = u">"_qs;
-    between.includeStart = false;
-    runStaged(between);
-    EXPECT_EQ(rows(), (QStringList{u"a>"_qs, u"b>"_qs}));
-    EXPECT_EQ(list.row(0).text, dir.file(u"test.txt"_qs));
-
     RunRequest sets = request(RuleKind::TextSets, u"Form33"_qs);
     sets.textSets = QStringList{u"SHARED"_qs, u"line"_qs};
     sets.ignoreCase = true;

@@ -7,6 +7,7 @@
 #include "core/TextFiles.h"
 #include "rules/ResultsSink.h"
 #include "rules/Run.h"
+#include "rules/UnitSource.h"
 #include "rules/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
