@@ -19,22 +19,6 @@ namespace rules {
 
 namespace {
 
-QString procedureOf(RuleKind rule)
-{
-    switch (rule) {
-    case RuleKind::AllEmailData:
-        return QStringLiteral("PushButton13_Click");
-    case RuleKind::Containing:
-        return QStringLiteral("PushButton2_Click");
-    case RuleKind::NotContaining:
-        return QStringLiteral("PushButton8_Click");
-    case RuleKind::LineNumbers:
-        return QStringLiteral("PushButton7_Click");
-    default:
-        return QStringLiteral("PushButton4_Click"); // "Start Extracting" of both dialogs
-    }
-}
-
 // The check every line rule but "Extract All Email Data" makes before anything else happens.
 bool requiredTextGiven(const RunRequest& request, platform::Dialogs& dialogs)
 {
@@ -232,6 +216,22 @@ void runTextSets(const RunRequest& request, UnitSource& units, HitSink& sink, co
 }
 
 } // namespace
+
+QString procedureOf(RuleKind rule)
+{
+    switch (rule) {
+    case RuleKind::AllEmailData:
+        return QStringLiteral("PushButton13_Click");
+    case RuleKind::Containing:
+        return QStringLiteral("PushButton2_Click");
+    case RuleKind::NotContaining:
+        return QStringLiteral("PushButton8_Click");
+    case RuleKind::LineNumbers:
+        return QStringLiteral("PushButton7_Click");
+    default:
+        return QStringLiteral("PushButton4_Click"); // "Start Extracting" of both dialogs
+    }
+}
 
 void run(const RunRequest& request, UnitSource& units, HitSink& sink, const RunFeedback& feedback)
 {

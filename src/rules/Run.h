@@ -56,6 +56,9 @@ struct RunFeedback
 // Express window over messages.
 void run(const RunRequest& request, UnitSource& units, HitSink& sink, const RunFeedback& feedback);
 
+// The handler a run of the rule is reported as: its button's click.
+QString procedureOf(RuleKind rule);
+
 inline const QString kRestingProgressText = QStringLiteral("Progress Bar");
 inline const QString kLookingAtText = QStringLiteral("Please wait.. Looking at.. ");
 

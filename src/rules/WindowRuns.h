@@ -127,10 +127,11 @@ private:
     MessagesWindow& m_window;
 };
 
-// A line command: the rule its button runs.
+// A line command: the rule its button runs, and the button's handler.
 struct LineCommand
 {
     RuleKind rule;
+    QString procedure = procedureOf(rule);
 };
 
 inline LineCommand allEmailDataCommand()

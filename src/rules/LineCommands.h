@@ -1,0 +1,4 @@
+#pragma once
+
+// The windows still reach the engine through WindowRuns.h.
+#include "rules/WindowRuns.h"
