@@ -19,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     platform::ScriptedDialogs dialogs;
     core::Trap trap(dialogs, QStringLiteral("Form2"), QStringLiteral("fuzz"));
-    const QList<rules::NumberEntry> entries = rules::parseNumberList(list, trap, 1);
-    for (const rules::NumberEntry& entry : entries)
-        (void)rules::leadingNumber(entry.text);
+    const QList<double> entries = rules::parseNumberList(list, trap, 1);
     (void)rules::leadingNumber(list);
 
     const bool valid = QUtf8StringView(block.constData(), block.size()).isValidUtf8();

@@ -93,16 +93,33 @@ std::optional<QString> finishSpan(QStringView span, qsizetype xLength, QStringVi
     return result;
 }
 
-void runBetweenOverFile(const QString& path, const BetweenOptions& options, HitSink& sink, const QString& sourcePath)
+namespace {
+
+// A scanner whose finished results go to the sink.
+BetweenScanner scannerInto(const BetweenOptions& options, HitSink& sink, const QString& sourcePath)
 {
-    BetweenScanner scanner(options.x, options.y, options.ignoreCase, [&](QStringView span) {
+    return BetweenScanner(options.x, options.y, options.ignoreCase, [&options, &sink, &sourcePath](QStringView span) {
         if (auto result = finishSpan(span, options.x.size(), options.y, options.includeX, options.includeY))
             sink.addHit(*result, sourcePath);
     });
+}
+
+} // namespace
+
+void runBetweenOverFile(const QString& path, const BetweenOptions& options, HitSink& sink, const QString& sourcePath)
+{
     core::BlockReader reader(path);
+    BetweenScanner scanner = scannerInto(options, sink, sourcePath);
     QString block;
     while (reader.next(block))
         scanner.feed(block);
+    scanner.finish();
+}
+
+void runBetweenOverText(QStringView text, const BetweenOptions& options, HitSink& sink, const QString& sourcePath)
+{
+    BetweenScanner scanner = scannerInto(options, sink, sourcePath);
+    scanner.feed(text);
     scanner.finish();
 }
 

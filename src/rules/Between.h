@@ -56,5 +56,7 @@ struct BetweenOptions
 // Between X and Y over a text file, read in blocks with spans carried across them; each finished result
 // goes to the sink with the source path. Fails with the file helpers' errors.
 void runBetweenOverFile(const QString& path, const BetweenOptions& options, HitSink& sink, const QString& sourcePath);
+// The same over a text in memory.
+void runBetweenOverText(QStringView text, const BetweenOptions& options, HitSink& sink, const QString& sourcePath);
 
 } // namespace rules

@@ -11,9 +11,13 @@ class HitSink
 {
 public:
     virtual ~HitSink() = default;
+    // Before the first hit of a run: a list is emptied and laid out for it.
+    virtual void prepare() {}
     virtual void addHit(const QString& text, const QString& sourcePath) = 0;
     // A hit as the bytes of its line; validUtf8 tells whether they are known to be valid UTF-8.
     virtual void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath);
+    // The end of a text-set run, on every path: a list's first column is headed "Results", whatever it held.
+    virtual void relabelFirstColumn() {}
 };
 
 // Whole lines of staged text as bytes. Every line ends with LF (a CR before it belongs to the line break),
@@ -52,9 +56,6 @@ class LineRule
 {
 public:
     virtual ~LineRule() = default;
-    // Reads the rule's inputs again (search text, case option); the run calls it whenever the user may
-    // have changed them, that is after each yield to the window system.
-    virtual void refresh() {}
     // How many times the line is offered as a hit (usually 0 or 1); number counts from 1.
     virtual int hitsInLine(QStringView line, qint64 number) = 0;
     virtual void scan(const LineBlock& block, LineHits& hits);

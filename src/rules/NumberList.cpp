@@ -61,26 +61,25 @@ double leadingNumber(const QString& text)
     return number.toDouble();
 }
 
-QList<NumberEntry> parseNumberList(const QString& text, core::Trap& trap, int statement)
+QList<double> parseNumberList(const QString& text, core::Trap& trap, int statement)
 {
-    QList<NumberEntry> entries;
+    QList<double> entries;
     for (const QString& piece : text.split(u',')) {
-        NumberEntry entry{piece, false, 0};
-        entry.converted = trap(statement, [&] { entry.value = core::toInteger16(piece); });
-        if (!entry.converted)
-            entry.value = leadingNumber(piece);
-        entries.append(entry);
+        double value = 0;
+        if (!trap(statement, [&] { value = core::toInteger16(piece); }))
+            value = leadingNumber(piece);
+        entries.append(value);
     }
     return entries;
 }
 
-LineNumberRule::LineNumberRule(const QList<NumberEntry>& entries)
+LineNumberRule::LineNumberRule(const QList<double>& entries)
 {
-    for (const NumberEntry& e : entries) {
+    for (const double value : entries) {
         // Line numbers are whole and positive: other values can never be equal to one.
-        if (e.value >= 1 && e.value <= 9.0e15 && std::floor(e.value) == e.value) {
-            m_numbers.insert(qint64(e.value));
-            m_highest = std::max(m_highest, qint64(e.value));
+        if (value >= 1 && value <= 9.0e15 && std::floor(value) == value) {
+            m_numbers.insert(qint64(value));
+            m_highest = std::max(m_highest, qint64(value));
         }
     }
 }

@@ -11,28 +11,21 @@ class Trap;
 
 namespace rules {
 
-// One entry of a line-number list such as "1,3,4".
-struct NumberEntry
-{
-    QString text;
-    bool converted = false;
-    double value = 0; // the whole number it converts to, or else the number its text starts with
-};
-
 // The number at the start of a text, as the run-time's Val reads it: blanks, tabs and line feeds are
 // skipped anywhere, "&H" and "&O" prefixes read hexadecimal and octal; 0 when there is none.
 double leadingNumber(const QString& text);
 
-// Splits the list at every "," and converts each entry to a 16-bit whole number (halves to even). An entry
-// that does not convert is reported through the trap as the given statement and keeps its text.
-QList<NumberEntry> parseNumberList(const QString& text, core::Trap& trap, int statement);
+// Splits a list such as "1,3,4" at every "," and converts each entry to a 16-bit whole number (halves to
+// even). An entry that does not convert is reported through the trap as the given statement and counts as
+// the number its text starts with.
+QList<double> parseNumberList(const QString& text, core::Trap& trap, int statement);
 
 // "Extract Lines By Number:": a line is a hit when some entry's value equals its number, so each line is
 // listed at most once, in the order of the text.
 class LineNumberRule : public LineRule
 {
 public:
-    explicit LineNumberRule(const QList<NumberEntry>& entries);
+    explicit LineNumberRule(const QList<double>& entries);
     int hitsInLine(QStringView line, qint64 number) override;
     void scan(const LineBlock& block, LineHits& hits) override;
 

@@ -42,7 +42,6 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
     bool atStart = true;
     bool sawBytes = false;
     qint64 sliceStart = loop.clockMs();
-    rule.refresh();
     for (;;) {
         const bool more = readMore(file, buffer);
         if (atStart && buffer.startsWith("\xEF\xBB\xBF"))
@@ -68,7 +67,6 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
             break;
         if (loop.clockMs() - sliceStart >= kSliceMs) {
             loop.yieldOnce();
-            rule.refresh();
             sliceStart = loop.clockMs();
         }
     }

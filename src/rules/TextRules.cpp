@@ -29,26 +29,18 @@ void AllLinesRule::scan(const LineBlock& block, LineHits& hits)
     forEachLine(block, [&](QByteArrayView line, qint64) { hits.add(line, block.validUtf8); });
 }
 
-void ContainingRule::refresh()
+ContainingRule::ContainingRule(const QString& needle, bool ignoreCase, Want want)
+    : m_want(want), m_needle(needle), m_case(ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive),
+      m_asciiNeedle(isAscii(needle))
 {
-    const QString needle = m_input.text();
-    const Qt::CaseSensitivity cs = m_input.ignoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    if (m_loaded && needle == m_needle && cs == m_case)
-        return;
-    m_loaded = true;
-    m_needle = needle;
-    m_case = cs;
-    m_asciiNeedle = isAscii(needle);
-    m_needleBytes = m_asciiNeedle && cs == Qt::CaseInsensitive ? needle.toLower().toLatin1() : needle.toUtf8();
+    m_needleBytes = m_asciiNeedle && ignoreCase ? needle.toLower().toLatin1() : needle.toUtf8();
     m_utf8Exact = QString::fromUtf8(m_needleBytes) == needle;
-    m_foldsFromNonAscii = cs == Qt::CaseInsensitive &&
-                          (needle.contains(u'k', Qt::CaseInsensitive) || needle.contains(u's', Qt::CaseInsensitive));
+    m_foldsFromNonAscii =
+        ignoreCase && (needle.contains(u'k', Qt::CaseInsensitive) || needle.contains(u's', Qt::CaseInsensitive));
 }
 
 int ContainingRule::hitsInLine(QStringView line, qint64)
 {
-    if (!m_loaded)
-        refresh();
     const bool contains = line.indexOf(m_needle, 0, m_case) >= 0;
     return contains == (m_want == Want::Containing) ? 1 : 0;
 }
@@ -65,8 +57,6 @@ bool ContainingRule::canSearchBytes(const LineBlock& block) const
 
 void ContainingRule::scan(const LineBlock& block, LineHits& hits)
 {
-    if (!m_loaded)
-        refresh();
     if (!canSearchBytes(block)) {
         LineRule::scan(block, hits);
         return;

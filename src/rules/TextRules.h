@@ -3,7 +3,6 @@
 #include "rules/LineRule.h"
 
 #include <QByteArray>
-#include <functional>
 
 namespace rules {
 
@@ -15,22 +14,14 @@ public:
     void scan(const LineBlock& block, LineHits& hits) override;
 };
 
-// What a text rule reads from its window each time it may have changed.
-struct SearchInput
-{
-    std::function<QString()> text;
-    std::function<bool()> ignoreCase; // "Turn off case sensitivity"
-};
-
 // Lines containing a text, or not containing it. Without regard to case, letters match when their simple
 // case foldings are equal, for all of Unicode.
 class ContainingRule : public LineRule
 {
 public:
     enum class Want { Containing, NotContaining };
-    ContainingRule(SearchInput input, Want want) : m_input(std::move(input)), m_want(want) {}
+    ContainingRule(const QString& needle, bool ignoreCase, Want want);
 
-    void refresh() override;
     int hitsInLine(QStringView line, qint64 number) override;
     void scan(const LineBlock& block, LineHits& hits) override;
 
@@ -38,11 +29,9 @@ private:
     bool canSearchBytes(const LineBlock& block) const;
     void scanBytes(QByteArrayView haystack, const LineBlock& block, LineHits& hits);
 
-    SearchInput m_input;
     Want m_want;
-    bool m_loaded = false;
     QString m_needle;
-    Qt::CaseSensitivity m_case = Qt::CaseSensitive;
+    Qt::CaseSensitivity m_case;
     QByteArray m_needleBytes; // UTF-8, lower-cased when case is ignored (only for an ASCII needle)
     bool m_asciiNeedle = false;
     bool m_utf8Exact = false;         // the needle survives UTF-8 encoding unchanged

@@ -92,6 +92,18 @@ TextSetMatcher::TextSetMatcher(const QStringList& items, bool ignoreCase) : m_ig
 
 void TextSetMatcher::build(const QList<QByteArray>& patterns)
 {
+    if (!assignClasses(patterns)) {
+        m_usable = false;
+        return;
+    }
+    Trie trie = buildTrie(patterns);
+    indexItemEnds(trie);
+    linkFailures(trie);
+    packTransitions(trie);
+}
+
+bool TextSetMatcher::assignClasses(const QList<QByteArray>& patterns)
+{
     // Byte classes: one per byte that occurs in an item, and class 0 for all others; without regard to
     // case, an upper-case ASCII letter shares the class of its lower-case one (items are folded already).
     bool used[256] = {};
@@ -109,16 +121,14 @@ void TextSetMatcher::build(const QList<QByteArray>& patterns)
         for (int b = 'A'; b <= 'Z'; ++b)
             m_class[b] = m_class[b | 0x20];
     }
-    const auto classes = std::size_t(m_classes);
-    if (maxStates * classes > kMaxTransitions) {
-        m_usable = false;
-        return;
-    }
+    return maxStates * std::size_t(m_classes) <= kMaxTransitions;
+}
 
-    // The trie, with -1 for no edge.
-    std::vector<std::int32_t> trie(classes, -1);
-    std::vector<std::pair<std::int32_t, std::uint32_t>> ends; // (state, item)
-    std::int32_t states = 1;
+TextSetMatcher::Trie TextSetMatcher::buildTrie(const QList<QByteArray>& patterns) const
+{
+    const auto classes = std::size_t(m_classes);
+    Trie trie;
+    trie.edges.assign(classes, -1);
     for (qsizetype id = 0; id < patterns.size(); ++id) {
         const QByteArray& p = patterns[id];
         if (p.isEmpty() || p.contains('\n'))
@@ -126,33 +136,47 @@ void TextSetMatcher::build(const QList<QByteArray>& patterns)
         std::int32_t node = 0;
         for (char b : p) {
             const std::size_t slot = std::size_t(node) * classes + m_class[static_cast<unsigned char>(b)];
-            if (trie[slot] < 0) {
-                trie[slot] = states++;
-                trie.resize(std::size_t(states) * classes, -1);
+            if (trie.edges[slot] < 0) {
+                trie.edges[slot] = trie.states++;
+                trie.edges.resize(std::size_t(trie.states) * classes, -1);
             }
-            node = trie[slot];
+            node = trie.edges[slot];
         }
-        ends.emplace_back(node, std::uint32_t(id));
+        trie.ends.emplace_back(node, std::uint32_t(id));
     }
-    std::sort(ends.begin(), ends.end());
-    m_idsBegin.assign(std::size_t(states) + 1, 0);
-    for (const auto& [node, id] : ends) {
+    return trie;
+}
+
+void TextSetMatcher::indexItemEnds(Trie& trie)
+{
+    std::sort(trie.ends.begin(), trie.ends.end());
+    m_idsBegin.assign(std::size_t(trie.states) + 1, 0);
+    for (const auto& [node, id] : trie.ends) {
         ++m_idsBegin[std::size_t(node) + 1];
         m_ids.push_back(id);
     }
     for (std::size_t s = 1; s < m_idsBegin.size(); ++s)
         m_idsBegin[s] += m_idsBegin[s - 1];
-    auto ownsItems = [&](std::int32_t s) { return m_idsBegin[std::size_t(s)] != m_idsBegin[std::size_t(s) + 1]; };
+}
 
-    // Failure links, breadth first; missing edges become the failure state's edges.
-    std::vector<std::int32_t> fail(std::size_t(states), 0);
-    m_dictLink.assign(std::size_t(states), -1);
+bool TextSetMatcher::ownsItems(std::int32_t state) const
+{
+    return m_idsBegin[std::size_t(state)] != m_idsBegin[std::size_t(state) + 1];
+}
+
+void TextSetMatcher::linkFailures(Trie& trie)
+{
+    // Breadth first; missing edges become the failure state's edges.
+    const auto classes = std::size_t(m_classes);
+    std::vector<std::int32_t>& edges = trie.edges;
+    std::vector<std::int32_t> fail(std::size_t(trie.states), 0);
+    m_dictLink.assign(std::size_t(trie.states), -1);
     std::deque<std::int32_t> queue;
     for (std::size_t c = 0; c < classes; ++c) {
-        if (trie[c] < 0)
-            trie[c] = 0;
+        if (edges[c] < 0)
+            edges[c] = 0;
         else
-            queue.push_back(trie[c]);
+            queue.push_back(edges[c]);
     }
     while (!queue.empty()) {
         const std::int32_t u = queue.front();
@@ -160,21 +184,25 @@ void TextSetMatcher::build(const QList<QByteArray>& patterns)
         const std::size_t row = std::size_t(u) * classes;
         const std::size_t failRow = std::size_t(fail[std::size_t(u)]) * classes;
         for (std::size_t c = 0; c < classes; ++c) {
-            const std::int32_t v = trie[row + c];
+            const std::int32_t v = edges[row + c];
             if (v < 0) {
-                trie[row + c] = trie[failRow + c];
+                edges[row + c] = edges[failRow + c];
                 continue;
             }
-            const std::int32_t f = trie[failRow + c];
+            const std::int32_t f = edges[failRow + c];
             fail[std::size_t(v)] = f;
             m_dictLink[std::size_t(v)] = ownsItems(f) ? f : m_dictLink[std::size_t(f)];
             queue.push_back(v);
         }
     }
+}
 
-    m_next.resize(trie.size());
-    for (std::size_t i = 0; i < trie.size(); ++i) {
-        const std::int32_t t = trie[i];
+void TextSetMatcher::packTransitions(const Trie& trie)
+{
+    const auto classes = std::size_t(m_classes);
+    m_next.resize(trie.edges.size());
+    for (std::size_t i = 0; i < trie.edges.size(); ++i) {
+        const std::int32_t t = trie.edges[i];
         const bool output = ownsItems(t) || m_dictLink[std::size_t(t)] >= 0;
         m_next[i] = std::uint32_t(std::size_t(t) * classes) | (output ? kOutput : 0);
     }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace rules {
@@ -31,7 +32,23 @@ public:
     void scanBlock(QByteArrayView block, OnLine onLine);
 
 private:
+    // The automaton while it is built: edges per state and byte class (-1 for none), and the (state, item)
+    // pairs where items end.
+    struct Trie
+    {
+        std::vector<std::int32_t> edges;
+        std::vector<std::pair<std::int32_t, std::uint32_t>> ends;
+        std::int32_t states = 1;
+    };
+
     void build(const QList<QByteArray>& patterns);
+    // False when the automaton would be too big.
+    bool assignClasses(const QList<QByteArray>& patterns);
+    Trie buildTrie(const QList<QByteArray>& patterns) const;
+    void indexItemEnds(Trie& trie);
+    void linkFailures(Trie& trie);
+    void packTransitions(const Trie& trie);
+    bool ownsItems(std::int32_t state) const;
     bool needsFoldedCopy(QByteArrayView block) const;
     void foldInto(QByteArray& out, QByteArrayView block) const;
     void startLine();

@@ -7,26 +7,16 @@
 
 namespace rules {
 
-TextSetRule::TextSetRule(TextSetInput input) : m_input(std::move(input)) {}
+TextSetRule::TextSetRule(QStringList items, bool ignoreCase)
+    : m_items(std::move(items)), m_case(ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive),
+      m_matcher(std::make_unique<TextSetMatcher>(m_items, ignoreCase))
+{
+}
 
 TextSetRule::~TextSetRule() = default;
 
-void TextSetRule::refresh()
-{
-    QStringList items = m_input.items();
-    const Qt::CaseSensitivity cs = m_input.ignoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    if (m_loaded && cs == m_case && items == m_items)
-        return;
-    m_loaded = true;
-    m_items = std::move(items);
-    m_case = cs;
-    m_matcher = std::make_unique<TextSetMatcher>(m_items, cs == Qt::CaseInsensitive);
-}
-
 int TextSetRule::hitsInLine(QStringView line, qint64)
 {
-    if (!m_loaded)
-        refresh();
     if (line.isEmpty())
         return 0;
     if (m_matcher->usable())
@@ -41,8 +31,6 @@ int TextSetRule::hitsInLine(QStringView line, qint64)
 
 void TextSetRule::scan(const LineBlock& block, LineHits& hits)
 {
-    if (!m_loaded)
-        refresh();
     if (!block.validUtf8 || !m_matcher->searchesBlocks()) {
         LineRule::scan(block, hits);
         return;
@@ -67,7 +55,7 @@ public:
 void runTextSetsOverFile(const QString& path, const QStringList& items, bool ignoreCase, HitSink& sink,
                          const QString& sourcePath)
 {
-    TextSetRule rule({[items] { return items; }, [ignoreCase] { return ignoreCase; }});
+    TextSetRule rule(items, ignoreCase);
     NoYield loop;
     scanStagedText(path, rule, sink, sourcePath, loop);
 }

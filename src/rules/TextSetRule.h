@@ -3,23 +3,11 @@
 #include "rules/LineRule.h"
 
 #include <QStringList>
-#include <functional>
 #include <memory>
-
-namespace platform {
-class EventLoop;
-}
 
 namespace rules {
 
 class TextSetMatcher;
-
-// What the text-set rule reads each time it may have changed: the list and the window's case option.
-struct TextSetInput
-{
-    std::function<QStringList()> items;
-    std::function<bool()> ignoreCase; // "Turn off case sensitivity"
-};
 
 // Lines containing text sets: a line is offered once for every item it contains (an item counts once per
 // line however often it occurs). An empty line never matches. Items are searched all at once; the result
@@ -27,22 +15,20 @@ struct TextSetInput
 class TextSetRule : public LineRule
 {
 public:
-    explicit TextSetRule(TextSetInput input);
+    TextSetRule(QStringList items, bool ignoreCase);
     ~TextSetRule() override;
 
-    void refresh() override;
     int hitsInLine(QStringView line, qint64 number) override;
     void scan(const LineBlock& block, LineHits& hits) override;
 
 private:
-    TextSetInput m_input;
-    bool m_loaded = false;
     QStringList m_items;
-    Qt::CaseSensitivity m_case = Qt::CaseSensitive;
+    Qt::CaseSensitivity m_case;
     std::unique_ptr<TextSetMatcher> m_matcher;
 };
 
-// Text sets over a staged text file, without yielding (the command line). Fails with the file helpers' errors.
+// Text sets over a staged text file, without yielding (for measuring the matcher). Fails with the file
+// helpers' errors.
 void runTextSetsOverFile(const QString& path, const QStringList& items, bool ignoreCase, HitSink& sink,
                          const QString& sourcePath);
 

@@ -1,29 +1,24 @@
-#include "rules/ServedWindow.h"
+#include "rules/UnitSource.h"
 
-#include "core/TextFiles.h"
-#include "rules/StagedText.h"
+#include "rules/Run.h"
+#include "platform/Desktop.h"
 
 namespace rules {
 
-bool StagedFileSource::stage()
+bool StagingSource::stage()
 {
-    m_path = m_stager.stagingPath();
-    return m_stager.stageMail(m_path);
+    m_path = m_pathOf();
+    return m_stager(m_path);
 }
 
-void StagedFileSource::scanLines(LineRule& rule, HitSink& sink, platform::EventLoop& loop)
+void MessagesSource::forEachUnit(platform::ProgressControl& progress, const std::function<void(const TextUnit&)>& read)
 {
-    scanStagedText(m_path, rule, sink, m_path, loop);
-}
-
-void StagedFileSource::readTexts(TextUnits& units)
-{
-    core::BlockReader reader(m_path);
-    units.beginUnit(m_path);
-    QString block;
-    while (reader.next(block))
-        units.text(block);
-    units.endUnit();
+    for (const MessageFile& message : std::as_const(m_messages)) {
+        progress.setText(kLookingAtText + message.path);
+        progress.setValue(message.percent);
+        const QString body = m_load(message.path);
+        read({message.path, &body});
+    }
 }
 
 } // namespace rules

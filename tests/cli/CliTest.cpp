@@ -61,23 +61,56 @@ QStringList shellWords(const QString& command)
     return words;
 }
 
-const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nbob@example.org\r\nhello again\r\n"
+const QByteArray kStaged = "\r\nAnn <ann@example.org>\r\nHello Ann\r\nThe rain in spain falls mainly on the plain.\r\n"
                            "\xC3\x89t\xC3\xA9\r\nAnn <ann@example.org>\r\n";
 
 } // namespace
 
-TEST_F(CliTest, LineRulesOnAStagedText)
+// Every rule over both kinds of text the rules read: the staged text of the Outlook side and the message
+// bodies of the Outlook Express side, whose lines are numbered from 1 in every message.
+TEST_F(CliTest, EveryRuleOverStagedTextAndMessageFiles)
 {
-    const QString file = staged(kStaged);
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"ANN"_qs}).out,
-              QByteArray("Ann <ann@example.org>\nHello Ann\nAnn <ann@example.org>\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"ANN"_qs, u"--case-sensitive"_qs}).out, QByteArray());
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--containing"_qs, u"\u00E9T\u00C9"_qs, u"--dedupe"_qs}).out,
-              QByteArray("\xC3\x89t\xC3\xA9\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--not-containing"_qs, u"@"_qs, u"--dedupe"_qs}).out,
-              QByteArray("\nHello Ann\nhello again\n\xC3\x89t\xC3\xA9\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--lines"_qs, u"2,4"_qs}).out,
-              QByteArray("Ann <ann@example.org>\nbob@example.org\n"));
+    const QStringList text{u"--staged"_qs, staged(kStaged)};
+    const QString first =
+        dir.write(u"mail/1.eml"_qs, "From: ann@example.org\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n"
+                                    "\r\nfirst line\r\nshared\r\n");
+    dir.write(u"mail/2.eml"_qs, "From: bob@example.org\r\nDate: Tue, 2 Dec 2003 10:00:00 +0100\r\n\r\nshared\r\n");
+    const QStringList mail{u"--eml"_qs, dir.file(u"mail"_qs)};
+    const QString items = dir.write(u"items.txt"_qs, "  \r\nHELLO\r\n");
+    const QByteArray ann = "Ann <ann@example.org>\n";
+    const QByteArray rain = "The rain in spain falls mainly on the plain.\n";
+    const struct
+    {
+        QStringList args;
+        QByteArray out;
+    } cases[] = {
+        {text + QStringList{u"--all-data"_qs}, "\n" + ann + "Hello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n" + ann},
+        {text + QStringList{u"--containing"_qs, u"ANN"_qs}, ann + "Hello Ann\n" + ann},
+        {text + QStringList{u"--containing"_qs, u"ANN"_qs, u"--case-sensitive"_qs}, ""},
+        {text + QStringList{u"--containing"_qs, u"\u00E9T\u00C9"_qs, u"--dedupe"_qs}, "\xC3\x89t\xC3\xA9\n"},
+        {text + QStringList{u"--not-containing"_qs, u"@"_qs, u"--dedupe"_qs},
+         "\nHello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n"},
+        {text + QStringList{u"--lines"_qs, u"2,4"_qs}, ann + rain},
+        {text + QStringList{u"--between"_qs, u"<"_qs, u">"_qs}, "<ann@example.org>\n<ann@example.org>\n"},
+        {text + QStringList{u"--between"_qs, u"<"_qs, u">"_qs, u"--exclude-x"_qs, u"--exclude-y"_qs, u"--dedupe"_qs},
+         "ann@example.org\n"},
+        {text + QStringList{u"--text-set"_qs, u"rain"_qs, u"--text-sets-file"_qs, items}, "Hello Ann\n" + rain},
+        {text + QStringList{u"--text-set"_qs, u"ann"_qs, u"--text-set"_qs, u"example"_qs}, // once per item
+         ann + ann + "Hello Ann\n" + ann + ann},
+        {mail + QStringList{u"--all-data"_qs}, "first line\nshared\n\nshared\n\n"},
+        {mail + QStringList{u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs},
+         (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8()},
+        {mail + QStringList{u"--not-containing"_qs, u"shared"_qs}, "first line\n\n\n"},
+        {mail + QStringList{u"--lines"_qs, u"1"_qs}, "first line\nshared\n"},
+        {mail + QStringList{u"--between"_qs, u"sh"_qs, u"ed"_qs, u"--exclude-x"_qs}, "ared\nared\n"},
+        {mail + QStringList{u"--text-set"_qs, u"SHARED"_qs, u"--text-set"_qs, u"line"_qs},
+         "first line\nshared\nshared\n"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = runCli(c.args);
+        EXPECT_EQ(result.out, c.out) << c.args.join(u' ').toStdString();
+        EXPECT_EQ(result.status, 0) << result.err.constData();
+    }
 }
 
 TEST_F(CliTest, FormatsAreTheWindowsFiles)
@@ -105,14 +138,16 @@ TEST_F(CliTest, ResultsSpanningLinesStayApartWithNullAndTsv)
               (file + u"\tX a\tb\r\nc\\d Y"_qs + QChar(0) + file + u"\tX e Y"_qs + QChar(0)).toUtf8());
     EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs}).out,
               QByteArray("X a\\tb\\r\\nc\\\\d Y\r\nX e Y\r\n"));
-    EXPECT_EQ(runCli(rule + QStringList{u"--format"_qs, u"tsv"_qs, u"--null"_qs}).status, 2);
 }
 
 TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
 {
-    EXPECT_EQ(runCli({u"--all-data"_qs, u"--lines"_qs, u"1"_qs}).status, 2);
-    EXPECT_EQ(runCli({u"--bogus"_qs}).status, 2);
-    EXPECT_EQ(runCli({u"--all-data"_qs, u"--format"_qs, u"xlsx"_qs}).status, 2);
+    const CliResult usage = runCli({u"--all-data"_qs, u"--folders"_qs, u"inbox"_qs, u"--staged"_qs, staged("x")});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(usage.err.startsWith("quillmere-cli: --folders does not apply to --staged: the staged text is read as "
+                                     "it was staged\n\nUsage:"))
+        << usage.err.constData();
+    EXPECT_TRUE(usage.out.isEmpty());
     EXPECT_EQ(runCli({u"--help"_qs}).status, 0);
     const CliResult version = runCli({u"--version"_qs});
     EXPECT_EQ(version.status, 0);
@@ -127,39 +162,18 @@ TEST_F(CliTest, ExitStatusForUsageErrorsAndFailedRuns)
     EXPECT_EQ(badList.status, 1);
     EXPECT_EQ(badList.out, QByteArray("a\nc\n"));
     EXPECT_TRUE(badList.err.startsWith("quillmere-cli: Type mismatch in Quillmere2021/08/31.Form1.PushButton7_Click"));
+    dir.write(u"mail/1.eml"_qs, "Date: Mon, 1 Dec 2003\r\n\r\na\r\nb\r\nc\r\n");
+    const CliResult badMessages = runCli({u"--eml"_qs, dir.file(u"mail"_qs), u"--lines"_qs, u"1,,3"_qs});
+    EXPECT_EQ(badMessages.status, 1);
+    EXPECT_EQ(badMessages.out, QByteArray("a\nc\n"));
+    EXPECT_TRUE(badMessages.err.contains("Type mismatch in Quillmere2021/08/31.Form11.PushButton7_Click at line 7"));
+    const CliResult badBetween = runCli({u"--staged"_qs, dir.file(u"gone.txt"_qs), u"--between"_qs, u"a"_qs, u"b"_qs});
+    EXPECT_EQ(badBetween.status, 1);
+    EXPECT_TRUE(badBetween.err.contains("File not found in Quillmere2021/08/31.Form2.PushButton4_Click at line 5"));
 
     const CliResult empty = runCli({u"--staged"_qs, staged(""), u"--containing"_qs, u"x"_qs});
     EXPECT_EQ(empty.status, 0);
     EXPECT_TRUE(empty.out.isEmpty());
-}
-
-TEST_F(CliTest, FieldsAndFoldersAreUsageErrorsWhereNothingIsStaged)
-{
-    const QString text = staged("x\r\n");
-    const QString mail = dir.file(u"1.eml"_qs);
-    const QString store = dir.file(u"Inbox.dbx"_qs);
-    const struct
-    {
-        QStringList args;
-        QByteArray error;
-    } cases[] = {
-        {{u"--eml"_qs, mail, u"--body"_qs, u"--all-data"_qs},
-         "--body does not apply to --eml: the rules always read each message's body"},
-        {{u"--no-from"_qs, u"--dbx"_qs, store, u"--containing"_qs, u"x"_qs},
-         "--no-from does not apply to --dbx: the rules always read each message's body"},
-        {{u"--all-folders"_qs, u"--eml"_qs, mail, u"--list-messages"_qs},
-         "--all-folders does not apply to --eml: every message given is read"},
-        {{u"--dbx"_qs, store, u"--folders"_qs, u"inbox"_qs, u"--all-data"_qs},
-         "--folders does not apply to --dbx: every message in the stores given is read"},
-        {{u"--staged"_qs, text, u"--no-body"_qs, u"--all-data"_qs},
-         "--no-body does not apply to --staged: the staged text is read as it was staged"},
-    };
-    for (const auto& c : cases) {
-        const CliResult result = runCli(c.args);
-        EXPECT_EQ(result.status, 2) << c.error.constData();
-        EXPECT_TRUE(result.err.startsWith("quillmere-cli: " + c.error + "\n\nUsage:")) << result.err.constData();
-        EXPECT_TRUE(result.out.isEmpty());
-    }
 }
 
 TEST_F(CliTest, ReaderLeavingEndsTheRunQuietlyAsGrep)
@@ -200,24 +214,10 @@ TEST_F(CliTest, PstFileGivesTheSameRowsAsItsStagedText)
     EXPECT_EQ(again.out, direct.out);
 }
 
-TEST_F(CliTest, BetweenAndTextSetRules)
+TEST_F(CliTest, MessageFilesAreListed)
 {
-    const QString file = staged("The rain in spain falls mainly on the plain.\r\nno match here\r\n");
-    EXPECT_EQ(
-        runCli({u"--staged"_qs, file, u"--between"_qs, u"p"_qs, u"n"_qs, u"--exclude-x"_qs, u"--exclude-y"_qs}).out,
-        QByteArray("ai\nlai\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--between"_qs, u"p"_qs, u"n"_qs}).out, QByteArray("pain\nplain\n"));
-    const QString items = dir.write(u"items.txt"_qs, "  \r\nMATCH\r\n");
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--text-set"_qs, u"rain"_qs, u"--text-sets-file"_qs, items}).out,
-              QByteArray("The rain in spain falls mainly on the plain.\nno match here\n"));
-    EXPECT_EQ(runCli({u"--staged"_qs, file, u"--between"_qs, QString(), u"n"_qs}).status, 2);
-}
-
-TEST_F(CliTest, MessageFilesAreListedAndSearched)
-{
-    const QString first = dir.write(
-        u"mail/1.eml"_qs, "From: =?UTF-8?B?w4lsaXNl?= <elise@example.org>\r\nTo: bob@example.org\r\n"
-                          "Subject: hi\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n\r\nfirst line\r\nshared\r\n");
+    dir.write(u"mail/1.eml"_qs, "From: =?UTF-8?B?w4lsaXNl?= <elise@example.org>\r\nTo: bob@example.org\r\n"
+                                "Subject: hi\r\nDate: Mon, 1 Dec 2003 10:00:00 +0100\r\n\r\nfirst line\r\nshared\r\n");
     dir.write(u"mail/2.eml"_qs, "From: bob@example.org\r\nDate: Tue, 2 Dec 2003 10:00:00 +0100\r\n\r\nshared\r\n");
     dir.write(u"mail/3.eml"_qs, "From: nodate@example.org\r\n\r\nnever listed\r\n");
     const QString folder = dir.file(u"mail"_qs);
@@ -225,9 +225,6 @@ TEST_F(CliTest, MessageFilesAreListedAndSearched)
               QByteArray("\xC3\x89lise <elise@example.org>\tbob@example.org\thi\tMon, 1 Dec 2003 10:00:00 +0100\n"
                          "bob@example.org\t\t\tTue, 2 Dec 2003 10:00:00 +0100\n"));
     EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--list-messages"_qs, u"--null"_qs}).out.count('\0'), 2);
-    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--lines"_qs, u"1"_qs}).out, QByteArray("first line\nshared\n"));
-    EXPECT_EQ(runCli({u"--eml"_qs, folder, u"--containing"_qs, u"shared"_qs, u"--dedupe"_qs, u"--show-source"_qs}).out,
-              (QFileInfo(first).absoluteFilePath() + u"\tshared\n"_qs).toUtf8());
 }
 
 // Real stores and message files come out, or the run fails saying why.
@@ -287,18 +284,6 @@ TEST_F(CliTest, FindDbxListsTheStoresOfAWinePrefix)
     EXPECT_TRUE(none.err.contains("DBXFiles component failure"));
 }
 
-TEST(CliArguments, DefaultsAndFolders)
-{
-    const cli::Parsed plain = cli::parseArguments({u"--all-data"_qs});
-    ASSERT_TRUE(plain.arguments);
-    EXPECT_EQ(plain.arguments->source, cli::Source::Profile);
-    EXPECT_TRUE(plain.arguments->from && !plain.arguments->body);
-    EXPECT_EQ(plain.arguments->folders, (std::array<bool, 5>{true, true, false, true, true}));
-    const cli::Parsed some = cli::parseArguments({u"--folders"_qs, u"drafts,sent"_qs, u"--lines"_qs, u"1"_qs});
-    EXPECT_EQ(some.arguments->folders, (std::array<bool, 5>{false, false, true, true, false}));
-    EXPECT_FALSE(cli::parseArguments({u"--folders"_qs, u"spam"_qs, u"--all-data"_qs}).arguments);
-}
-
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
 {
     QStringList helpExamples;
@@ -330,6 +315,15 @@ TEST(CliArguments, ValuesListsAndRepeatedOptions)
         const char* command;
         std::function<bool(const Arguments&)> holds;
     } cases[] = {
+        {"--all-data",
+         [](const Arguments& a) {
+             return a.source == cli::Source::Profile && a.from && !a.body &&
+                    a.folders == std::array<bool, 5>{true, true, false, true, true};
+         }},
+        {"--folders drafts,sent --lines 1",
+         [](const Arguments& a) {
+             return a.folders == std::array<bool, 5>{false, false, true, true, false};
+         }},
         {"--containing -x", [](const Arguments& a) { return a.ruleText == u"-x"; }},
         {"--containing --all-data",
          [](const Arguments& a) { return a.rule == cli::Rule::Containing && a.ruleText == u"--all-data"; }},
@@ -393,6 +387,19 @@ TEST(CliArguments, UsageErrorsNameTheArgumentAsGiven)
         {"--format bad --format lines --all-data", "--format takes lines, aligned, comma, tsv or xlsx"},
         {"--containing a --containing b", "give exactly one rule: --all-data, --containing, --not-containing, --lines, "
                                           "--between or --text-set/--text-sets-file"},
+        {"--all-data --format xlsx", "--format xlsx needs -o FILE"},
+        {"--folders spam --all-data", "--folders takes a comma list of inbox,outbox,drafts,sent,deleted"},
+        {"--all-data --format tsv --null",
+         "--null goes with --format lines only: the other formats separate rows their own way"},
+        // Fields and folders choose what is staged from an Outlook store.
+        {"--eml a --body --all-data", "--body does not apply to --eml: the rules always read each message's body"},
+        {"--no-from --dbx a --containing x",
+         "--no-from does not apply to --dbx: the rules always read each message's body"},
+        {"--all-folders --eml a --list-messages", "--all-folders does not apply to --eml: every message given is read"},
+        {"--dbx a --folders inbox --all-data",
+         "--folders does not apply to --dbx: every message in the stores given is read"},
+        {"--staged a --no-body --all-data",
+         "--no-body does not apply to --staged: the staged text is read as it was staged"},
     };
     for (const auto& c : cases) {
         const cli::Parsed parsed = cli::parseArguments(shellWords(QString::fromUtf8(c.command)));

@@ -5,10 +5,9 @@
 #include "core/Settings.h"
 #include "core/TempFolder.h"
 #include "core/TextFiles.h"
-#include "rules/ExpressExtraction.h"
-#include "rules/OutlookExtraction.h"
 #include "rules/ResultsSink.h"
-#include "rules/RuleCommands.h"
+#include "rules/Run.h"
+#include "rules/UnitSource.h"
 #include "rules/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
@@ -34,6 +33,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -192,77 +192,23 @@ struct CliMessage
     sources::express::EmlMessage fields;
 };
 
-// The windows as the engine sees them, with their boxes set from the arguments: the Outlook window for the
-// Outlook sources, the Outlook Express window (every message ticked) for message files, and the two rule
-// dialogs.
-class CliWindow : public rules::StagingWindow,
-                  public rules::MessagesWindow,
-                  public rules::ServedWindow,
-                  public rules::BetweenInputs,
-                  public rules::TextSetInputs,
-                  public results::ListOptions,
-                  public sources::outlook::ReaderOptions
+// The list options of the formatted outputs.
+class ListChoice : public results::ListOptions
 {
 public:
-    CliWindow(const Arguments& args, sources::outlook::ApplicationFactory& factory, rules::HitSink*& sink)
-        : m_args(args), m_sink(sink),
-          m_loop([this] { return QStringLiteral("quillmere-cli: %1 results").arg(m_list.count()); }),
-          m_reader({factory, *this, m_dialogs, m_loop, m_pointer})
-    {
-    }
-
-    int failures() const { return m_dialogs.shown(); }
-    const QList<CliMessage>& messages() const { return m_messages; }
-    void setMessages(QList<CliMessage> messages) { m_messages = std::move(messages); }
-    platform::Dialogs& console() { return m_dialogs; }
-    void clearStatus() { m_loop.clearStatus(); }
-
-    // The line commands
-    bool ignoreCase() const override { return !m_args.caseSensitive; }
-    QString containingText() const override { return m_args.ruleText; }
-    QString notContainingText() const override { return m_args.ruleText; }
-    QString lineNumbers() const override { return m_args.ruleText; }
-    results::ResultsList& resultsList() override { return m_list; }
-    rules::HitSink& hits() override { return *m_sink; }
-    const results::ListOptions& listOptions() const override { return *this; }
-    platform::PointerControl& pointer() override { return m_pointer; }
-    platform::ProgressControl& progress() override { return m_progress; }
-    platform::Dialogs& dialogs() override { return m_dialogs; }
-    platform::EventLoop& loop() override { return m_loop; }
-    bool AppClosing() const override { return false; }
-
-    // The Outlook window
-    bool fromFieldChecked() const override { return m_args.from; }
-    bool bodyFieldChecked() const override { return m_args.body; }
-    QString stagingPath() const override
-    {
-        return m_args.source == Source::Staged ? m_args.sourceFile : core::stagingFilePath();
-    }
-    bool stageMail(const QString& path) override
-    {
-        return m_args.source == Source::Staged || m_reader.getAllEmailOutlook(path);
-    }
-
-    // The Outlook Express window
-    int messageCount() const override { return int(m_messages.size()); }
-    bool messageTicked(int) const override { return true; }
-    QString messagePath(int row) const override { return m_messages[row - 1].path; }
-    QString loadMessageBody(const QString& path) override { return sources::express::LoadMessageBody(path); }
-
-    // The rule dialogs
-    QString startText() const override { return m_args.startText; }
-    QString endText() const override { return m_args.endText; }
-    bool includeStart() const override { return m_args.includeStart; }
-    bool includeEnd() const override { return m_args.includeEnd; }
-    QStringList items() const override { return m_items; }
-    void requestClose() override {}
-    void setItems(QStringList items) { m_items = std::move(items); }
-
-    // The list options
+    explicit ListChoice(const Arguments& args) : m_args(args) {}
     bool removeDuplicates() const override { return m_args.dedupe; }
     bool showSource() const override { return m_args.showSource; }
 
-    // The Outlook reader
+private:
+    const Arguments& m_args;
+};
+
+// What the Outlook reader stages: the source, folders and fields given.
+class StagingChoice : public sources::outlook::ReaderOptions
+{
+public:
+    explicit StagingChoice(const Arguments& args) : m_args(args) {}
     bool fromField() const override { return m_args.from; }
     bool bodyField() const override { return m_args.body; }
     bool profileSource() const override { return m_args.source == Source::Profile; }
@@ -278,15 +224,21 @@ public:
 
 private:
     const Arguments& m_args;
-    rules::HitSink*& m_sink;
-    ConsoleDialogs m_dialogs;
-    ConsoleLoop m_loop;
-    ConsolePointer m_pointer;
-    ConsoleProgress m_progress;
-    results::ResultsList m_list;
-    sources::outlook::OutlookReader m_reader;
-    QList<CliMessage> m_messages;
-    QStringList m_items;
+};
+
+// Where a run reports: messages on standard error, the count of results on a terminal's status line.
+struct Console
+{
+    explicit Console(std::function<qint64()> results)
+        : loop([results = std::move(results)] { return QStringLiteral("quillmere-cli: %1 results").arg(results()); })
+    {
+    }
+    rules::RunFeedback feedback() { return {dialogs, pointer, progress, loop}; }
+
+    ConsoleDialogs dialogs;
+    ConsoleLoop loop;
+    ConsolePointer pointer;
+    ConsoleProgress progress;
 };
 
 bool messageSource(const Arguments& args)
@@ -368,20 +320,6 @@ void listMessages(const QList<CliMessage>& messages, const Arguments& args, std:
     }
 }
 
-rules::LineCommand lineCommand(Rule rule)
-{
-    switch (rule) {
-    case Rule::Containing:
-        return rules::containingCommand();
-    case Rule::NotContaining:
-        return rules::notContainingCommand();
-    case Rule::LineNumbers:
-        return rules::lineNumbersCommand();
-    default:
-        return rules::allEmailDataCommand();
-    }
-}
-
 QStringList textSetItems(const Arguments& args)
 {
     QStringList items = args.textSets;
@@ -390,25 +328,77 @@ QStringList textSetItems(const Arguments& args)
     return items;
 }
 
-// The rule runs as the command of the window (or dialog) that serves the source.
-void runRule(const Arguments& args, CliWindow& window)
+rules::RuleKind ruleKind(Rule rule)
+{
+    switch (rule) {
+    case Rule::Containing:
+        return rules::RuleKind::Containing;
+    case Rule::NotContaining:
+        return rules::RuleKind::NotContaining;
+    case Rule::LineNumbers:
+        return rules::RuleKind::LineNumbers;
+    case Rule::Between:
+        return rules::RuleKind::Between;
+    case Rule::TextSets:
+        return rules::RuleKind::TextSets;
+    default:
+        return rules::RuleKind::AllEmailData;
+    }
+}
+
+// The run as the window (or dialog) that serves the source would start it; errors name that window.
+rules::RunRequest requestOf(const Arguments& args)
 {
     const bool messages = messageSource(args);
-    std::unique_ptr<rules::UnitSource> units;
-    if (messages)
-        units = std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(window));
-    else
-        units = std::make_unique<rules::StagedFileSource>(static_cast<rules::StagingWindow&>(window));
-    if (args.rule == Rule::Between) {
-        rules::StartBetween(messages ? QStringLiteral("Form22") : QStringLiteral("Form2"), window, window, *units);
-    } else if (args.rule == Rule::TextSets) {
-        window.setItems(textSetItems(args));
-        rules::StartTextSets(messages ? QStringLiteral("Form33") : QStringLiteral("Form3"), window, window, *units);
-    } else if (messages) {
-        rules::runExpressCommand(window, lineCommand(args.rule));
-    } else {
-        rules::runOutlookCommand(window, lineCommand(args.rule));
+    rules::RunRequest r;
+    r.rule = ruleKind(args.rule);
+    r.searchText = r.lineNumbers = args.ruleText;
+    r.startText = args.startText;
+    r.endText = args.endText;
+    r.includeStart = args.includeStart;
+    r.includeEnd = args.includeEnd;
+    if (args.rule == Rule::TextSets)
+        r.textSets = textSetItems(args);
+    r.ignoreCase = !args.caseSensitive;
+    r.removeDuplicates = args.dedupe;
+    r.showSource = args.showSource;
+    r.fieldChosen = args.from || args.body;
+    r.module = args.rule == Rule::Between    ? (messages ? QStringLiteral("Form22") : QStringLiteral("Form2"))
+               : args.rule == Rule::TextSets ? (messages ? QStringLiteral("Form33") : QStringLiteral("Form3"))
+                                             : (messages ? QStringLiteral("Form11") : QStringLiteral("Form1"));
+    return r;
+}
+
+// Every message is read, each with its share of the list on the progress bar.
+QList<rules::MessageFile> messageFiles(const QList<CliMessage>& messages)
+{
+    QList<rules::MessageFile> files;
+    const auto count = double(messages.size());
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        files.append({messages[i].path, int(std::nearbyint(double(i + 1) / count * 100))});
+    return files;
+}
+
+void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::outlook::ApplicationFactory& factory,
+             rules::HitSink& sink, Console& console)
+{
+    const rules::RunRequest request = requestOf(args);
+    if (messageSource(args)) {
+        rules::MessagesSource units(messageFiles(messages), sources::express::LoadMessageBody);
+        rules::run(request, units, sink, console.feedback());
+        return;
     }
+    const bool staged = args.source == Source::Staged;
+    StagingChoice choice(args);
+    rules::StagingSource units(
+        [&] { return staged ? args.sourceFile : core::stagingFilePath(); },
+        [&](const QString& path) {
+            if (staged)
+                return true;
+            sources::outlook::OutlookReader reader({factory, choice, console.dialogs, console.loop, console.pointer});
+            return reader.getAllEmailOutlook(path);
+        });
+    rules::run(request, units, sink, console.feedback());
 }
 
 // A cell of the tsv form: CR, LF, TAB and backslash escaped, so that a row stays one line whatever it holds.
@@ -505,36 +495,38 @@ int run(const Arguments& args)
     if (args.task == Task::FindDbx)
         return findDbx(args, settings);
     sources::outlook::PstApplicationFactory factory([&settings] { return sources::outlook::profileStores(settings); });
-    rules::HitSink* sink = nullptr;
-    CliWindow window(args, factory, sink);
-    const auto clearStatus = [&window] { window.clearStatus(); };
+    results::ResultsList list;
+    std::function<qint64()> resultCount = [&list] { return qint64(list.count()); };
+    Console console([&resultCount] { return resultCount(); });
+    const auto clearStatus = [&console] { console.loop.clearStatus(); };
     try {
+        QList<CliMessage> messages;
         if (args.source == Source::Dbx)
-            window.setMessages(convertedMessages(args, window.loop(), window.console()));
+            messages = convertedMessages(args, console.loop, console.dialogs);
         else if (args.source == Source::Eml)
-            window.setMessages(givenMessages(args, window.console()));
+            messages = givenMessages(args, console.dialogs);
         if (args.task == Task::ListMessages) {
-            listMessages(window.messages(), args, clearStatus);
+            listMessages(messages, args, clearStatus);
         } else if (args.format == Format::Lines) {
             Output out(args.output, clearStatus);
             LinesPrinter printer(out, args);
-            sink = &printer;
-            runRule(args, window);
+            resultCount = [&printer] { return printer.rows(); };
+            runRule(args, messages, factory, printer, console);
             out.flush();
             if (out.failed())
                 throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
         } else {
-            rules::ResultsSink toList(window.resultsList(), window.listOptions());
-            sink = &toList;
-            runRule(args, window);
-            if (window.failures() == 0)
-                writeFormatted(args, window.resultsList(), clearStatus);
+            const ListChoice choice(args);
+            rules::ResultsSink toList(list, choice);
+            runRule(args, messages, factory, toList, console);
+            if (console.dialogs.shown() == 0)
+                writeFormatted(args, list, clearStatus);
         }
     } catch (const core::AppError& e) {
         std::fprintf(stderr, "quillmere-cli: %s\n", e.description().toUtf8().constData());
         return 1;
     }
-    return window.failures() == 0 ? 0 : 1;
+    return console.dialogs.shown() == 0 ? 0 : 1;
 }
 
 } // namespace cli

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace platform {
+class ProgressControl;
+}
+
+namespace rules {
+
+// One text a run reads: the staging file, read from disk, or a message's body.
+struct TextUnit
+{
+    QString path;
+    const QString* body = nullptr; // null: the text is the file at path
+};
+
+// Where a run reads its text from.
+class UnitSource
+{
+public:
+    virtual ~UnitSource() = default;
+    // Gets the text ready before the run; false ends the run before the results are touched.
+    virtual bool stage() = 0;
+    // Hands each unit on in turn; messages show on the progress bar while they are read.
+    virtual void forEachUnit(platform::ProgressControl& progress, const std::function<void(const TextUnit&)>& read) = 0;
+    // Whether the units are messages, each shown on the progress bar while it is read; else they are the one
+    // staging file.
+    virtual bool readsMessages() const = 0;
+    // The staging file once staged.
+    virtual QString stagingFile() const { return {}; }
+};
+
+// The Outlook side's one staging file, staged anew for every run. The path is found when the run stages, as
+// finding the private folder can fail.
+class StagingSource : public UnitSource
+{
+public:
+    using Stager = std::function<bool(const QString& path)>; // false: staging failed (and said why)
+    StagingSource(std::function<QString()> path, Stager stager) : m_pathOf(std::move(path)), m_stager(std::move(stager))
+    {
+    }
+    bool stage() override;
+    void forEachUnit(platform::ProgressControl&, const std::function<void(const TextUnit&)>& read) override
+    {
+        read({m_path});
+    }
+    bool readsMessages() const override { return false; }
+    QString stagingFile() const override { return m_path; }
+
+private:
+    std::function<QString()> m_pathOf;
+    Stager m_stager;
+    QString m_path;
+};
+
+// A message to read, with the share of the list shown on the progress bar while it is read.
+struct MessageFile
+{
+    QString path;
+    int percent = 0;
+};
+
+// Message bodies, read in list order; each message shows on the progress bar ("Please wait.. Looking at.."
+// and its path, and its share of the list) before its body is loaded.
+class MessagesSource : public UnitSource
+{
+public:
+    using BodyLoader = std::function<QString(const QString& path)>; // the plain-text body, lines ended by CR LF
+    MessagesSource(QList<MessageFile> messages, BodyLoader load)
+        : m_messages(std::move(messages)), m_load(std::move(load))
+    {
+    }
+    bool stage() override { return true; }
+    void forEachUnit(platform::ProgressControl& progress, const std::function<void(const TextUnit&)>& read) override;
+    bool readsMessages() const override { return true; }
+
+private:
+    QList<MessageFile> m_messages;
+    BodyLoader m_load;
+};
+
+} // namespace rules
