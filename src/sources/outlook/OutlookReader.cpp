@@ -97,7 +97,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
     RunGuard guard(m_services.pointer, m_writer);
     // Without a staging file of its own the run would leave the rules reading an earlier run's text.
     m_stagingFailed = false;
-    if (!trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Fresh); }))
+    if (!trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path); }))
         return false;
 
     std::unique_ptr<Application> application;
@@ -114,7 +114,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
             // A store that cannot be opened is reported; the others are still walked.
             std::unique_ptr<Folder> top;
             if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
-                GetMailItems(1, *top, path);
+                GetMailItems(1, *top);
         }
     } else if (walkPstFile) {
         // When the file cannot be attached the run ends here, as a failed staging: walking on would read,
@@ -127,7 +127,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
         std::unique_ptr<Folder> top;
         trap(12, [&] { top = require(mapi).Folders().GetLast(); });
         if (top) {
-            GetMailItems(1, *top, path);
+            GetMailItems(1, *top);
             trap(14, [&] { require(mapi).RemoveStore(*top); });
         }
     }
@@ -138,25 +138,13 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
     return closed && !m_stagingFailed;
 }
 
-void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
+void OutlookReader::GetMailItems(int level, Folder& folder)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
-
-    // Called on its own (not from a run), it appends to the file at path through a writer of its own.
-    std::unique_ptr<StagingWriter> ownWriter;
-    if (!m_writer || m_writer->path() != path) {
-        ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
-        std::swap(ownWriter, m_writer);
-        m_stagingFailed = false;
-    }
-
     QString name;
     trap(2, [&] { name = folder.Name(); });
-    if (name == u"Internet Newsgroups" || name == u"All Public Folders") {
-        if (ownWriter)
-            std::swap(ownWriter, m_writer);
+    if (name == u"Internet Newsgroups" || name == u"All Public Folders")
         return;
-    }
 
     int subfolders = 0;
     trap(3, [&] { subfolders = folder.Folders().count(); });
@@ -170,7 +158,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
             m_currentTopFolder.clear();
             trap(5, [&] { m_currentTopFolder = subfolder->Name(); });
         }
-        GetMailItems(2, *subfolder, path);
+        GetMailItems(2, *subfolder);
 
         int items = 0;
         trap(6, [&] { items = subfolder->Items().count(); });
@@ -184,13 +172,8 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
                 }))
                 continue;
             if (itemClass == kMailItemClass && folderQualifies())
-                stageItem(*item, path);
+                stageItem(*item);
         }
-    }
-
-    if (ownWriter) {
-        std::swap(ownWriter, m_writer);
-        trap(12, [&] { ownWriter->close(); });
     }
 }
 
@@ -206,7 +189,7 @@ bool OutlookReader::folderQualifies() const
     return all || match;
 }
 
-void OutlookReader::stageItem(MailItem& item, const QString& path)
+void OutlookReader::stageItem(MailItem& item)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
     ReaderOptions& options = m_services.options;
@@ -225,11 +208,7 @@ void OutlookReader::stageItem(MailItem& item, const QString& path)
     if (options.bodyField())
         trap(9, [&] { body = item.Body(); });
     // A record that cannot be written ends the run: what follows would be staged with a gap.
-    m_stagingFailed = !trap(10, [&] {
-        if (!m_writer)
-            m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
-        m_writer->appendRecord(sender, body);
-    });
+    m_stagingFailed = !trap(10, [&] { require(m_writer).appendRecord(sender, body); });
 }
 
 } // namespace sources::outlook

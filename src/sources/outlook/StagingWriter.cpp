@@ -7,12 +7,15 @@
 
 namespace sources::outlook {
 
-StagingWriter::StagingWriter(const QString& path, Start start) : m_path(path), m_file(path)
+StagingWriter::StagingWriter(const QString& path) : m_file(path)
 {
-    if (start == Start::Fresh) {
-        open(QIODevice::WriteOnly | QIODevice::Truncate);
-        write(QByteArrayLiteral("\r\n"));
+    const QFileInfo info(path);
+    if (info.isDir() || !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (!info.exists() && !info.absoluteDir().exists())
+            throw core::AppError(core::errors::kPathNotFound, QStringLiteral("Path not found"));
+        throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
     }
+    write(QByteArrayLiteral("\r\n"));
 }
 
 StagingWriter::~StagingWriter()
@@ -23,8 +26,6 @@ StagingWriter::~StagingWriter()
 
 void StagingWriter::appendRecord(const QString& sender, const QString& body)
 {
-    if (!m_file.isOpen())
-        open(QIODevice::WriteOnly | QIODevice::Append);
     QByteArray bytes;
     bytes.reserve(sender.size() + body.size() + 4);
     bytes += sender.toUtf8();
@@ -44,20 +45,10 @@ void StagingWriter::close()
         throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
 }
 
-void StagingWriter::open(QIODevice::OpenMode mode)
-{
-    const QFileInfo info(m_path);
-    if (info.isDir() || !m_file.open(mode)) {
-        if (!info.exists() && !info.absoluteDir().exists())
-            throw core::AppError(core::errors::kPathNotFound, QStringLiteral("Path not found"));
-        throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
-    }
-}
-
 void StagingWriter::write(const QByteArray& bytes)
 {
     if (m_file.write(bytes) != bytes.size()) {
-        // Leave the file closed, so the next record tries afresh rather than writing after a gap.
+        // Closed, so that the run's close() does not report the same failure again.
         m_file.close();
         throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
     }
