@@ -97,7 +97,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
     RunGuard guard(m_services.pointer, m_writer);
     // Without a staging file of its own the run would leave the rules reading an earlier run's text.
     m_stagingFailed = false;
-    if (!trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path); }))
+    if (!trap(5, [&] { m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Fresh); }))
         return false;
 
     std::unique_ptr<Application> application;
@@ -114,7 +114,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
             // A store that cannot be opened is reported; the others are still walked.
             std::unique_ptr<Folder> top;
             if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
-                GetMailItems(1, *top);
+                GetMailItems(1, *top, path);
         }
     } else if (walkPstFile) {
         // When the file cannot be attached the run ends here, as a failed staging: walking on would read,
@@ -127,7 +127,7 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
         std::unique_ptr<Folder> top;
         trap(12, [&] { top = require(mapi).Folders().GetLast(); });
         if (top) {
-            GetMailItems(1, *top);
+            GetMailItems(1, *top, path);
             trap(14, [&] { require(mapi).RemoveStore(*top); });
         }
     }
@@ -138,13 +138,26 @@ bool OutlookReader::getAllEmailOutlook(const QString& path)
     return closed && !m_stagingFailed;
 }
 
-void OutlookReader::GetMailItems(int level, Folder& folder)
+void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
+
+    // A run started while this one yielded takes the writer with it when it ends; the walk then goes on
+    // appending to the file at path through a writer of its own.
+    std::unique_ptr<StagingWriter> ownWriter;
+    if (!m_writer || m_writer->path() != path) {
+        ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
+        std::swap(ownWriter, m_writer);
+        m_stagingFailed = false;
+    }
+
     QString name;
     trap(2, [&] { name = folder.Name(); });
-    if (name == u"Internet Newsgroups" || name == u"All Public Folders")
+    if (name == u"Internet Newsgroups" || name == u"All Public Folders") {
+        if (ownWriter)
+            std::swap(ownWriter, m_writer);
         return;
+    }
 
     int subfolders = 0;
     trap(3, [&] { subfolders = folder.Folders().count(); });
@@ -158,7 +171,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder)
             m_currentTopFolder.clear();
             trap(5, [&] { m_currentTopFolder = subfolder->Name(); });
         }
-        GetMailItems(2, *subfolder);
+        GetMailItems(2, *subfolder, path);
 
         int items = 0;
         trap(6, [&] { items = subfolder->Items().count(); });
@@ -172,8 +185,13 @@ void OutlookReader::GetMailItems(int level, Folder& folder)
                 }))
                 continue;
             if (itemClass == kMailItemClass && folderQualifies())
-                stageItem(*item);
+                stageItem(*item, path);
         }
+    }
+
+    if (ownWriter) {
+        std::swap(ownWriter, m_writer);
+        trap(12, [&] { ownWriter->close(); });
     }
 }
 
@@ -189,7 +207,7 @@ bool OutlookReader::folderQualifies() const
     return all || match;
 }
 
-void OutlookReader::stageItem(MailItem& item)
+void OutlookReader::stageItem(MailItem& item, const QString& path)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
     ReaderOptions& options = m_services.options;
@@ -208,7 +226,11 @@ void OutlookReader::stageItem(MailItem& item)
     if (options.bodyField())
         trap(9, [&] { body = item.Body(); });
     // A record that cannot be written ends the run: what follows would be staged with a gap.
-    m_stagingFailed = !trap(10, [&] { require(m_writer).appendRecord(sender, body); });
+    m_stagingFailed = !trap(10, [&] {
+        if (!m_writer)
+            m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
+        m_writer->appendRecord(sender, body);
+    });
 }
 
 } // namespace sources::outlook

@@ -70,9 +70,9 @@ public:
 private:
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
     // subtree before its own items.
-    void GetMailItems(int level, Folder& folder);
+    void GetMailItems(int level, Folder& folder, const QString& path);
     bool folderQualifies() const;
-    void stageItem(class MailItem& item);
+    void stageItem(class MailItem& item, const QString& path);
 
     ReaderServices m_services;
     int m_outlookVersion = 0;   // the leading number of the application's version, taken at each run's start

@@ -7,15 +7,12 @@
 
 namespace sources::outlook {
 
-StagingWriter::StagingWriter(const QString& path) : m_file(path)
+StagingWriter::StagingWriter(const QString& path, Start start) : m_path(path), m_file(path)
 {
-    const QFileInfo info(path);
-    if (info.isDir() || !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (!info.exists() && !info.absoluteDir().exists())
-            throw core::AppError(core::errors::kPathNotFound, QStringLiteral("Path not found"));
-        throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
+    if (start == Start::Fresh) {
+        open(QIODevice::WriteOnly | QIODevice::Truncate);
+        write(QByteArrayLiteral("\r\n"));
     }
-    write(QByteArrayLiteral("\r\n"));
 }
 
 StagingWriter::~StagingWriter()
@@ -26,6 +23,8 @@ StagingWriter::~StagingWriter()
 
 void StagingWriter::appendRecord(const QString& sender, const QString& body)
 {
+    if (!m_file.isOpen())
+        open(QIODevice::WriteOnly | QIODevice::Append);
     QByteArray bytes;
     bytes.reserve(sender.size() + body.size() + 4);
     bytes += sender.toUtf8();
@@ -45,10 +44,20 @@ void StagingWriter::close()
         throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
 }
 
+void StagingWriter::open(QIODevice::OpenMode mode)
+{
+    const QFileInfo info(m_path);
+    if (info.isDir() || !m_file.open(mode)) {
+        if (!info.exists() && !info.absoluteDir().exists())
+            throw core::AppError(core::errors::kPathNotFound, QStringLiteral("Path not found"));
+        throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
+    }
+}
+
 void StagingWriter::write(const QByteArray& bytes)
 {
     if (m_file.write(bytes) != bytes.size()) {
-        // Closed, so that the run's close() does not report the same failure again.
+        // Leave the file closed, so the next record tries afresh rather than writing after a gap.
         m_file.close();
         throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
     }

@@ -10,18 +10,24 @@ namespace sources::outlook {
 class StagingWriter
 {
 public:
-    // Creates or empties the file and writes the single empty line it starts with.
-    explicit StagingWriter(const QString& path);
+    enum class Start {
+        Fresh,  // create or empty the file and write the single empty line it starts with
+        Append, // add to what the file holds, opening it at the first record
+    };
+    StagingWriter(const QString& path, Start start);
     ~StagingWriter();
 
+    const QString& path() const { return m_path; }
     // Appends one record: the sender line, then the body and its line end.
     void appendRecord(const QString& sender, const QString& body);
     // Writes out what is buffered; a failure here is a failure of the run.
     void close();
 
 private:
+    void open(QIODevice::OpenMode mode);
     void write(const QByteArray& bytes);
 
+    QString m_path;
     QFile m_file;
 };
 
