@@ -153,3 +153,9 @@ TEST_F(ResultsListTest, ModelShowsAddedRowsInOneBatchWhenTheLoopRuns)
     list.setHeaderText(0, u"Renamed"_qs);
     EXPECT_EQ(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Renamed"_qs);
 }
+
+TEST(ColumnWidths, TwipsToPixelsAtLogicalDpiRounded)
+{
+    EXPECT_EQ(twipsToPixels(7300, 96), 487);
+    EXPECT_EQ(twipsToPixels(3000, 120), 250);
+}
