@@ -31,17 +31,6 @@ constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192
     throw AppError(errors::kPermissionDenied, QStringLiteral("Permission denied"));
 }
 
-void writeText(const QString& text, const QString& path, QIODevice::OpenMode mode)
-{
-    QFile file(path);
-    if (!file.open(mode) || QFileInfo(path).isDir())
-        failOpen(file);
-    QByteArray bytes = text.toUtf8();
-    bytes.append("\r\n", 2);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw AppError(errors::kDeviceIo, QStringLiteral("Device I/O error"));
-}
-
 // Where the bytes can be cut for decoding: after the last line break; in a line longer than a read chunk,
 // before a character that is not yet complete.
 qsizetype decodableEnd(QByteArrayView bytes)
@@ -204,26 +193,6 @@ void BlockReader::decodeMore()
     m_offset = 0;
     appendDecodedLines(m_decoded, QByteArrayView(m_bytes).first(cut));
     m_bytes.remove(0, cut);
-}
-
-QStringList ReadTextBlocks(const QString& path)
-{
-    BlockReader reader(path);
-    QStringList blocks;
-    QString block;
-    while (reader.next(block))
-        blocks.append(block);
-    return blocks;
-}
-
-void AppendToFile(const QString& text, const QString& path)
-{
-    writeText(text, path, QIODevice::WriteOnly | QIODevice::Append);
-}
-
-void WriteNewFile(const QString& text, const QString& path)
-{
-    writeText(text, path, QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 bool FileExists(const QString& path)

@@ -60,12 +60,6 @@ private:
 void appendDecodedLines(QString& out, QByteArrayView bytes);
 
 QStringList ReadTextLines(const QString& path);
-QStringList ReadTextBlocks(const QString& path);
-
-// Both write the text followed by CR LF: AppendToFile at the end of the file (creating it),
-// WriteNewFile into an emptied or new file.
-void AppendToFile(const QString& text, const QString& path);
-void WriteNewFile(const QString& text, const QString& path);
 
 // True for an existing file or folder; never fails.
 bool FileExists(const QString& path);

@@ -21,14 +21,9 @@ public:
     {
         if (++m_steps % m_checkEvery != 0 || m_loop.clockMs() - m_sliceStart < m_sliceMs)
             return false;
-        yieldNow();
-        return true;
-    }
-
-    void yieldNow()
-    {
         m_loop.yieldOnce();
         m_sliceStart = m_loop.clockMs();
+        return true;
     }
 
 private:

@@ -22,11 +22,6 @@ void ScriptedDialogs::clearRecord()
 Answer ScriptedDialogs::messageBox(const QString& text, Buttons buttons, Icon icon, const QString& title)
 {
     m_messages.append({text, title, buttons, icon});
-    if (!m_onMessage.empty()) {
-        auto action = std::move(m_onMessage.front());
-        m_onMessage.pop_front();
-        action();
-    }
     if (!m_answers.empty()) {
         const Answer answer = m_answers.front();
         m_answers.pop_front();

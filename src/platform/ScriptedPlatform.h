@@ -27,8 +27,6 @@ public:
     void answerMessage(Answer answer) { m_answers.push_back(answer); }
     void answerInput(const QString& text) { m_inputs.push_back(text); }
     void answerFile(const FileDialogAnswer& answer) { m_files.push_back(answer); }
-    // Runs inside the next message box, before it is answered (to act while a command waits).
-    void onNextMessage(std::function<void()> action) { m_onMessage.push_back(std::move(action)); }
 
     const QList<ShownMessage>& messages() const { return m_messages; }
     QStringList messageTexts() const;
@@ -48,7 +46,6 @@ private:
     std::deque<Answer> m_answers;
     std::deque<QString> m_inputs;
     std::deque<FileDialogAnswer> m_files;
-    std::deque<std::function<void()>> m_onMessage;
     QList<ShownMessage> m_messages;
     QStringList m_prompts;
     QList<FileDialogRequest> m_fileRequests;
@@ -61,9 +58,8 @@ public:
     void yieldOnce() override;
     void endProgram() override { m_ended = true; }
     // A clock the test drives, so that where a time slice ends does not depend on the machine's speed: it
-    // stands still unless the test moves it, or advances by msPerRead at every reading.
+    // advances by msPerRead at every reading and stands still otherwise.
     qint64 clockMs() const override { return m_clockMs += msPerRead; }
-    void advanceClock(qint64 ms) { m_clockMs += ms; }
     qint64 msPerRead = 0;
     int yields() const { return m_yields; }
     bool ended() const { return m_ended; }

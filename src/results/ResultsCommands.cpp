@@ -31,11 +31,6 @@ void AddResult(ResultsList& list, const ListOptions& options, const QString& tex
         list.add({text, {}, false}, duplicates);
 }
 
-bool ListHasText(const ResultsList& list, const QString& text)
-{
-    return list.containsExtracted(text);
-}
-
 void RemoveResults(ResultsList& list, RemoveWhen when, platform::Dialogs& dialogs, platform::PointerControl& pointer)
 {
     const QString x =

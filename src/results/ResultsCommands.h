@@ -32,9 +32,6 @@ void PrepareResultsList(ResultsList& list, const ListOptions& options);
 // Adds one hit, unless duplicates are removed and the text is already listed.
 void AddResult(ResultsList& list, const ListOptions& options, const QString& text, const QString& sourcePath);
 
-// True when some row's extracted text equals the text exactly.
-bool ListHasText(const ResultsList& list, const QString& text);
-
 enum class RemoveWhen { Containing, NotContaining };
 
 // "Remove Results Containing X" / "Remove Results Not Containing X": asks for X and removes the matching

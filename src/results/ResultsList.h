@@ -25,7 +25,7 @@ struct Row
 };
 
 // A results list: rows in the order added, column headers, and an index of the extracted texts that
-// answers "is this text listed?" at once, however many rows there are.
+// tells a duplicate at once, however many rows there are.
 //
 // As a model it shows rows to views in batches: rows added since the last batch are announced together
 // when the event loop next runs, so adding millions of rows costs no per-row view update.
@@ -44,7 +44,6 @@ public:
     void add(Row row, Duplicates duplicates = Duplicates::Keep);
     qsizetype count() const { return qsizetype(m_rows.size()); }
     const Row& row(qsizetype index) const { return m_rows[size_t(index)]; }
-    bool containsExtracted(const QString& text) const { return m_extractedCounts.contains(text); }
 
     void removeAt(qsizetype index);
     // Removes every row for which drop(row) is true, keeping the others in order.

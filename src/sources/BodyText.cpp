@@ -158,6 +158,25 @@ struct Frame
     unsigned int next; // index of the next child to visit
 };
 
+bool isCell(GumboTag tag)
+{
+    return tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH;
+}
+
+// Only cells after the first in their row get a separator.
+bool hasEarlierCell(const GumboNode& cell)
+{
+    if (cell.index_within_parent == 0)
+        return false;
+    const GumboVector& siblings = cell.parent->v.element.children;
+    for (unsigned int i = 0; i < cell.index_within_parent && i < siblings.length; ++i) {
+        const auto* s = static_cast<const GumboNode*>(siblings.data[i]);
+        if (s->type == GUMBO_NODE_ELEMENT && isCell(s->v.element.tag))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString HtmlToText(QByteArrayView html)
@@ -195,21 +214,8 @@ QString HtmlToText(QByteArrayView html)
                     builder.newline();
                     break;
                 }
-                if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && child->index_within_parent > 0) {
-                    // Only cells after the first in their row get a separator.
-                    bool earlierCell = false;
-                    const GumboVector& siblings = child->parent->v.element.children;
-                    for (unsigned int i = 0; i < child->index_within_parent && i < siblings.length; ++i) {
-                        const auto* s = static_cast<const GumboNode*>(siblings.data[i]);
-                        if (s->type == GUMBO_NODE_ELEMENT &&
-                            (s->v.element.tag == GUMBO_TAG_TD || s->v.element.tag == GUMBO_TAG_TH)) {
-                            earlierCell = true;
-                            break;
-                        }
-                    }
-                    if (earlierCell)
-                        builder.cellSeparator();
-                }
+                if (isCell(tag) && hasEarlierCell(*child))
+                    builder.cellSeparator();
                 if (isBlock(tag))
                     builder.lineBreak();
                 if (tag == GUMBO_TAG_PRE)
@@ -353,188 +359,295 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// One unit of RTF as the interpreter takes it. Raw line breaks and NULs, unknown control symbols and \'
+// without two hex digits carry no meaning and never become tokens.
+struct RtfToken
+{
+    enum class Kind { End, GroupStart, GroupEnd, Byte, Char, Ignorable, Word };
+    explicit RtfToken(Kind k = Kind::End) : kind(k) {}
+
+    Kind kind;
+    char byte = 0;             // Byte: a text byte, or one escaped as \'xx, \\, \{ or \}
+    QChar character;           // Char: \~, \_ or an escaped line break
+    QByteArrayView word;       // Word: the control word's letters
+    std::optional<long> param; // Word: its numeric parameter, when it has one
+};
+
+class RtfTokenizer
+{
+public:
+    explicit RtfTokenizer(QByteArrayView rtf) : m_p(rtf.data()), m_end(rtf.data() + rtf.size()) {}
+
+    // The next token; End at the end of the input, and at a backslash that ends it.
+    RtfToken next()
+    {
+        while (m_p < m_end) {
+            const char c = *m_p++;
+            if (c == '{')
+                return RtfToken(RtfToken::Kind::GroupStart);
+            if (c == '}')
+                return RtfToken(RtfToken::Kind::GroupEnd);
+            if (c == '\r' || c == '\n' || c == '\0')
+                continue;
+            if (c != '\\')
+                return byteToken(c);
+            if (m_p >= m_end)
+                break;
+            if (isLetter(*m_p))
+                return controlWord();
+            if (const auto token = controlSymbol(*m_p++))
+                return *token;
+        }
+        return RtfToken();
+    }
+
+private:
+    static RtfToken byteToken(char b)
+    {
+        RtfToken token(RtfToken::Kind::Byte);
+        token.byte = b;
+        return token;
+    }
+    static RtfToken charToken(char16_t c)
+    {
+        RtfToken token(RtfToken::Kind::Char);
+        token.character = QChar(c);
+        return token;
+    }
+
+    std::optional<RtfToken> controlSymbol(char symbol)
+    {
+        switch (symbol) {
+        case '\'':
+            if (m_end - m_p >= 2 && hexValue(m_p[0]) >= 0 && hexValue(m_p[1]) >= 0) {
+                const char b = static_cast<char>(hexValue(m_p[0]) * 16 + hexValue(m_p[1]));
+                m_p += 2;
+                return byteToken(b);
+            }
+            return std::nullopt;
+        case '\\':
+        case '{':
+        case '}':
+            return byteToken(symbol);
+        case '~':
+            return charToken(u' ');
+        case '_':
+            return charToken(u'-');
+        case '*':
+            return RtfToken(RtfToken::Kind::Ignorable);
+        case '\r':
+        case '\n':
+            return charToken(u'\n');
+        default:
+            return std::nullopt;
+        }
+    }
+
+    // Letters (at most 32), an optional signed number, and one space that belongs to the word.
+    RtfToken controlWord()
+    {
+        const char* wordStart = m_p;
+        while (m_p < m_end && isLetter(*m_p) && m_p - wordStart < 32)
+            ++m_p;
+        RtfToken token(RtfToken::Kind::Word);
+        token.word = QByteArrayView(wordStart, m_p - wordStart);
+        token.param = parameter();
+        if (m_p < m_end && *m_p == ' ')
+            ++m_p;
+        return token;
+    }
+
+    // Digits past the tenth are read and ignored.
+    std::optional<long> parameter()
+    {
+        if (m_p >= m_end || (*m_p != '-' && !isDigit(*m_p)))
+            return std::nullopt;
+        const bool negative = *m_p == '-';
+        if (negative)
+            ++m_p;
+        long value = 0;
+        for (int digits = 0; m_p < m_end && isDigit(*m_p); ++digits, ++m_p) {
+            if (digits < 10)
+                value = value * 10 + (*m_p - '0');
+        }
+        return negative ? -value : value;
+    }
+
+    const char* m_p;
+    const char* m_end;
+};
+
+// Control words that stand for one character.
+struct WordCharacter
+{
+    const char* word;
+    char16_t character;
+};
+constexpr std::array<WordCharacter, 17> kWordCharacters = {{{"par", u'\n'},
+                                                            {"line", u'\n'},
+                                                            {"row", u'\n'},
+                                                            {"sect", u'\n'},
+                                                            {"page", u'\n'},
+                                                            {"tab", u'\t'},
+                                                            {"cell", u'\t'},
+                                                            {"emdash", 0x2014},
+                                                            {"endash", 0x2013},
+                                                            {"bullet", 0x2022},
+                                                            {"lquote", 0x2018},
+                                                            {"rquote", 0x2019},
+                                                            {"ldblquote", 0x201C},
+                                                            {"rdblquote", 0x201D},
+                                                            {"emspace", u' '},
+                                                            {"enspace", u' '},
+                                                            {"qmspace", u' '}}};
+
 // Deeper groups still nest correctly but share their parent's state; no real document comes near this.
 constexpr std::size_t kMaxGroupDepth = 1024;
+
+// Keeps the group state and the encapsulation while the tokens come, and builds the visible text.
+class RtfInterpreter
+{
+public:
+    void apply(const RtfToken& token)
+    {
+        switch (token.kind) {
+        case RtfToken::Kind::GroupStart:
+            openGroup();
+            break;
+        case RtfToken::Kind::GroupEnd:
+            closeGroup();
+            break;
+        case RtfToken::Kind::Byte:
+            emitByte(token.byte);
+            break;
+        case RtfToken::Kind::Char:
+            emitChar(token.character);
+            break;
+        case RtfToken::Kind::Ignorable:
+            m_ignorableNext = true;
+            break;
+        case RtfToken::Kind::Word:
+            controlWord(token.word, token.param);
+            break;
+        case RtfToken::Kind::End:
+            break;
+        }
+    }
+
+    QString finish()
+    {
+        QString text = m_out.finish();
+        if (m_encapsulation == Encapsulation::Html)
+            return HtmlToText(text.toUtf8());
+        while (text.endsWith(u'\n'))
+            text.chop(1);
+        return text;
+    }
+
+private:
+    void openGroup()
+    {
+        if (m_stack.size() < kMaxGroupDepth)
+            m_stack.push_back(m_state);
+        else
+            ++m_overflowDepth;
+        m_fallbackLeft = 0;
+    }
+
+    void closeGroup()
+    {
+        if (m_overflowDepth > 0) {
+            --m_overflowDepth;
+        } else if (!m_stack.empty()) {
+            m_state = m_stack.back();
+            m_stack.pop_back();
+        }
+        m_fallbackLeft = 0;
+        m_ignorableNext = false;
+    }
+
+    void controlWord(QByteArrayView word, std::optional<long> param)
+    {
+        const bool ignorable = m_ignorableNext;
+        m_ignorableNext = false;
+        if (word == "htmltag") {
+            m_state.htmlTag = true;
+        } else if (isSkippedDestination(word) || ignorable) {
+            m_state.skip = true;
+        } else if (word == "fromhtml") {
+            m_encapsulation = Encapsulation::Html;
+        } else if (word == "fromtext") {
+            m_encapsulation = Encapsulation::Text;
+        } else if (word == "htmlrtf") {
+            m_state.suppressed = !param || *param != 0;
+        } else if (word == "ansicpg" && param) {
+            m_out.setCodePage(static_cast<int>(*param));
+        } else if (word == "uc" && param) {
+            m_state.uc = static_cast<int>(qBound(0L, *param, 16L));
+        } else if (word == "u" && param) {
+            unicodeCharacter(*param);
+        } else {
+            for (const WordCharacter& entry : kWordCharacters) {
+                if (word == QByteArrayView(entry.word)) {
+                    emitChar(QChar(entry.character));
+                    break;
+                }
+            }
+        }
+    }
+
+    // \uN: negative values count from 65536; the fallback characters after it are dropped.
+    void unicodeCharacter(long param)
+    {
+        const long v = param < 0 ? param + 65536 : param;
+        if (v >= 0 && v <= 0xFFFF) {
+            m_fallbackLeft = 0;
+            emitChar(QChar(static_cast<char16_t>(v)));
+        }
+        m_fallbackLeft = m_state.uc;
+    }
+
+    bool emits() const
+    {
+        if (m_state.skip)
+            return false;
+        return m_state.htmlTag || !m_state.suppressed;
+    }
+
+    void emitByte(char b)
+    {
+        if (m_fallbackLeft > 0)
+            --m_fallbackLeft;
+        else if (emits())
+            m_out.byte(b);
+    }
+
+    void emitChar(QChar c)
+    {
+        if (m_fallbackLeft > 0)
+            --m_fallbackLeft;
+        else if (emits())
+            m_out.append(c);
+    }
+
+    RtfTextBuilder m_out;
+    Encapsulation m_encapsulation = Encapsulation::None;
+    std::vector<RtfState> m_stack;
+    std::size_t m_overflowDepth = 0;
+    RtfState m_state;
+    bool m_ignorableNext = false; // the last token was \*
+    int m_fallbackLeft = 0;       // characters still to drop after \uN
+};
 
 } // namespace
 
 QString RtfToText(QByteArrayView rtf)
 {
-    RtfTextBuilder out;
-    Encapsulation encapsulation = Encapsulation::None;
-    std::vector<RtfState> stack;
-    std::size_t overflowDepth = 0;
-    RtfState state;
-    bool ignorableNext = false; // the last token was \*
-    int fallbackLeft = 0;       // characters still to drop after \uN
-
-    const auto emits = [&] {
-        if (state.skip)
-            return false;
-        if (state.htmlTag)
-            return true;
-        return !state.suppressed;
-    };
-    const auto emitByte = [&](char b) {
-        if (fallbackLeft > 0) {
-            --fallbackLeft;
-            return;
-        }
-        if (emits())
-            out.byte(b);
-    };
-    const auto emitChar = [&](QChar c) {
-        if (fallbackLeft > 0) {
-            --fallbackLeft;
-            return;
-        }
-        if (emits())
-            out.append(c);
-    };
-
-    const char* p = rtf.data();
-    const char* const end = p + rtf.size();
-    while (p < end) {
-        const char c = *p++;
-        if (c == '{') {
-            if (stack.size() < kMaxGroupDepth)
-                stack.push_back(state);
-            else
-                ++overflowDepth;
-            fallbackLeft = 0;
-            continue;
-        }
-        if (c == '}') {
-            if (overflowDepth > 0) {
-                --overflowDepth;
-            } else if (!stack.empty()) {
-                state = stack.back();
-                stack.pop_back();
-            }
-            fallbackLeft = 0;
-            ignorableNext = false;
-            continue;
-        }
-        if (c == '\r' || c == '\n' || c == '\0')
-            continue;
-        if (c != '\\') {
-            emitByte(c);
-            continue;
-        }
-        if (p >= end)
-            break;
-        const char s = *p;
-        if (!isLetter(s)) {
-            ++p;
-            switch (s) {
-            case '\'':
-                if (end - p >= 2 && hexValue(p[0]) >= 0 && hexValue(p[1]) >= 0) {
-                    emitByte(static_cast<char>(hexValue(p[0]) * 16 + hexValue(p[1])));
-                    p += 2;
-                }
-                break;
-            case '\\':
-            case '{':
-            case '}':
-                emitByte(s);
-                break;
-            case '~':
-                emitChar(u' ');
-                break;
-            case '_':
-                emitChar(u'-');
-                break;
-            case '*':
-                ignorableNext = true;
-                break;
-            case '\r':
-            case '\n':
-                emitChar(u'\n');
-                break;
-            default:
-                break;
-            }
-            continue;
-        }
-
-        const char* wordStart = p;
-        while (p < end && isLetter(*p) && p - wordStart < 32)
-            ++p;
-        const QByteArrayView word(wordStart, p - wordStart);
-        std::optional<long> param;
-        if (p < end && (*p == '-' || isDigit(*p))) {
-            const bool negative = *p == '-';
-            if (negative)
-                ++p;
-            long value = 0;
-            int digits = 0;
-            while (p < end && isDigit(*p)) {
-                if (digits < 10)
-                    value = value * 10 + (*p - '0');
-                ++digits;
-                ++p;
-            }
-            param = negative ? -value : value;
-        }
-        if (p < end && *p == ' ')
-            ++p;
-
-        const bool ignorable = ignorableNext;
-        ignorableNext = false;
-        if (word == "htmltag") {
-            state.htmlTag = true;
-            continue;
-        }
-        if (isSkippedDestination(word) || ignorable) {
-            state.skip = true;
-            continue;
-        }
-        if (word == "fromhtml") {
-            encapsulation = Encapsulation::Html;
-        } else if (word == "fromtext") {
-            encapsulation = Encapsulation::Text;
-        } else if (word == "htmlrtf") {
-            state.suppressed = !param || *param != 0;
-        } else if (word == "ansicpg" && param) {
-            out.setCodePage(static_cast<int>(*param));
-        } else if (word == "uc" && param) {
-            state.uc = static_cast<int>(qBound(0L, *param, 16L));
-        } else if (word == "u" && param) {
-            const long v = *param < 0 ? *param + 65536 : *param;
-            if (v >= 0 && v <= 0xFFFF) {
-                fallbackLeft = 0;
-                emitChar(QChar(static_cast<char16_t>(v)));
-            }
-            fallbackLeft = state.uc;
-        } else if (word == "par" || word == "line" || word == "row" || word == "sect" || word == "page") {
-            emitChar(u'\n');
-        } else if (word == "tab" || word == "cell") {
-            emitChar(u'\t');
-        } else if (word == "emdash") {
-            emitChar(QChar(0x2014));
-        } else if (word == "endash") {
-            emitChar(QChar(0x2013));
-        } else if (word == "bullet") {
-            emitChar(QChar(0x2022));
-        } else if (word == "lquote") {
-            emitChar(QChar(0x2018));
-        } else if (word == "rquote") {
-            emitChar(QChar(0x2019));
-        } else if (word == "ldblquote") {
-            emitChar(QChar(0x201C));
-        } else if (word == "rdblquote") {
-            emitChar(QChar(0x201D));
-        } else if (word == "emspace" || word == "enspace" || word == "qmspace") {
-            emitChar(u' ');
-        }
-    }
-
-    QString text = out.finish();
-    if (encapsulation == Encapsulation::Html)
-        return HtmlToText(text.toUtf8());
-    while (text.endsWith(u'\n'))
-        text.chop(1);
-    return text;
+    RtfTokenizer tokens(rtf);
+    RtfInterpreter interpreter;
+    for (RtfToken token = tokens.next(); token.kind != RtfToken::Kind::End; token = tokens.next())
+        interpreter.apply(token);
+    return interpreter.finish();
 }
 
 } // namespace sources

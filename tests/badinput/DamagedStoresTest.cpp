@@ -15,14 +15,16 @@ using testsupport::TempDir;
 
 namespace {
 
-// Copies of a store as a failing disk or an interrupted copy leaves them: cut at several lengths, and with
-// bytes flipped at places chosen by a fixed seed (so that a failure can be reproduced).
+// Copies of a store as a failing disk or an interrupted copy leaves them: cut at several lengths, with a
+// damaged signature, and with bytes flipped at places chosen by a fixed seed (so that a failure can be
+// reproduced).
 QList<QByteArray> damagedCopies(const QByteArray& original, int flippedCopies, int flipsEach)
 {
     QList<QByteArray> copies;
     for (const qsizetype cut :
          {qsizetype(0), qsizetype(1), qsizetype(511), qsizetype(4096), original.size() / 3, original.size() - 1})
         copies.append(original.left(cut));
+    copies.append(QByteArray(original).replace(0, 4, "XXXX"));
     std::mt19937 random(20210831);
     for (int copy = 0; copy < flippedCopies; ++copy) {
         QByteArray flipped = original;
@@ -46,11 +48,11 @@ protected:
 
     static QString store(const char* name) { return QStringLiteral(QUILLMERE_FIXTURES "/pst/") + QLatin1String(name); }
 
-    QByteArray stage(const QStringList& stores)
+    QByteArray stage(const QStringList& stores, bool staged = true)
     {
         sources::outlook::PstApplicationFactory factory([stores] { return stores; });
         sources::outlook::OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
-        EXPECT_TRUE(reader.getAllEmailOutlook(path));
+        EXPECT_EQ(reader.getAllEmailOutlook(path), staged);
         return TempDir::read(path);
     }
 
@@ -81,6 +83,19 @@ TEST_F(DamagedPstTest, CutAndBitFlippedCopiesAreReportedAndTheNextStoreIsStaged)
             EXPECT_EQ(pointer.pointer(), platform::Pointer::Default);
         }
     }
+
+    // As the PST file of a run: a copy that cannot be attached ends the run, as a failed staging, after one
+    // report that names it.
+    options.profile = false;
+    options.pst = true;
+    options.pstPath = dir.file(u"damaged1.pst"_qs);
+    desk.dialogs.clearRecord();
+    EXPECT_EQ(stage({store("sample1.pst")}, false), QByteArray("\r\n"));
+    const QStringList shown = desk.dialogs.messageTexts();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(u"in Quillmere2021/08/31.Outlook1.getAllEmailOutlook at line "))
+        << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(u"damaged1.pst"));
 }
 
 // The converter runs apart from the window; on a damaged store it must still end normally and leave only

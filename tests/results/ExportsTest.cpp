@@ -142,11 +142,6 @@ const ExportCase kCases[] = {
 };
 // clang-format on
 
-void PrintTo(const ExportCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
 using ExportTable = ::testing::TestWithParam<ExportCase>;
 
 TEST_P(ExportTable, EachFormatGivesItsBytes)

@@ -132,11 +132,6 @@ HiveRegistry::Hive& HiveRegistry::hive() const
     return *m_hive;
 }
 
-bool HiveRegistry::isOpen() const
-{
-    return hive().handle != nullptr;
-}
-
 QStringList HiveRegistry::subkeys(quint32 root, const QStringList& keyPath) const
 {
     QStringList names;

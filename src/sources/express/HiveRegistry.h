@@ -23,10 +23,6 @@ public:
     HiveRegistry(const HiveRegistry&) = delete;
     HiveRegistry& operator=(const HiveRegistry&) = delete;
 
-    const QString& hivePath() const { return m_hivePath; }
-    // Whether hivex accepted the file.
-    bool isOpen() const;
-
     QStringList subkeys(quint32 root, const QStringList& keyPath) const override;
     QList<RegistryData> values(quint32 root, const QStringList& keyPath) const override;
     QString environmentVariable(const QString& name) const override;

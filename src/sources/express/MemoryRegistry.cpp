@@ -92,17 +92,6 @@ bool MemoryRegistry::setValue(quint32 root, const QStringList& keyPath, const Re
     return true;
 }
 
-void MemoryRegistry::setString(quint32 root, const QString& keyPath, const QString& name, const QString& text,
-                               quint32 type)
-{
-    setValue(root, keyPath.split(u'\\'), RegistryData{name, type, registryTextData(text)});
-}
-
-void MemoryRegistry::setDword(quint32 root, const QString& keyPath, const QString& name, quint32 number)
-{
-    setValue(root, keyPath.split(u'\\'), RegistryData{name, kRegDword, registryDwordData(number)});
-}
-
 void MemoryRegistry::setEnvironmentVariable(const QString& name, const QString& value)
 {
     m_environment.insert(name.toUpper(), value);

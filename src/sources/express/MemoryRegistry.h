@@ -23,15 +23,11 @@ public:
     bool addKey(quint32 root, const QStringList& keyPath);
     // Sets a value (replacing one of the same name, letter case ignored), creating the key as addKey does.
     bool setValue(quint32 root, const QStringList& keyPath, const RegistryData& value);
-    // Conveniences with "\"-separated key paths below the root.
+    // A convenience with a "\"-separated key path below the root.
     void addKey(quint32 root, const QString& keyPath) { addKey(root, keyPath.split(u'\\')); }
-    void setString(quint32 root, const QString& keyPath, const QString& name, const QString& text,
-                   quint32 type = kRegSz);
-    void setDword(quint32 root, const QString& keyPath, const QString& name, quint32 number);
 
     void setEnvironmentVariable(const QString& name, const QString& value);
     void setDriveFolder(QChar letter, const QString& folder);
-    void setDescription(const QString& text) { m_description = text; }
     // Number of keys held (all roots), for limits.
     qsizetype keyCount() const { return m_keyCount; }
 
@@ -39,7 +35,7 @@ public:
     QList<RegistryData> values(quint32 root, const QStringList& keyPath) const override;
     QString environmentVariable(const QString& name) const override;
     QString driveFolder(QChar letter) const override;
-    QString description() const override { return m_description; }
+    QString description() const override { return QStringLiteral("registry in memory"); }
 
 private:
     struct Node;
@@ -49,7 +45,6 @@ private:
     QHash<quint32, std::shared_ptr<Node>> m_roots;
     QHash<QString, QString> m_environment; // upper-case name -> value
     QHash<QChar, QString> m_drives;        // upper-case letter -> folder
-    QString m_description = QStringLiteral("registry in memory");
     qsizetype m_keyCount = 0;
 };
 

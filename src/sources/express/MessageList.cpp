@@ -19,8 +19,6 @@ constexpr qint64 kMaxWholeFile = qint64(256) * 1024 * 1024;
 // The head of a message: its header block nearly always fits.
 constexpr qint64 kHeadBlock = 64 * 1024;
 
-const QString kEmptyFile = QStringLiteral("empty file");
-
 QString decodeBytes(QByteArrayView bytes)
 {
     QString text;
@@ -137,19 +135,6 @@ QString GetHeaderField(const QString& text, const QString& field)
     QString value;
     findField(text, field, value);
     return value;
-}
-
-QString ReadWholeFile(const QString& path)
-{
-    if (!core::FileExists(path))
-        return {};
-    QFile file(path);
-    core::openForReading(file);
-    if (file.size() == 0)
-        return kEmptyFile;
-    if (file.size() > kMaxWholeFile)
-        throw core::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
-    return decodeBytes(file.readAll());
 }
 
 HeaderFields readHeaderFields(const QString& path)

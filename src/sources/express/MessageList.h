@@ -24,19 +24,16 @@ using MessageListing = QList<EmlMessage>;
 // folded over several lines is unfolded. "" when no line matches.
 QString GetHeaderField(const QString& text, const QString& field);
 
-// The file's content, each line read as UTF-8 or else as Windows-1252; "" for a missing file, "empty file"
-// for a file of length 0. Fails with "Permission denied" and the like for a file that cannot be read, and
-// with "Out of memory" for a file too large to hold as text.
-QString ReadWholeFile(const QString& path);
-
 // Appends the messages of a folder's *.eml files, in file-name order: From, To, Subject and Date with
 // their encoded words decoded, and the file name. A file without a Date line is not listed, and neither is
 // a file the listing already holds, so listing the folder again after each conversion adds only the new
 // messages. A file that cannot be read fails the rest of the listing; what was appended stays.
 void ListEMLFiles(const QString& folder, MessageListing& listing);
 
-// The four displayed fields of one message file as ListEMLFiles reads them (without decoding): only the
-// head of a large file is read when all four lie there.
+// The four displayed fields of one message file as ListEMLFiles reads them (without decoding), as
+// GetHeaderField finds them in the whole text (each line read as UTF-8 or else as Windows-1252); only the
+// head of a large file is read when all four lie there. Fails with "Permission denied" and the like for a
+// file that cannot be read, and with "Out of memory" for a file too large to hold as text.
 struct HeaderFields
 {
     QString date;

@@ -41,6 +41,12 @@ void showProgress(platform::ProgressControl& progress, const QString& progressTe
     progress.setValue(candidate < limit ? roundHalfEven(candidate) : limit);
 }
 
+// Missing, below 0 or above 6 means 6 (minimised without activation); 0 is hidden.
+int normalizeWindowStyle(int windowStyle)
+{
+    return windowStyle < 0 || windowStyle > 6 ? 6 : windowStyle;
+}
+
 } // namespace
 
 QtProcessRunner::QtProcessRunner() : m_process(std::make_unique<QProcess>()) {}
@@ -75,11 +81,6 @@ void QtProcessRunner::pause()
 {
     if (m_process->state() != QProcess::NotRunning)
         m_process->waitForFinished(100);
-}
-
-int normalizeWindowStyle(int windowStyle)
-{
-    return windowStyle < 0 || windowStyle > 6 ? 6 : windowStyle;
 }
 
 qint32 ShellAndWait(platform::EventLoop& loop, const QString& program, const QStringList& arguments, int windowStyle,

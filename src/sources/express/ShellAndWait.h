@@ -46,9 +46,6 @@ private:
     std::unique_ptr<QProcess> m_process;
 };
 
-// Missing, below 0 or above 6 means 6 (minimised without activation); 0 is hidden.
-int normalizeWindowStyle(int windowStyle);
-
 // Starts the program and waits for it without a time-out, polling every 100 ms and yielding between polls.
 // With a progress bar, from the 50th poll on its text reads progressText (then ", " when it is not empty),
 // "Please wait.. " and the polls counted from there; every 150 polls the value advances by a tenth of a

@@ -84,11 +84,6 @@ QString expand(const RegistryBackend& source, const QString& text, int depth)
 
 } // namespace
 
-QString windowsVariable(const RegistryBackend& source, const QString& name)
-{
-    return variable(source, name, 0);
-}
-
 QString expandWindowsVariables(const RegistryBackend& source, const QString& text)
 {
     return expand(source, text, 0);

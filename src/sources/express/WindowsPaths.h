@@ -6,14 +6,11 @@ namespace sources::express {
 
 class RegistryBackend;
 
-// A variable of the Windows user's environment, letter case of the name ignored: what the registry source
-// knows by itself (USERPROFILE, USERNAME, ...), else a text value of HKEY_CURRENT_USER\Volatile Environment
-// or \Environment, else for APPDATA and LOCALAPPDATA the "AppData" and "Local AppData" entries of the
-// user's shell folders, else for USERNAME the last folder of USERPROFILE. "" when unknown.
-QString windowsVariable(const RegistryBackend& source, const QString& name);
-
-// As ExpandEnvironmentStrings does it: each %NAME% (any letter case) is replaced by windowsVariable; a
-// name the source cannot resolve stays as written.
+// As ExpandEnvironmentStrings does it: each %NAME% (any letter case) is replaced by the variable of the
+// Windows user's environment: what the registry source knows by itself (USERPROFILE, USERNAME, ...), else a
+// text value of HKEY_CURRENT_USER\Volatile Environment or \Environment, else for APPDATA and LOCALAPPDATA
+// the "AppData" and "Local AppData" entries of the user's shell folders, else for USERNAME the last folder
+// of USERPROFILE. A name the source cannot resolve stays as written.
 QString expandWindowsVariables(const RegistryBackend& source, const QString& text);
 
 // The local path of an absolute Windows path ("C:\Users\Alice\...", "/" taken as "\" too): the drive

@@ -142,7 +142,8 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
 
-    // Called on its own (not from a run), it appends to the file at path through a writer of its own.
+    // A run started while this one yielded takes the writer with it when it ends; the walk then goes on
+    // appending to the file at path through a writer of its own.
     std::unique_ptr<StagingWriter> ownWriter;
     if (!m_writer || m_writer->path() != path) {
         ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);

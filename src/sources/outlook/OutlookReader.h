@@ -67,22 +67,16 @@ public:
     // cannot be written; other failures during the run are reported and the run goes on.
     bool getAllEmailOutlook(const QString& path);
 
+private:
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
     // subtree before its own items.
     void GetMailItems(int level, Folder& folder, const QString& path);
-
-    // The leading number of the application's version, taken at the start of each run.
-    int OutlookVersion() const { return m_outlookVersion; }
-    // The first-level folder the walk is in.
-    const QString& CurrentTopFolder() const { return m_currentTopFolder; }
-
-private:
     bool folderQualifies() const;
     void stageItem(class MailItem& item, const QString& path);
 
     ReaderServices m_services;
-    int m_outlookVersion = 0;
-    QString m_currentTopFolder;
+    int m_outlookVersion = 0;   // the leading number of the application's version, taken at each run's start
+    QString m_currentTopFolder; // the first-level folder the walk is in
     bool m_stagingFailed = false;
     std::unique_ptr<StagingWriter> m_writer;
     core::TimeSlice m_slice;

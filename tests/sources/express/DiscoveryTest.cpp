@@ -123,17 +123,20 @@ TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
     MemoryRegistry registry;
     registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
     registry.setDriveFolder(u'C', u"/nonexistent-drive"_qs);
-    const auto key = [](int id) { return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id); };
+    const auto key = [](int id) {
+        return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id).split(u'\\');
+    };
+    using expresstest::text;
     // 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
     // "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores.
     registry.addKey(kHkeyCurrentUser, u"Identities\\{1}\\Software"_qs);
     registry.addKey(kHkeyCurrentUser, u"Identities\\{2}\\Software\\Microsoft\\Outlook Express"_qs);
     registry.addKey(kHkeyCurrentUser, key(3));
-    registry.setString(kHkeyCurrentUser, key(4), u"Other"_qs, u"x"_qs);
-    registry.setDword(kHkeyCurrentUser, key(5), u"Store Root"_qs, 1);
-    registry.setString(kHkeyCurrentUser, key(6), u"Store Root"_qs, u"  "_qs);
-    registry.setString(kHkeyCurrentUser, key(7), u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz);
-    registry.setString(kHkeyCurrentUser, key(8), u"Store Root"_qs, u"E:\\Eight"_qs);
+    registry.setValue(kHkeyCurrentUser, key(4), text(u"Other"_qs, u"x"_qs));
+    registry.setValue(kHkeyCurrentUser, key(5), expresstest::dword(u"Store Root"_qs, 1));
+    registry.setValue(kHkeyCurrentUser, key(6), text(u"Store Root"_qs, u"  "_qs));
+    registry.setValue(kHkeyCurrentUser, key(7), text(u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz));
+    registry.setValue(kHkeyCurrentUser, key(8), text(u"Store Root"_qs, u"E:\\Eight"_qs));
     registry.addKey(kHkeyCurrentUser, u"Identities\\ "_qs);
 
     platform::ScriptedDialogs dialogs;
@@ -171,15 +174,16 @@ TEST(WinePrefix, ProfileFromVolatileEnvironmentElseTheUsersFolder)
     ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)));
     ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
     const WineRegistry byUser(dir.path(), u"bob"_qs);
-    EXPECT_EQ(windowsVariable(byUser, u"USERPROFILE"_qs), u"C:\\users\\Bob"_qs);
-    EXPECT_EQ(windowsVariable(byUser, u"USERNAME"_qs), u"Bob"_qs);
+    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERPROFILE%"_qs), u"C:\\users\\Bob"_qs);
+    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERNAME%"_qs), u"Bob"_qs);
     // No dosdevices folder: drive C: is drive_c.
     EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(dir.file(u"drive_c"_qs)).canonicalFilePath());
     EXPECT_TRUE(byUser.driveFolder(u'd').isEmpty());
 
     expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n[Volatile Environment]\n"
                                                                 "\"USERPROFILE\"=\"C:\\\\users\\\\Public\"\n"));
-    EXPECT_EQ(windowsVariable(WineRegistry(dir.path(), u"bob"_qs), u"UserProfile"_qs), u"C:\\users\\Public"_qs);
+    EXPECT_EQ(expandWindowsVariables(WineRegistry(dir.path(), u"bob"_qs), u"%UserProfile%"_qs),
+              u"C:\\users\\Public"_qs);
 }
 
 TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)

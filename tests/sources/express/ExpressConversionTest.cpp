@@ -6,24 +6,17 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 using namespace sources::express;
 
 namespace {
 
-struct DbxRow
-{
-    QString path;
-    bool ticked;
-};
-
 class FakeWindow : public ExpressConversionWindow
 {
 public:
     int dbxRowCount() const override { return int(rows.size()); }
-    QString dbxPath(int row) const override { return rows[row].path; }
-    bool dbxTicked(int row) const override { return rows[row].ticked; }
+    QString dbxPath(int row) const override { return rows[row].first; }
+    bool dbxTicked(int row) const override { return rows[row].second; }
     void clearMessages() override { messages.clear(); }
     void appendMessages(const MessageListing& added) override { messages += added; }
     QString programFolder() const override { return program; }
@@ -33,7 +26,7 @@ public:
     platform::Dialogs& dialogs() override { return scripted.dialogs; }
     platform::EventLoop& loop() override { return scripted.loop; }
 
-    QList<DbxRow> rows;
+    QList<std::pair<QString, bool>> rows; // path, ticked
     MessageListing messages{{u"old"_qs, {}, {}, u"d"_qs, u"old.eml"_qs}};
     QString program;
     QString staging;
@@ -42,7 +35,8 @@ public:
     platform::ScriptedPlatform scripted;
 };
 
-// A program folder with a stand-in converter that logs its arguments and writes one message per store.
+// A program folder with a stand-in converter that logs its arguments and writes one message per store; the
+// staging folder has a blank in its name and a message of an earlier run.
 class ConversionTest : public ::testing::Test
 {
 protected:
@@ -50,7 +44,6 @@ protected:
     {
         window.program = dir.path();
         window.staging = dir.file(u"stag ing"_qs);
-        QDir().mkpath(window.staging);
         dir.write(u"stag ing/stale.eml"_qs, "Date: stale\r\n");
         const QString converter = dir.write(
             u"DBXToEML"_qs, "#!/bin/sh\necho \"$1|$2\" >> \"$(dirname \"$0\")/log\"\nb=$(basename \"$1\" .dbx)\n"
@@ -68,19 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConversionTest, NothingTickedListsNothing)
-{
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}};
-    convertTickedStores(window);
-    EXPECT_TRUE(window.messages.isEmpty());
-    EXPECT_TRUE(convertedStores().isEmpty());
-    EXPECT_FALSE(QFile::exists(window.staging + u"/stale.eml"_qs));
-    EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
-    EXPECT_EQ(window.pointerControl.history(), (QList{platform::Pointer::Hourglass, platform::Pointer::Default}));
-}
-
-// The staging folder has a blank in its name; it reaches the converter whole.
-TEST_F(ConversionTest, ConvertsOnlyTheTickedRow)
+TEST_F(ConversionTest, ConvertsOnlyTheTickedRowsAndListsTheirMessages)
 {
     const QString sent = dir.write(u"Sent Items.dbx"_qs, "x");
     window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}, {sent, true}};
@@ -89,7 +70,25 @@ TEST_F(ConversionTest, ConvertsOnlyTheTickedRow)
     ASSERT_EQ(window.messages.size(), 1);
     EXPECT_EQ(window.messages[0].from, u"Sent Items"_qs);
     EXPECT_EQ(window.messages[0].fileName, u"Sent Items-000001.eml"_qs);
+    EXPECT_FALSE(QFile::exists(window.staging + u"/stale.eml"_qs));
     EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
+    EXPECT_EQ(window.pointerControl.history(), (QList{platform::Pointer::Hourglass, platform::Pointer::Default}));
+}
+
+// Nothing ticked, or no converter in the program folder: the list is emptied and "Done." is all that is said.
+TEST_F(ConversionTest, NothingTickedOrNoConverterListsNothing)
+{
+    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}};
+    convertTickedStores(window);
+    EXPECT_TRUE(window.messages.isEmpty());
+    EXPECT_TRUE(convertedStores().isEmpty());
+
+    QFile::remove(dir.file(u"DBXToEML"_qs));
+    window.rows[0].second = true;
+    window.messages = {{}};
+    convertTickedStores(window);
+    EXPECT_TRUE(window.messages.isEmpty());
+    EXPECT_EQ(window.scripted.dialogs.messageTexts(), (QStringList{u"Done."_qs, u"Done."_qs}));
 }
 
 // Each store's share of the bar comes from all rows, ticked or not; each conversion lists only its own.
@@ -106,18 +105,8 @@ TEST_F(ConversionTest, ProgressShareComesFromAllRows)
     ASSERT_EQ(runner.starts.size(), 2);
     EXPECT_EQ(runner.starts[0][0], dir.file(u"DBXToEML"_qs));
     EXPECT_EQ(runner.styles, (QList<int>{0, 0}));
-    EXPECT_EQ(runner.shown[200].value, 3); // 100 / 3 / 10 = 3.33 -> 3
-    EXPECT_EQ(window.bar.value(), 6);      // the second store starts where the first left the bar
+    EXPECT_EQ(window.bar.value(), 6); // 100 / 3 / 10 rounds to 3 a step; the second store starts at 3
     EXPECT_EQ(window.bar.text(), u"Progress Bar"_qs);
     ASSERT_EQ(window.messages.size(), 2);
     EXPECT_EQ(window.messages[1].fileName, u"m2.eml"_qs);
-}
-
-TEST_F(ConversionTest, MissingConverterListsNothingAndSaysNothingElse)
-{
-    QFile::remove(dir.file(u"DBXToEML"_qs));
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), true}};
-    convertTickedStores(window);
-    EXPECT_TRUE(window.messages.isEmpty());
-    EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
 }

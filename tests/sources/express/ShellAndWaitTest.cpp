@@ -8,58 +8,47 @@
 
 using namespace sources::express;
 
-namespace {
-
-// Runs a fake program for the given polls with the bar as the conversion command passes it.
-FakeRunner runWithBar(platform::ScriptedProgress& bar, int polls, qint32 span)
+// From the 50th poll the text counts the polls; every 150 polls the value moves on by a tenth of the share
+// of 100 / span (rounded half to even), never past the share's end less one step. The text is put back.
+TEST(ShellAndWait, ProgressCountsThePollsAndStepsThroughItsShare)
 {
+    struct Case
+    {
+        const char* text;
+        qint32 start;
+        qint32 span;
+        int polls;
+        const char* at55; // the text after 55 polls
+        QList<int> values;
+    };
+    const Case cases[] = {
+        {"Progress Bar", 0, 1, 1600, "Progress Bar, Please wait.. 5", {0, 10, 20, 30, 40, 50, 60, 70, 80, 90}},
+        {"Progress Bar", 0, 4, 2000, "Progress Bar, Please wait.. 5", {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 23}},
+        {"", 40, 2, 60, "Please wait.. 5", {0, 40}},
+    };
+    for (const Case& c : cases) {
+        platform::ScriptedProgress bar;
+        bar.setText(QString::fromUtf8(c.text));
+        platform::ScriptedEventLoop loop;
+        FakeRunner runner(c.polls, 3, &bar);
+        EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 9, &bar, bar.text(), c.start, c.span, &runner), 3);
+        EXPECT_EQ(runner.shown[49].text, QString::fromUtf8(c.text));
+        EXPECT_EQ(runner.shown[55].text, QString::fromUtf8(c.at55));
+        if (c.polls > 200) { // the first step comes 150 polls after the text
+            EXPECT_EQ(runner.shown[199].value, c.values[0]);
+            EXPECT_EQ(runner.shown[200].value, c.values[1]);
+        }
+        QList<int> values;
+        for (const FakeRunner::Shown& shown : runner.shown) {
+            if (values.isEmpty() || values.back() != shown.value)
+                values.append(shown.value);
+        }
+        EXPECT_EQ(values, c.values) << c.span;
+        EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
+        EXPECT_EQ(runner.styles, QList<int>{6}); // an unknown window style is 6
+        EXPECT_GT(loop.yields(), c.polls);
+    }
     platform::ScriptedEventLoop loop;
-    FakeRunner runner(polls, 0, &bar);
-    EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 0, &bar, bar.text(), bar.value(), span, &runner), 0);
-    return runner;
-}
-
-} // namespace
-
-TEST(ShellAndWait, OneRowFromZeroStepsByTenUpToNinety)
-{
-    platform::ScriptedProgress bar;
-    const FakeRunner runner = runWithBar(bar, 1600, 1);
-    EXPECT_EQ(runner.shown[49].text, u"Progress Bar"_qs);
-    EXPECT_EQ(runner.shown[50].text, u"Progress Bar, Please wait.. 0"_qs);
-    EXPECT_EQ(runner.shown[50].value, 0);
-    EXPECT_EQ(runner.shown[199].value, 0);
-    EXPECT_EQ(runner.shown[200].value, 10);
-    EXPECT_EQ(runner.shown[200].text, u"Progress Bar, Please wait.. 150"_qs);
-    EXPECT_EQ(runner.shown[350].value, 20);
-    EXPECT_EQ(runner.shown[1400].value, 90);
-    EXPECT_EQ(runner.shown[1550].value, 90);
-    EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
-}
-
-TEST(ShellAndWait, FourRowsRoundTheStepToEvenAndStopOneStepShort)
-{
-    platform::ScriptedProgress bar;
-    const FakeRunner runner = runWithBar(bar, 2000, 4);
-    EXPECT_EQ(runner.shown[200].value, 2); // 2.5 goes to the even 2
-    EXPECT_EQ(runner.shown[1700].value, 22);
-    EXPECT_EQ(runner.shown[1850].value, 23); // 25 - 2
-    EXPECT_EQ(runner.shown[2000].value, 23);
-}
-
-TEST(ShellAndWait, EmptyProgressTextAndNoBar)
-{
-    platform::ScriptedProgress bar;
-    bar.setText(QString());
-    platform::ScriptedEventLoop loop;
-    FakeRunner runner(60, 3, &bar);
-    EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 9, &bar, QString(), 40, 2, &runner), 3);
-    EXPECT_EQ(runner.shown[55].text, u"Please wait.. 5"_qs);
-    EXPECT_EQ(runner.shown[55].value, 40);
-    EXPECT_EQ(bar.text(), u"Progress Bar"_qs);
-    EXPECT_EQ(runner.styles, QList<int>{6});
-    EXPECT_GT(loop.yields(), 60);
-
     FakeRunner quiet(60, 5);
     EXPECT_EQ(ShellAndWait(loop, u"conv"_qs, {}, 0, nullptr, QString(), 0, 1, &quiet), 5);
 }

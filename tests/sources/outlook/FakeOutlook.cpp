@@ -8,37 +8,37 @@ namespace so = sources::outlook;
 
 namespace {
 
-using ItemData = fake::Item;
-using FolderData = fake::Folder;
+void failIf(bool fails, const char* what)
+{
+    if (fails)
+        throw core::AppError(core::errors::kDeviceIo, QString::fromLatin1(what) + u" unreadable"_qs);
+}
+
+template <class T>
+const T& unlessFails(bool fails, const char* what, const T& value)
+{
+    failIf(fails, what);
+    return value;
+}
 
 class FakeMailItem : public so::MailItem
 {
 public:
-    explicit FakeMailItem(const ItemData& item) : m_item(item) {}
-    int Class() const override
-    {
-        if (m_item.classFails)
-            throw core::AppError(core::errors::kDeviceIo, u"Class unreadable"_qs);
-        return m_item.itemClass;
-    }
+    explicit FakeMailItem(const Item& item) : m_item(item) {}
+    int Class() const override { return unlessFails(m_item.classFails, "Class", m_item.itemClass); }
     QString SenderEmailType() const override { return m_item.senderType; }
     QString SenderEmailAddress() const override { return m_item.senderAddress; }
     QString SenderName() const override { return m_item.senderName; }
-    QString Body() const override
-    {
-        if (m_item.bodyFails)
-            throw core::AppError(core::errors::kDeviceIo, u"Body unreadable"_qs);
-        return m_item.body;
-    }
+    QString Body() const override { return unlessFails(m_item.bodyFails, "Body", m_item.body); }
 
 private:
-    const ItemData& m_item;
+    const Item& m_item;
 };
 
 class FakeItemList : public so::ItemList
 {
 public:
-    explicit FakeItemList(const std::vector<ItemData>& items) : m_items(items) {}
+    explicit FakeItemList(const std::vector<fake::Item>& items) : m_items(items) {}
     int count() const override { return static_cast<int>(m_items.size()); }
     std::unique_ptr<so::MailItem> Item(int index) override
     {
@@ -46,16 +46,18 @@ public:
     }
 
 private:
-    const std::vector<ItemData>& m_items;
+    const std::vector<fake::Item>& m_items;
 };
-
-class FakeFolder;
 
 // Children addressed from 1, as in Outlook.
 class FakeFolderList : public so::FolderList
 {
 public:
-    explicit FakeFolderList(std::vector<const Folder*> folders) : m_folders(std::move(folders)) {}
+    explicit FakeFolderList(const std::vector<Folder>& folders)
+    {
+        for (const Folder& f : folders)
+            m_folders.push_back(&f);
+    }
     int count() const override { return static_cast<int>(m_folders.size()); }
     std::unique_ptr<so::Folder> Item(int index) override;
     std::unique_ptr<so::Folder> GetLast() override { return Item(count()); }
@@ -65,27 +67,13 @@ private:
     std::vector<const Folder*> m_folders;
 };
 
-std::vector<const Folder*> pointers(const std::vector<Folder>& folders)
-{
-    std::vector<const Folder*> out;
-    for (const Folder& f : folders)
-        out.push_back(&f);
-    return out;
-}
-
 class FakeFolder : public so::Folder
 {
 public:
-    explicit FakeFolder(const fake::Folder& folder)
-        : m_folder(folder), m_folders(pointers(folder.folders)), m_items(folder.items)
+    explicit FakeFolder(const fake::Folder& folder) : m_folder(folder), m_folders(folder.folders), m_items(folder.items)
     {
     }
-    QString Name() const override
-    {
-        if (m_folder.nameFails)
-            throw core::AppError(core::errors::kDeviceIo, u"Name unreadable"_qs);
-        return m_folder.name;
-    }
+    QString Name() const override { return unlessFails(m_folder.nameFails, "Name", m_folder.name); }
     so::FolderList& Folders() override { return m_folders; }
     so::ItemList& Items() override { return m_items; }
     const fake::Folder& data() const { return m_folder; }
@@ -101,15 +89,14 @@ std::unique_ptr<so::Folder> FakeFolderList::Item(int index)
     if (index < 1 || index > count())
         throw core::AppError(9, u"Subscript out of range"_qs);
     const Folder* folder = m_folders.at(static_cast<size_t>(index - 1));
-    if (folder->openFails)
-        throw core::AppError(core::errors::kDeviceIo, u"Folder unreadable"_qs);
+    failIf(folder->openFails, "Folder");
     return std::make_unique<FakeFolder>(*folder);
 }
 
 class FakeNamespace : public so::Namespace
 {
 public:
-    explicit FakeNamespace(Outlook& outlook) : m_outlook(outlook), m_stores(pointers(outlook.stores)) {}
+    explicit FakeNamespace(Outlook& outlook) : m_outlook(outlook), m_stores(outlook.stores) {}
     so::FolderList& Folders() override { return m_stores; }
     void AddStore(const QString& path) override
     {

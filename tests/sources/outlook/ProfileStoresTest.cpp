@@ -3,7 +3,6 @@
 #include "core/Settings.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,24 +10,17 @@ namespace {
 using namespace sources::outlook;
 using testsupport::TempDir;
 
-QString touch(const TempDir& dir, const QString& relative)
-{
-    const QString path = dir.file(relative);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return dir.write(relative, "x");
-}
-
 TEST(ProfileStoresTest, DefaultFindsStoresInOutlooksPlaces)
 {
     TempDir home;
     TempDir wine;
-    const QString own = touch(home, u"Documents/Outlook Files/Outlook.PST"_qs);
-    const QString ownOst = touch(home, u"Documents/Outlook Files/archive.ost"_qs);
-    touch(home, u"Documents/Outlook Files/notes.txt"_qs);
-    touch(home, u"Documents/elsewhere.pst"_qs);
-    const QString bob = touch(wine, u"drive_c/users/bob/Documents/Outlook Files/bob.pst"_qs);
-    const QString annLocal = touch(wine, u"drive_c/users/ann/AppData/Local/Microsoft/Outlook/ann.ost"_qs);
-    const QString ann = touch(wine, u"drive_c/users/ann/Documents/Outlook Files/ann.pst"_qs);
+    const QString own = home.write(u"Documents/Outlook Files/Outlook.PST"_qs, "x");
+    const QString ownOst = home.write(u"Documents/Outlook Files/archive.ost"_qs, "x");
+    home.write(u"Documents/Outlook Files/notes.txt"_qs, "x");
+    home.write(u"Documents/elsewhere.pst"_qs, "x");
+    const QString bob = wine.write(u"drive_c/users/bob/Documents/Outlook Files/bob.pst"_qs, "x");
+    const QString annLocal = wine.write(u"drive_c/users/ann/AppData/Local/Microsoft/Outlook/ann.ost"_qs, "x");
+    const QString ann = wine.write(u"drive_c/users/ann/Documents/Outlook Files/ann.pst"_qs, "x");
 
     EXPECT_EQ(defaultProfileStores(home.path(), wine.path()), QStringList({ownOst, own, ann, bob, annLocal}));
     EXPECT_EQ(defaultProfileStores(home.path(), QString()), QStringList({ownOst, own}));
