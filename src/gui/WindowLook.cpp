@@ -1,8 +1,6 @@
 #include "gui/WindowLook.h"
 
 #include "gui/Accelerators.h"
-#include "core/AppError.h"
-#include "core/SettingValues.h"
 #include "core/TextFiles.h"
 #include "platform/WindowPointer.h"
 
@@ -17,18 +15,6 @@
 #include <QWidget>
 
 namespace gui {
-
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
-{
-    bool checked = byDefault;
-    if (stored) {
-        const qint16 value = core::toInteger16(*stored);
-        if (value != 0 && value != 1)
-            throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
-        checked = value == 1;
-    }
-    box->setChecked(checked);
-}
 
 QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked)
 {

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -23,8 +22,6 @@ Control* named(Control* control, const char* name)
     control->setObjectName(QLatin1String(name));
     return control;
 }
-// Ticks a box from its stored value, which must be "0" or "1" (any number form); unset, byDefault counts.
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault);
 QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked);
 QPushButton* makeButton(const char* name, const QString& caption);
 QLineEdit* makeTextBox(const char* name);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/Settings.h"
+#include "gui/WindowContext.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/OutlookStub.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace guitest {
+
+// A scripted desktop and a settings file of its own for each window test.
+class WindowFixture : public ::testing::Test
+{
+public:
+    // The settings file as an earlier run left it.
+    void storeRaw(const char* ini) { dir.write(u"Brindlewick.ini"_qs, QByteArray("[Quillmere]\n") + ini); }
+    // A new program run: the settings read afresh.
+    gui::WindowContext& freshContext()
+    {
+        settings = std::make_unique<core::Settings>(dir.file(u"Brindlewick.ini"_qs));
+        context = std::make_unique<gui::WindowContext>(gui::WindowContext{
+            desktop.platform(), *settings, *outlookFactory, QStringLiteral(QUILLMERE_PROGRAM_DIR), profileStores});
+        return *context;
+    }
+
+    testsupport::TempDir dir;
+    platform::ScriptedPlatform desktop;
+    testsupport::EmptyOutlook outlook;
+    sources::outlook::ApplicationFactory* outlookFactory = &outlook;
+    std::function<QStringList()> profileStores;
+    std::unique_ptr<core::Settings> settings;
+    std::unique_ptr<gui::WindowContext> context;
+};
+
+inline void moveMouseOver(QWidget* widget)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace guitest
