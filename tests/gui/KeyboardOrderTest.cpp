@@ -5,23 +5,18 @@
 #include "gui/TextSetsDialog.h"
 #include "gui/WindowFixture.h"
 #include "rules/FakeServedWindow.h"
-#include "support/KeyboardChecks.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <gtest/gtest.h>
+using guitest::names;
 
 namespace {
 
 class KeyboardOrderTest;
 
+// A window or dialog, and the names of its controls in the order the Tab key takes from the first.
 struct KeyboardCase
 {
     const char* name;
-    // Opens the window; gives it and the control the Tab key starts from.
-    std::function<std::pair<std::unique_ptr<QWidget>, QWidget*>(KeyboardOrderTest&)> open;
+    std::function<QWidget*(KeyboardOrderTest&)> open;
     QStringList order;
     QStringList withoutAccelerator = {};
 };
@@ -35,79 +30,63 @@ class KeyboardOrderTest : public guitest::WindowFixture, public ::testing::WithP
 {
 public:
     template <class Dialog>
-    std::pair<std::unique_ptr<QWidget>, QWidget*> openDialog(QWidget* (*first)(Dialog&))
+    QWidget* openDialog()
     {
-        freshContext();
-        auto dialog = std::make_unique<Dialog>(
-            gui::DialogContext{served, std::make_unique<rules::StagedFileSource>(served), *settings, QString()},
-            nullptr);
+        auto* dialog = new Dialog(
+            {served, std::make_unique<rules::StagedFileSource>(served), freshContext().settings, QString()}, nullptr);
         dialog->showDialog(false);
-        QWidget* start = first(*dialog);
-        return {std::move(dialog), start};
+        return dialog;
     }
 
     FakeServedWindow served{dir.file(u"test.txt"_qs)};
     sources::express::StoreDiscovery discovery;
+    std::unique_ptr<QWidget> window;
 };
 
-// The panel's controls, as both main windows end with them.
-const QStringList kPanelOptions = {u"Check2"_qs, u"Check1"_qs, u"Check14"_qs};
-const QStringList kPanelRest = {u"PushButton13"_qs, u"PushButton2"_qs,  u"Text1"_qs,        u"PushButton8"_qs,
-                                u"Text2"_qs,        u"PushButton7"_qs,  u"Text5"_qs,        u"PushButton10"_qs,
-                                u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs,
-                                u"ListView2"_qs,    u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
-                                u"PushButton9"_qs,  u"PushButton19"_qs, u"PushButton20"_qs};
+// Both main windows end with the panel: its options, then its rules and results.
+const QStringList kPanelOptions = names("Check2 Check1 Check14");
+const QStringList kPanelRest = names("PushButton13 PushButton2 Text1 PushButton8 Text2 PushButton7 Text5 PushButton10 "
+                                     "PushButton4 PushButton16 PushButton15 PushButton17 ListView2 PushButton6 "
+                                     "PushButton12 PushButton18 PushButton9 PushButton19 PushButton20");
 
 const KeyboardCase kCases[] = {
     {"MainWindow",
-     [](KeyboardOrderTest& t) -> std::pair<std::unique_ptr<QWidget>, QWidget*> {
-         auto form = std::make_unique<gui::MainWindow>(t.freshContext());
+     [](KeyboardOrderTest& t) -> QWidget* {
+         auto* form = new gui::MainWindow(t.freshContext());
          form->loadWindow();
-         QWidget* first = form->bodyFieldBox;
-         return {std::move(form), first};
+         return form;
      },
-     QStringList{u"Check18"_qs, u"Check17"_qs} + kPanelOptions +
-         QStringList{u"Check16"_qs, u"Check15"_qs, u"Check4"_qs, u"Check5"_qs, u"Check3"_qs, u"Option3"_qs,
-                     u"Option4"_qs, u"Text6"_qs, u"PushButton3"_qs, u"ProfileStoresButton"_qs, u"PushButton5"_qs,
-                     u"PushButton1"_qs} +
+     names("Check18 Check17") + kPanelOptions +
+         names("Check16 Check15 Check4 Check5 Check3 Option3 Option4 Text6 PushButton3 ProfileStoresButton "
+               "PushButton5 PushButton1") +
          kPanelRest,
      {u"PushButton3"_qs}},
     {"ExpressWindow",
-     [](KeyboardOrderTest& t) -> std::pair<std::unique_ptr<QWidget>, QWidget*> {
-         auto form = std::make_unique<gui::ExpressWindow>(
+     [](KeyboardOrderTest& t) -> QWidget* {
+         return new gui::ExpressWindow(
              t.freshContext(), t.discovery, [] { return false; }, nullptr);
-         QWidget* first = form->searchExpressButton;
-         return {std::move(form), first};
      },
-     QStringList{u"PushButton14"_qs, u"PushButton1"_qs, u"ListView1"_qs, u"PushButton5"_qs, u"PushButton3"_qs,
-                 u"PushButton11"_qs, u"ListView3"_qs, u"PushButton21"_qs, u"PushButton22"_qs, u"PushButton23"_qs} +
+     names("PushButton14 PushButton1 ListView1 PushButton5 PushButton3 PushButton11 ListView3 PushButton21 "
+           "PushButton22 PushButton23") +
          kPanelOptions + kPanelRest},
-    {"BetweenDialog",
-     [](KeyboardOrderTest& t) {
-         return t.openDialog<gui::BetweenDialog>([](gui::BetweenDialog& d) -> QWidget* { return d.startTextBox; });
-     },
-     {u"Text1"_qs, u"Text2"_qs, u"Check1"_qs, u"Check2"_qs, u"PushButton4"_qs, u"PushButton11"_qs, u"PushButton1"_qs}},
-    {"TextSetsDialog",
-     [](KeyboardOrderTest& t) {
-         return t.openDialog<gui::TextSetsDialog>([](gui::TextSetsDialog& d) -> QWidget* { return d.itemsBox; });
-     },
-     {u"Combo1"_qs, u"PushButton2"_qs, u"PushButton1"_qs, u"PushButton5"_qs, u"PushButton3"_qs, u"PushButton4"_qs,
-      u"PushButton11"_qs}},
+    {"BetweenDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::BetweenDialog>(); },
+     names("Text1 Text2 Check1 Check2 PushButton4 PushButton11 PushButton1")},
+    {"TextSetsDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::TextSetsDialog>(); },
+     names("Combo1 PushButton2 PushButton1 PushButton5 PushButton3 PushButton4 PushButton11")},
     {"ProfileStoresDialog",
-     [](KeyboardOrderTest& t) -> std::pair<std::unique_ptr<QWidget>, QWidget*> {
-         auto dialog =
-             std::make_unique<gui::ProfileStoresDialog>(t.freshContext().settings, t.desktop.dialogs, nullptr);
-         QWidget* first = dialog->findChild<QWidget*>(u"ListStores"_qs);
-         return {std::move(dialog), first};
+     [](KeyboardOrderTest& t) -> QWidget* {
+         return new gui::ProfileStoresDialog(t.freshContext().settings, t.desktop.dialogs, nullptr);
      },
-     {u"ListStores"_qs, u"AddFiles"_qs, u"RemoveSelected"_qs, QString()}},
+     names("ListStores AddFiles RemoveSelected") << QString()}, // "Close" has no name
 };
 
 } // namespace
 
 TEST_P(KeyboardOrderTest, TabReachesEveryControlInReadingOrderAndEveryButtonHasItsOwnAccelerator)
 {
-    auto [window, first] = GetParam().open(*this);
+    window.reset(GetParam().open(*this));
+    QWidget* first = window->findChild<QWidget*>(GetParam().order.first());
+    ASSERT_NE(first, nullptr);
     EXPECT_EQ(testsupport::tabbedNames(*window, *first), GetParam().order);
     testsupport::expectDistinctAccelerators(*window, GetParam().withoutAccelerator);
 }

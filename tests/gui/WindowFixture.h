@@ -3,16 +3,19 @@
 #include "core/Settings.h"
 #include "gui/WindowContext.h"
 #include "platform/ScriptedPlatform.h"
+#include "results/ResultsList.h"
+#include "support/KeyboardChecks.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace guitest {
+
+using testsupport::names;
 
 // A scripted desktop and a settings file of its own for each window test.
 class WindowFixture : public ::testing::Test
@@ -28,6 +31,7 @@ public:
             desktop.platform(), *settings, *outlookFactory, QStringLiteral(QUILLMERE_PROGRAM_DIR), profileStores});
         return *context;
     }
+    QStringList shown() const { return desktop.dialogs.messageTexts(); }
 
     testsupport::TempDir dir;
     platform::ScriptedPlatform desktop;
@@ -37,6 +41,14 @@ public:
     std::unique_ptr<core::Settings> settings;
     std::unique_ptr<gui::WindowContext> context;
 };
+
+inline QStringList rows(const results::ResultsList& list)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < list.count(); ++i)
+        texts << list.row(i).extracted();
+    return texts;
+}
 
 inline void moveMouseOver(QWidget* widget)
 {
