@@ -60,7 +60,7 @@ void BetweenDialog::buildControls()
     layout->addWidget(endFrame);
     layout->addWidget(includeFrame);
     layout->addLayout(buttons);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 void BetweenDialog::loadWindow()

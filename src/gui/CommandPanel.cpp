@@ -209,7 +209,7 @@ void CommandPanel::restoreRuleTexts(core::Trap& trap, int& line) const
 
 void CommandPanel::loadHandCursor()
 {
-    LoadHandCursor(*m_pointer, m_context.programFolder);
+    loadHandCursorFile(*m_pointer, m_context.programFolder);
 }
 
 void CommandPanel::addStatusLine(QWidget* line)

@@ -150,7 +150,7 @@ void ExpressWindow::useWinePrefix()
 void ExpressWindow::loadWindow()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
-    trap(1, [&] { ApplyPlainColours(*this); });
+    trap(1, [&] { applyPlainColours(*this); });
     trap(2, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
     trap(3, [&] { m_panel->loadHandCursor(); });
     trap(4, [&] { results::SetInitialLayout(m_panel->results()); });

@@ -82,7 +82,7 @@ void ExpressWindow::buildControls()
     window->addLayout(top, 2);
     window->addWidget(m_panel, 3);
     resize(1100, 820);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 } // namespace gui

@@ -146,7 +146,7 @@ void MainWindow::applySkinLook()
 {
     // Skins are not supported; with the skin file present the window takes the plain button-face look.
     if (core::FileExists(QDir(m_context.programFolder).filePath(QStringLiteral("x/o.cjs"))))
-        ApplyPlainColours(*this);
+        applyPlainColours(*this);
 }
 
 void MainWindow::onHelpClicked()

@@ -81,12 +81,12 @@ void MainWindow::buildControls()
     window->addLayout(top);
     window->addWidget(m_panel, 1);
 
-    // The panel's options follow the fields, as they did when they stood below them.
+    // The options are read with the fields: the Tab key takes them before the folders and the source.
     QWidget::setTabOrder(fromFieldBox, m_panel->ignoreCaseBox);
     QWidget::setTabOrder(m_panel->ignoreCaseBox, m_panel->removeDuplicatesBox);
     QWidget::setTabOrder(m_panel->removeDuplicatesBox, m_panel->showSourceBox);
     resize(1000, 720);
-    AddButtonAccelerators(*this);
+    addButtonAccelerators(*this);
 }
 
 } // namespace gui

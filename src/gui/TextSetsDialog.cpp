@@ -68,7 +68,7 @@ void TextSetsDialog::buildControls()
     run->addWidget(startButton, 0, 0);
     run->addWidget(helpButton, 0, 1);
     layout->addLayout(run);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 void TextSetsDialog::loadWindow()

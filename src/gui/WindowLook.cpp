@@ -43,7 +43,7 @@ QList<QWidget*> tabChain(QWidget& window)
     return chain;
 }
 
-void AddButtonAccelerators(QWidget& window)
+void addButtonAccelerators(QWidget& window)
 {
     QList<QPushButton*> buttons;
     QStringList captions;
@@ -58,7 +58,7 @@ void AddButtonAccelerators(QWidget& window)
         buttons[i]->setText(marked[i]);
 }
 
-void ApplyPlainColours(QWidget& window)
+void applyPlainColours(QWidget& window)
 {
     const QColor face = window.palette().color(QPalette::Button);
     QList<QWidget*> widgets{&window};
@@ -75,7 +75,7 @@ void ApplyPlainColours(QWidget& window)
     }
 }
 
-void LoadHandCursor(platform::WindowPointer& pointer, const QString& programFolder)
+void loadHandCursorFile(platform::WindowPointer& pointer, const QString& programFolder)
 {
     const QString cursorFile = QDir(programFolder).filePath(QStringLiteral("HAND-M.CUR"));
     if (!core::FileExists(cursorFile))

@@ -30,13 +30,13 @@ QLineEdit* makeTextBox(const char* name);
 QList<QWidget*> tabChain(QWidget& window);
 
 // Gives the window's push buttons accelerators in tab order, so that earlier buttons get the first picks.
-void AddButtonAccelerators(QWidget& window);
+void addButtonAccelerators(QWidget& window);
 
 // The window and its labels, option buttons, check boxes and frames take the button-face colour.
-void ApplyPlainColours(QWidget& window);
+void applyPlainColours(QWidget& window);
 
 // Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
-void LoadHandCursor(platform::WindowPointer& pointer, const QString& programFolder);
+void loadHandCursorFile(platform::WindowPointer& pointer, const QString& programFolder);
 
 // The hover rule of the windows: moving over one of the hand widgets shows the custom (hand) pointer,
 // over one of the plain widgets the default pointer; neither while a command shows the hourglass.
