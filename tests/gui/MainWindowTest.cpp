@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, HelpAndPstChooserWhichKeepsThePathWhenCancelled)
     form->pstFileBox->setText(u"/old.pst"_qs);
     form->choosePstFileButton->click();
     EXPECT_EQ(form->pstFileBox->text(), u"/old.pst"_qs);
-    EXPECT_EQ(desktop.dialogs.fileRequests().value(0).filter, u"All PST Files (*.pst)|*.pst|"_qs);
+    EXPECT_EQ(desktop.dialogs.fileRequests().size(), 1);
     desktop.dialogs.answerFile({u"/mail/new.pst"_qs, 1});
     form->choosePstFileButton->click();
     EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
