@@ -2,6 +2,7 @@
 
 #include "rules/RuleCommands.h"
 #include "gui/RuleDialog.h"
+#include "gui/SettingControls.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -23,16 +24,16 @@ public:
     void onHelpClicked();
     void onCloseClicked();
 
-    QGroupBox* Frame2 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton11 = nullptr;
-    QPushButton* PushButton1 = nullptr;
+    QGroupBox* startFrame = nullptr;
+    QLineEdit* startTextBox = nullptr;
+    QGroupBox* endFrame = nullptr;
+    QLineEdit* endTextBox = nullptr;
+    QGroupBox* includeFrame = nullptr;
+    QCheckBox* includeStartBox = nullptr;
+    QCheckBox* includeEndBox = nullptr;
+    QPushButton* startButton = nullptr;
+    QPushButton* helpButton = nullptr;
+    QPushButton* closeButton = nullptr;
 
 private:
     void buildControls();
@@ -41,6 +42,8 @@ private:
     bool includeStart() const override;
     bool includeEnd() const override;
     platform::PointerControl& pointer() override { return dialogPointer(); }
+
+    SettingControls m_stored;
 };
 
 } // namespace gui

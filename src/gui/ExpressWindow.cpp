@@ -1,35 +1,21 @@
 #include "gui/ExpressWindow.h"
 
-#include "gui/Accelerators.h"
-#include "core/AppError.h"
 #include "core/ErrorReport.h"
-#include "gui/MainWindow.h"
-#include "gui/HelpTexts.h"
-#include "core/SettingValues.h"
 #include "core/Settings.h"
 #include "core/TempFolder.h"
 #include "core/TextFiles.h"
+#include "gui/Accelerators.h"
+#include "gui/WindowContext.h"
 #include "gui/WindowLook.h"
-#include "gui/BetweenDialog.h"
-#include "gui/TextSetsDialog.h"
-#include "rules/ResultsSink.h"
-#include "gui/RuleHelp.h"
 #include "platform/Dialogs.h"
-#include "platform/QtPlatform.h"
-#include "platform/WindowPointer.h"
 #include "results/ResultsList.h"
-#include "gui/ResultsView.h"
 #include "sources/express/MessageBody.h"
 #include "sources/express/RegistrySource.h"
 #include "sources/outlook/OutlookModel.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTreeWidget>
 
 namespace gui {
@@ -47,15 +33,30 @@ void addTickRow(QTreeWidget* list, const QStringList& cells)
 
 } // namespace
 
-ExpressWindow::ExpressWindow(gui::WindowContext& context, sources::express::StoreDiscovery& discovery,
+ExpressWindow::ExpressWindow(WindowContext& context, sources::express::StoreDiscovery& discovery,
                              std::function<bool()> appClosing, QWidget* parent)
     : QDialog(parent), m_context(context), m_discovery(discovery), m_appClosing(std::move(appClosing))
 {
     setObjectName(QStringLiteral("Form11"));
+    // Its rule dialogs are modal copies of their own, reading the ticked messages.
+    m_panel = new CommandPanel(
+        m_context,
+        {.module = kModule,
+         .optionCaptions = {QStringLiteral("Turn Off Case Sensitivity"), QStringLiteral("Remove Duplicate Results"),
+                            QStringLiteral("Show Source Filename Next To Extracted Text")},
+         .runLineCommand = [this](const rules::LineCommand& command) { rules::runExpressCommand(*this, command); },
+         .dialogUnits =
+             [this] {
+                 return std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(*this));
+             },
+         .mayOpenDialog = {},
+         .modalDialogs = true,
+         .betweenModule = QStringLiteral("Form22"),
+         .textSetsModule = QStringLiteral("Form33"),
+         .appClosing = [this] { return m_appClosing(); }},
+        *this);
+    bindPanel(*m_panel);
     buildControls();
-    m_pointer = std::make_unique<platform::WindowPointer>(*this);
-    m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
-    m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
     connectControls();
     loadWindow();
 }
@@ -64,12 +65,12 @@ ExpressWindow::~ExpressWindow() = default;
 
 platform::PointerControl& ExpressWindow::pointer()
 {
-    return *m_pointer;
+    return m_panel->pointer();
 }
 
 platform::ProgressControl& ExpressWindow::progress()
 {
-    return *m_progress;
+    return m_panel->progress();
 }
 
 platform::Dialogs& ExpressWindow::dialogs()
@@ -84,57 +85,30 @@ platform::EventLoop& ExpressWindow::loop()
 
 void ExpressWindow::connectControls()
 {
-    persistCheck(showSourceBox, QStringLiteral("Check14"));
-    persistCheck(removeDuplicatesBox, QStringLiteral("Check1"));
-    persistCheck(ignoreCaseBox, QStringLiteral("Check2"));
-    persistText(containingTextBox, QStringLiteral("Text1"));
-    persistText(notContainingTextBox, QStringLiteral("Text2"));
-    persistText(lineNumbersBox, QStringLiteral("Text5"));
-
-    const std::pair<QPushButton*, void (ExpressWindow::*)()> handlers[] = {
-        {addStoreFilesButton, &ExpressWindow::onAddStoreFilesClicked},
-        {containingButton, &ExpressWindow::onExtractContainingClicked},
-        {deselectAllStoresButton, &ExpressWindow::onDeselectAllStoresClicked},
-        {selectAllStoresButton, &ExpressWindow::onSelectAllStoresClicked},
-        {saveTextButton, &ExpressWindow::onSaveTextFileClicked},
-        {byNumberButton, &ExpressWindow::onExtractByNumberClicked},
-        {notContainingButton, &ExpressWindow::onExtractNotContainingClicked},
-        {clearListButton, &ExpressWindow::onClearListClicked},
-        {byNumberHelpButton, &ExpressWindow::onByNumberHelpClicked},
-        {convertStoresButton, &ExpressWindow::onConvertStoresClicked},
-        {saveWorkbookButton, &ExpressWindow::onSaveWorkbookClicked},
-        {extractAllButton, &ExpressWindow::onExtractAllClicked},
-        {copyResultsButton, &ExpressWindow::onCopyResultsClicked},
-        {removeContainingButton, &ExpressWindow::onRemoveContainingClicked},
-        {removeNotContainingButton, &ExpressWindow::onRemoveNotContainingClicked},
-        {selectAllMessagesButton, &ExpressWindow::onSelectAllMessagesClicked},
-        {deselectAllMessagesButton, &ExpressWindow::onDeselectAllMessagesClicked},
-        {helpButton, &ExpressWindow::onHelpClicked},
-        {betweenButton, &ExpressWindow::onBetweenClicked},
-        {searchExpressButton, &ExpressWindow::onSearchExpressClicked},
-        {textSetsButton, &ExpressWindow::onTextSetsClicked},
-        {betweenHelpButton, &ExpressWindow::onBetweenHelpClicked},
-        {textSetsHelpButton, &ExpressWindow::onTextSetsHelpClicked},
+    const std::pair<QPushButton*, std::function<void()>> handlers[] = {
+        {addStoreFilesButton, [this] { onAddStoreFilesClicked(); }},
+        {searchExpressButton, [this] { onSearchExpressClicked(); }},
+        {convertStoresButton, [this] { onConvertStoresClicked(); }},
+        {helpButton, [this] { onHelpClicked(); }},
+        {selectAllStoresButton, [this] { setAllTicks(storeList, true); }},
+        {deselectAllStoresButton, [this] { setAllTicks(storeList, false); }},
+        {selectAllMessagesButton, [this] { setAllTicks(messageList, true); }},
+        {deselectAllMessagesButton, [this] { setAllTicks(messageList, false); }},
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
-    connect(resultsView, &QTreeView::doubleClicked, this, &ExpressWindow::onResultDoubleClicked);
     searchExpressButton->setContextMenuPolicy(Qt::ActionsContextMenu);
     searchExpressButton->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
     auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), searchExpressButton);
     auto* wine = new QAction(QStringLiteral("Search the Wine Prefix"), searchExpressButton);
-    connect(hive, &QAction::triggered, this, &ExpressWindow::ChooseRegistryHive);
-    connect(wine, &QAction::triggered, this, &ExpressWindow::UseWinePrefix);
+    connect(hive, &QAction::triggered, this, &ExpressWindow::chooseRegistryHive);
+    connect(wine, &QAction::triggered, this, &ExpressWindow::useWinePrefix);
     searchExpressButton->addActions({hive, wine});
 
-    // The hand over buttons and the two tick lists, the default over the window, the frame and the results.
-    m_hover = std::make_unique<gui::HoverPointers>(*m_pointer);
-    for (QPushButton* b : findChildren<QPushButton*>())
-        m_hover->addHand(b);
-    m_hover->addHand(storeList->viewport());
-    m_hover->addHand(messageList->viewport());
-    for (QWidget* w : std::initializer_list<QWidget*>{this, optionsFrame, resultsView->viewport()})
-        m_hover->addPlain(w);
+    // The hand also over the two tick lists.
+    HoverPointers& hover = m_panel->watchPointer();
+    hover.addHand(storeList->viewport());
+    hover.addHand(messageList->viewport());
 }
 
 void ExpressWindow::onSearchExpressClicked()
@@ -159,7 +133,7 @@ void ExpressWindow::onSearchExpressClicked()
     });
 }
 
-void ExpressWindow::ChooseRegistryHive()
+void ExpressWindow::chooseRegistryHive()
 {
     const platform::FileDialogAnswer answer =
         dialogs().openFile({QString(), 0, QStringLiteral("Choose the Windows user's registry hive (NTUSER.DAT)"),
@@ -168,88 +142,21 @@ void ExpressWindow::ChooseRegistryHive()
         m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), answer.fileName);
 }
 
-void ExpressWindow::UseWinePrefix()
+void ExpressWindow::useWinePrefix()
 {
     m_context.settings.store(QLatin1String(sources::express::kRegistryHiveKey), QString());
-}
-
-gui::DialogContext ExpressWindow::dialogContext()
-{
-    return {static_cast<rules::ServedWindow&>(*this),
-            std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(*this)),
-            m_context.settings, m_context.programFolder};
-}
-
-void ExpressWindow::onBetweenClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton4_Click"));
-    trap(1, [&] {
-        if (!m_form22)
-            m_form22 = new gui::BetweenDialog(dialogContext(), this, QStringLiteral("Form22"));
-        m_form22->showDialog(true);
-    });
-}
-
-void ExpressWindow::onTextSetsClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton15_Click"));
-    trap(1, [&] {
-        if (!m_form33)
-            m_form33 = new gui::TextSetsDialog(dialogContext(), this, QStringLiteral("Form33"));
-        m_form33->showDialog(true);
-    });
-}
-
-void ExpressWindow::onBetweenHelpClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton16_Click"));
-    trap(1, [&] { dialogs().message(gui::betweenHelp()); });
-}
-
-void ExpressWindow::onTextSetsHelpClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton17_Click"));
-    trap(1, [&] { dialogs().message(gui::textSetsHelp()); });
-}
-
-void ExpressWindow::persistCheck(QCheckBox* box, const QString& key)
-{
-    connect(box, &QCheckBox::toggled, this,
-            [this, key](bool checked) { m_context.settings.store(key, core::checkText(checked)); });
-}
-
-void ExpressWindow::persistText(QLineEdit* edit, const QString& key)
-{
-    connect(edit, &QLineEdit::textChanged, this,
-            [this, key](const QString& text) { m_context.settings.store(key, text); });
 }
 
 void ExpressWindow::loadWindow()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("Form_Load"));
-    trap(1, [&] { gui::ApplyPlainColours(*this); });
+    trap(1, [&] { applyPlainColours(*this); });
     trap(2, [&] { setWindowTitle(QStringLiteral("Quillmere")); });
-    trap(3, [&] { gui::LoadHandCursor(*m_pointer, m_context.programFolder); });
-    trap(4, [&] { results::SetInitialLayout(*m_results); });
-    restoreSettings(trap);
-}
-
-void ExpressWindow::restoreSettings(core::Trap& trap)
-{
-    core::Settings& s = m_context.settings;
+    trap(3, [&] { m_panel->loadHandCursor(); });
+    trap(4, [&] { results::SetInitialLayout(m_panel->results()); });
     int line = 5;
-    auto check = [&](QCheckBox* box, const char* key, bool byDefault) {
-        trap(line++, [&] { restoreCheck(box, s.value(QLatin1String(key)), byDefault); });
-    };
-    auto text = [&](QLineEdit* edit, const char* key) {
-        trap(line++, [&] { edit->setText(s.value(QLatin1String(key)).value_or(QString())); });
-    };
-    check(showSourceBox, "Check14", false);
-    check(removeDuplicatesBox, "Check1", false);
-    check(ignoreCaseBox, "Check2", true);
-    text(containingTextBox, "Text1");
-    text(notContainingTextBox, "Text2");
-    text(lineNumbersBox, "Text5");
+    m_panel->restoreOptions(trap, line);
+    m_panel->restoreRuleTexts(trap, line);
 }
 
 void ExpressWindow::onAddStoreFilesClicked()
@@ -276,32 +183,14 @@ void ExpressWindow::onAddStoreFilesClicked()
 
 void ExpressWindow::setAllTicks(QTreeWidget* list, bool ticked)
 {
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
-}
-
-void ExpressWindow::onSelectAllStoresClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton5_Click"));
-    trap(1, [&] { setAllTicks(storeList, true); });
-}
-
-void ExpressWindow::onDeselectAllStoresClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton3_Click"));
-    trap(1, [&] { setAllTicks(storeList, false); });
-}
-
-void ExpressWindow::onSelectAllMessagesClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton21_Click"));
-    trap(1, [&] { setAllTicks(messageList, true); });
-}
-
-void ExpressWindow::onDeselectAllMessagesClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton22_Click"));
-    trap(1, [&] { setAllTicks(messageList, false); });
+    // Select All and Deselect All of the two lists, as error reports name them.
+    const char* procedure = list == storeList ? (ticked ? "PushButton5_Click" : "PushButton3_Click")
+                                              : (ticked ? "PushButton21_Click" : "PushButton22_Click");
+    core::Trap trap(dialogs(), kModule, QLatin1String(procedure));
+    trap(1, [&] {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            list->topLevelItem(i)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+    });
 }
 
 void ExpressWindow::onHelpClicked()
@@ -311,111 +200,6 @@ void ExpressWindow::onHelpClicked()
         dialogs().message(QStringLiteral("You must install Outlook that comes with MS Office in order to work with PST "
                                          "files \r\nbecause Outlook Express cannot handle PST files."));
     });
-}
-
-void ExpressWindow::onByNumberHelpClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton10_Click"));
-    trap(1, [&] { dialogs().message(gui::linesByNumberHelp()); });
-}
-
-void ExpressWindow::runLineCommand(const rules::LineCommand& command)
-{
-    rules::runExpressCommand(*this, command);
-}
-
-void ExpressWindow::onExtractAllClicked()
-{
-    runLineCommand(rules::allEmailDataCommand());
-}
-
-void ExpressWindow::onExtractContainingClicked()
-{
-    runLineCommand(rules::containingCommand());
-}
-
-void ExpressWindow::onExtractNotContainingClicked()
-{
-    runLineCommand(rules::notContainingCommand());
-}
-
-void ExpressWindow::onExtractByNumberClicked()
-{
-    runLineCommand(rules::lineNumbersCommand());
-}
-
-results::SaveContext ExpressWindow::saveContext()
-{
-    const platform::Platform& p = m_context.platform;
-    return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, kModule};
-}
-
-void ExpressWindow::onSaveTextFileClicked()
-{
-    results::SaveResultsAsTextFile(*m_results, saveContext());
-}
-
-void ExpressWindow::onSaveWorkbookClicked()
-{
-    results::SaveResultsAsExcelFile(*m_results, saveContext());
-}
-
-void ExpressWindow::onCopyResultsClicked()
-{
-    results::CopyResultsToClipboard(*m_results, saveContext());
-}
-
-void ExpressWindow::onClearListClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton9_Click"));
-    trap(1, [&] { m_results->clear(); });
-}
-
-void ExpressWindow::onRemoveContainingClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton19_Click"));
-    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer); });
-}
-
-void ExpressWindow::onRemoveNotContainingClicked()
-{
-    core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton20_Click"));
-    trap(1, [&] { results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer); });
-}
-
-void ExpressWindow::onResultDoubleClicked()
-{
-    results::RemoveSelectedRow(*m_results, gui::selectedRow(*resultsView), *m_pointer);
-}
-
-bool ExpressWindow::removeDuplicates() const
-{
-    return removeDuplicatesBox->isChecked();
-}
-
-bool ExpressWindow::showSource() const
-{
-    return showSourceBox->isChecked();
-}
-
-bool ExpressWindow::ignoreCase() const
-{
-    return ignoreCaseBox->isChecked();
-}
-
-QString ExpressWindow::containingText() const
-{
-    return containingTextBox->text();
-}
-
-QString ExpressWindow::notContainingText() const
-{
-    return notContainingTextBox->text();
-}
-
-QString ExpressWindow::lineNumbers() const
-{
-    return lineNumbersBox->text();
 }
 
 int ExpressWindow::messageCount() const
@@ -430,7 +214,7 @@ bool ExpressWindow::messageTicked(int row) const
 
 QString ExpressWindow::messagePath(int row) const
 {
-    return QDir(core::privateTempFolder()).filePath(m_emlFiles.value(row - 1));
+    return QDir(core::privateTempFolder()).filePath(m_messageFiles.value(row - 1));
 }
 
 QString ExpressWindow::loadMessageBody(const QString& path)
@@ -456,14 +240,14 @@ bool ExpressWindow::dbxTicked(int row) const
 void ExpressWindow::clearMessages()
 {
     messageList->clear();
-    m_emlFiles.clear();
+    m_messageFiles.clear();
 }
 
 void ExpressWindow::appendMessages(const sources::express::MessageListing& messages)
 {
     for (const sources::express::EmlMessage& m : messages) {
         addTickRow(messageList, {m.from, m.to, m.subject, m.date});
-        m_emlFiles.append(m.fileName);
+        m_messageFiles.append(m.fileName);
     }
 }
 

@@ -1,20 +1,12 @@
-// Builds ExpressWindow's controls, in the order of the window's layout.
+// Builds ExpressWindow's own controls above the command panel, in the order of the window's layout.
 #include "gui/ExpressWindow.h"
 
 #include "gui/WindowLook.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsList.h"
-#include "gui/ResultsView.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -23,8 +15,6 @@ namespace gui {
 namespace {
 
 using gui::makeButton;
-using gui::makeCheckBox;
-using gui::makeTextBox;
 using gui::named;
 
 // A report list with a check box in every row and fixed column widths in twips.
@@ -62,11 +52,6 @@ void ExpressWindow::buildControls()
     deselectAllMessagesButton = makeButton("PushButton22", QStringLiteral("Deselect All Items"));
     helpButton = makeButton("PushButton23", QStringLiteral("Help"));
 
-    buildExtractionOptions({QStringLiteral("Turn Off Case Sensitivity"), QStringLiteral("Remove Duplicate Results"),
-                            QStringLiteral("Show Source Filename Next To Extracted Text")});
-
-    buildCommandControls(*this, m_results);
-
     auto* stores = new QVBoxLayout;
     auto* storeButtons = new QHBoxLayout;
     storeButtons->addWidget(searchExpressButton);
@@ -93,20 +78,11 @@ void ExpressWindow::buildControls()
     top->addLayout(stores, 2);
     top->addLayout(messages, 3);
 
-    auto* rules = new QGridLayout;
-    rules->addWidget(optionsFrame, 0, 0, 1, 3);
-    ruleLayout(1, rules);
-
-    auto* work = new QHBoxLayout;
-    work->addLayout(rules);
-    work->addLayout(resultsLayout(), 1);
-
     auto* window = new QVBoxLayout(this);
     window->addLayout(top, 2);
-    window->addLayout(work, 3);
-    window->addWidget(progressBar);
+    window->addWidget(m_panel, 3);
     resize(1100, 820);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 } // namespace gui

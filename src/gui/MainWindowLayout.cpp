@@ -1,9 +1,8 @@
-// Builds MainWindow's controls in the order of the window's layout, which is also the order the Tab key takes.
+// Builds MainWindow's own controls above the command panel. The Tab key takes the fields, the panel's
+// options, the folders, the source, then the rest of the panel.
 #include "gui/MainWindow.h"
 
 #include "gui/WindowLook.h"
-#include "results/ResultsList.h"
-#include "gui/ResultsView.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -11,10 +10,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace gui {
@@ -28,9 +25,6 @@ void MainWindow::buildControls()
     fields->addWidget(bodyFieldBox);
     fields->addWidget(fromFieldBox);
     fields->addStretch();
-
-    buildExtractionOptions({QStringLiteral("Turn off case sensitivity"), QStringLiteral("Remove duplicate results"),
-                            QStringLiteral("Show source filename next to extracted text")});
 
     foldersFrame = named(new QGroupBox(QStringLiteral("Where To Extract From")), "Frame4");
     inboxBox = makeCheckBox("Check16", QStringLiteral("Inbox"), true);
@@ -71,33 +65,28 @@ void MainWindow::buildControls()
     sourceButtons->addStretch();
     source->addLayout(sourceButtons, 2, 0, 1, 3);
 
-    buildCommandControls(*this, m_results);
     // Says what the user should do when there is nothing to read; hidden otherwise.
     statusLabel = named(new QLabel, "StatusLabel");
     statusLabel->setWordWrap(true);
     statusLabel->hide();
+    m_panel->addStatusLine(statusLabel);
 
     auto* top = new QHBoxLayout;
-    auto* leftTop = new QVBoxLayout;
-    leftTop->addWidget(fieldsFrame);
-    leftTop->addWidget(optionsFrame);
-    top->addLayout(leftTop);
+    top->addWidget(fieldsFrame);
     auto* rightTop = new QVBoxLayout;
     rightTop->addWidget(foldersFrame);
     rightTop->addWidget(sourceFrame);
     top->addLayout(rightTop, 1);
-
-    auto* work = new QHBoxLayout;
-    work->addLayout(ruleLayout());
-    work->addLayout(resultsLayout(), 1);
-
     auto* window = new QVBoxLayout(this);
     window->addLayout(top);
-    window->addLayout(work, 1);
-    window->addWidget(statusLabel);
-    window->addWidget(progressBar);
+    window->addWidget(m_panel, 1);
+
+    // The options are read with the fields: the Tab key takes them before the folders and the source.
+    QWidget::setTabOrder(fromFieldBox, m_panel->ignoreCaseBox);
+    QWidget::setTabOrder(m_panel->ignoreCaseBox, m_panel->removeDuplicatesBox);
+    QWidget::setTabOrder(m_panel->removeDuplicatesBox, m_panel->showSourceBox);
     resize(1000, 720);
-    AddButtonAccelerators(*this);
+    addButtonAccelerators(*this);
 }
 
 } // namespace gui

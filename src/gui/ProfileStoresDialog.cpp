@@ -51,7 +51,7 @@ ProfileStoresDialog::ProfileStoresDialog(core::Settings& settings, platform::Dia
     layout->addWidget(m_list);
     layout->addLayout(buttons);
     resize(640, 360);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 void ProfileStoresDialog::onAddFilesClicked()

@@ -40,8 +40,8 @@ void RuleDialog::showDialog(bool modal)
 
 void RuleDialog::applyLook(core::Trap& trap, int line)
 {
-    trap(line, [&] { gui::ApplyPlainColours(*this); });
-    trap(line + 1, [&] { gui::LoadHandCursor(*m_pointer, m_context.programFolder); });
+    trap(line, [&] { gui::applyPlainColours(*this); });
+    trap(line + 1, [&] { gui::loadHandCursorFile(*m_pointer, m_context.programFolder); });
 }
 
 void RuleDialog::watchPointer(const QList<QWidget*>& frames)

@@ -3,6 +3,7 @@
 #include "core/ComboList.h"
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
+#include "core/SettingsTable.h"
 #include "gui/WindowLook.h"
 #include "core/TextFiles.h"
 #include "gui/RuleHelp.h"
@@ -34,50 +35,50 @@ TextSetsDialog::TextSetsDialog(DialogContext context, QWidget* parent, const QSt
     : RuleDialog(std::move(context), module, parent)
 {
     buildControls();
-    connect(PushButton1, &QPushButton::clicked, this, &TextSetsDialog::onRemoveItemClicked);
-    connect(PushButton2, &QPushButton::clicked, this, &TextSetsDialog::onAddItemClicked);
-    connect(PushButton3, &QPushButton::clicked, this, &TextSetsDialog::onLoadItemsClicked);
-    connect(PushButton4, &QPushButton::clicked, this, &TextSetsDialog::onStartClicked);
-    connect(PushButton5, &QPushButton::clicked, this, &TextSetsDialog::onClearItemsClicked);
-    connect(PushButton11, &QPushButton::clicked, this, &TextSetsDialog::onHelpClicked);
-    watchPointer({Frame1});
+    connect(removeItemButton, &QPushButton::clicked, this, &TextSetsDialog::onRemoveItemClicked);
+    connect(addItemButton, &QPushButton::clicked, this, &TextSetsDialog::onAddItemClicked);
+    connect(loadItemsButton, &QPushButton::clicked, this, &TextSetsDialog::onLoadItemsClicked);
+    connect(startButton, &QPushButton::clicked, this, &TextSetsDialog::onStartClicked);
+    connect(clearItemsButton, &QPushButton::clicked, this, &TextSetsDialog::onClearItemsClicked);
+    connect(helpButton, &QPushButton::clicked, this, &TextSetsDialog::onHelpClicked);
+    watchPointer({itemsFrame});
 }
 
 void TextSetsDialog::buildControls()
 {
     setWindowTitle(QStringLiteral("Extract Lines Containing These Text Sets"));
-    Frame1 = named(new QGroupBox(QStringLiteral("Containing Text")), "Frame1");
-    Combo1 = named(new QComboBox, "Combo1");
-    Combo1->setMinimumContentsLength(30);
-    PushButton2 = button("PushButton2", QStringLiteral("Add Item"));
-    PushButton1 = button("PushButton1", QStringLiteral("Remove Selected Item"));
-    PushButton5 = button("PushButton5", QStringLiteral("Clear All Items"));
-    PushButton3 = button("PushButton3", QStringLiteral("Load Multiple Items From Text File"));
-    auto* list = new QGridLayout(Frame1);
-    list->addWidget(Combo1, 0, 0, 1, 3);
-    list->addWidget(PushButton2, 1, 0);
-    list->addWidget(PushButton1, 1, 1);
-    list->addWidget(PushButton5, 1, 2);
-    list->addWidget(PushButton3, 2, 0, 1, 3);
-    PushButton4 = button("PushButton4", QStringLiteral("Start Extracting"));
-    PushButton11 = button("PushButton11", QStringLiteral("Help"));
+    itemsFrame = named(new QGroupBox(QStringLiteral("Containing Text")), "Frame1");
+    itemsBox = named(new QComboBox, "Combo1");
+    itemsBox->setMinimumContentsLength(30);
+    addItemButton = button("PushButton2", QStringLiteral("Add Item"));
+    removeItemButton = button("PushButton1", QStringLiteral("Remove Selected Item"));
+    clearItemsButton = button("PushButton5", QStringLiteral("Clear All Items"));
+    loadItemsButton = button("PushButton3", QStringLiteral("Load Multiple Items From Text File"));
+    auto* list = new QGridLayout(itemsFrame);
+    list->addWidget(itemsBox, 0, 0, 1, 3);
+    list->addWidget(addItemButton, 1, 0);
+    list->addWidget(removeItemButton, 1, 1);
+    list->addWidget(clearItemsButton, 1, 2);
+    list->addWidget(loadItemsButton, 2, 0, 1, 3);
+    startButton = button("PushButton4", QStringLiteral("Start Extracting"));
+    helpButton = button("PushButton11", QStringLiteral("Help"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Frame1);
+    layout->addWidget(itemsFrame);
     auto* run = new QGridLayout;
-    run->addWidget(PushButton4, 0, 0);
-    run->addWidget(PushButton11, 0, 1);
+    run->addWidget(startButton, 0, 0);
+    run->addWidget(helpButton, 0, 1);
     layout->addLayout(run);
-    gui::AddButtonAccelerators(*this);
+    gui::addButtonAccelerators(*this);
 }
 
 void TextSetsDialog::loadWindow()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
     trap(1, [&] {
-        const QString stored = m_context.settings.value(QStringLiteral("Combo1")).value_or(QString());
+        const QString stored = core::readText(m_context.settings, core::Setting::TextSetItems);
         for (const QString& item : stored.split(QLatin1String(core::kComboSeparator))) {
             if (!item.isEmpty()) // items are never empty; an empty stored text holds none
-                Combo1->addItem(item);
+                itemsBox->addItem(item);
         }
     });
     applyLook(trap, 2);
@@ -86,9 +87,9 @@ void TextSetsDialog::loadWindow()
 QStringList TextSetsDialog::items() const
 {
     QStringList list;
-    list.reserve(Combo1->count());
-    for (int i = 0; i < Combo1->count(); ++i)
-        list.append(Combo1->itemText(i));
+    list.reserve(itemsBox->count());
+    for (int i = 0; i < itemsBox->count(); ++i)
+        list.append(itemsBox->itemText(i));
     return list;
 }
 
@@ -106,9 +107,9 @@ void TextSetsDialog::onAddItemClicked()
         if (text.isEmpty())
             return;
         // Adding keeps the selection as it was (a first item is not selected by being added).
-        const int selected = Combo1->currentIndex();
-        Combo1->addItem(text);
-        Combo1->setCurrentIndex(selected);
+        const int selected = itemsBox->currentIndex();
+        itemsBox->addItem(text);
+        itemsBox->setCurrentIndex(selected);
     });
     trap(3, [&] { storeList(); });
 }
@@ -117,8 +118,8 @@ void TextSetsDialog::onRemoveItemClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] {
-        if (Combo1->currentIndex() >= 0)
-            Combo1->removeItem(Combo1->currentIndex());
+        if (itemsBox->currentIndex() >= 0)
+            itemsBox->removeItem(itemsBox->currentIndex());
     });
     trap(2, [&] { storeList(); });
 }
@@ -126,7 +127,7 @@ void TextSetsDialog::onRemoveItemClicked()
 void TextSetsDialog::onClearItemsClicked()
 {
     core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
-    trap(1, [&] { Combo1->clear(); });
+    trap(1, [&] { itemsBox->clear(); });
     trap(2, [&] { storeList(); });
 }
 
@@ -134,9 +135,9 @@ void TextSetsDialog::loadFile(const QString& path)
 {
     QStringList lines;
     core::LoadLinesIntoCombo(lines, path, m_context.window.dialogs());
-    const int selected = Combo1->currentIndex();
-    Combo1->addItems(lines);
-    Combo1->setCurrentIndex(selected);
+    const int selected = itemsBox->currentIndex();
+    itemsBox->addItems(lines);
+    itemsBox->setCurrentIndex(selected);
 }
 
 void TextSetsDialog::onLoadItemsClicked()

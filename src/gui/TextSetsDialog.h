@@ -26,14 +26,14 @@ public:
     void onClearItemsClicked();
     void onHelpClicked();
 
-    QGroupBox* Frame1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton1 = nullptr;
-    QPushButton* PushButton5 = nullptr;
-    QPushButton* PushButton3 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton11 = nullptr;
+    QGroupBox* itemsFrame = nullptr;
+    QComboBox* itemsBox = nullptr;
+    QPushButton* addItemButton = nullptr;
+    QPushButton* removeItemButton = nullptr;
+    QPushButton* clearItemsButton = nullptr;
+    QPushButton* loadItemsButton = nullptr;
+    QPushButton* startButton = nullptr;
+    QPushButton* helpButton = nullptr;
 
 private:
     void buildControls();

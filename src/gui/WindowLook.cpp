@@ -1,8 +1,6 @@
 #include "gui/WindowLook.h"
 
 #include "gui/Accelerators.h"
-#include "core/AppError.h"
-#include "core/SettingValues.h"
 #include "core/TextFiles.h"
 #include "platform/WindowPointer.h"
 
@@ -17,18 +15,6 @@
 #include <QWidget>
 
 namespace gui {
-
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault)
-{
-    bool checked = byDefault;
-    if (stored) {
-        const qint16 value = core::toInteger16(*stored);
-        if (value != 0 && value != 1)
-            throw core::AppError(core::errors::kInvalidPropertyValue, QStringLiteral("Invalid property value"));
-        checked = value == 1;
-    }
-    box->setChecked(checked);
-}
 
 QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked)
 {
@@ -57,7 +43,7 @@ QList<QWidget*> tabChain(QWidget& window)
     return chain;
 }
 
-void AddButtonAccelerators(QWidget& window)
+void addButtonAccelerators(QWidget& window)
 {
     QList<QPushButton*> buttons;
     QStringList captions;
@@ -72,7 +58,7 @@ void AddButtonAccelerators(QWidget& window)
         buttons[i]->setText(marked[i]);
 }
 
-void ApplyPlainColours(QWidget& window)
+void applyPlainColours(QWidget& window)
 {
     const QColor face = window.palette().color(QPalette::Button);
     QList<QWidget*> widgets{&window};
@@ -89,7 +75,7 @@ void ApplyPlainColours(QWidget& window)
     }
 }
 
-void LoadHandCursor(platform::WindowPointer& pointer, const QString& programFolder)
+void loadHandCursorFile(platform::WindowPointer& pointer, const QString& programFolder)
 {
     const QString cursorFile = QDir(programFolder).filePath(QStringLiteral("HAND-M.CUR"));
     if (!core::FileExists(cursorFile))

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -23,8 +22,6 @@ Control* named(Control* control, const char* name)
     control->setObjectName(QLatin1String(name));
     return control;
 }
-// Ticks a box from its stored value, which must be "0" or "1" (any number form); unset, byDefault counts.
-void restoreCheck(QCheckBox* box, const std::optional<QString>& stored, bool byDefault);
 QCheckBox* makeCheckBox(const char* name, const QString& caption, bool checked);
 QPushButton* makeButton(const char* name, const QString& caption);
 QLineEdit* makeTextBox(const char* name);
@@ -33,13 +30,13 @@ QLineEdit* makeTextBox(const char* name);
 QList<QWidget*> tabChain(QWidget& window);
 
 // Gives the window's push buttons accelerators in tab order, so that earlier buttons get the first picks.
-void AddButtonAccelerators(QWidget& window);
+void addButtonAccelerators(QWidget& window);
 
 // The window and its labels, option buttons, check boxes and frames take the button-face colour.
-void ApplyPlainColours(QWidget& window);
+void applyPlainColours(QWidget& window);
 
 // Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
-void LoadHandCursor(platform::WindowPointer& pointer, const QString& programFolder);
+void loadHandCursorFile(platform::WindowPointer& pointer, const QString& programFolder);
 
 // The hover rule of the windows: moving over one of the hand widgets shows the custom (hand) pointer,
 // over one of the plain widgets the default pointer; neither while a command shows the hourglass.

@@ -1,108 +1,87 @@
-#include "gui/Accelerators.h"
-#include "gui/MainWindow.h"
-#include "core/Settings.h"
+#include "gui/ExpressWindow.h"
+
 #include "core/TempFolder.h"
 #include "gui/BetweenDialog.h"
 #include "gui/TextSetsDialog.h"
-#include "platform/ScriptedPlatform.h"
-#include "results/ResultsList.h"
-#include "gui/ExpressWindow.h"
+#include "gui/WindowFixture.h"
 #include "sources/express/ExpressFixtures.h"
-#include "support/KeyboardChecks.h"
-#include "support/OutlookStub.h"
-#include "support/TempDir.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 using gui::ExpressWindow;
-using testsupport::TempDir;
+using guitest::names;
+using guitest::rows;
 
 namespace {
 
-class ExpressWindowTest : public ::testing::Test
+class ExpressWindowTest : public guitest::WindowFixture
 {
 protected:
     std::unique_ptr<ExpressWindow> open()
     {
         return std::make_unique<ExpressWindow>(
-            context, discovery, [] { return false; }, nullptr);
+            freshContext(), discovery, [] { return false; }, nullptr);
     }
-
     // Stages a message file as the conversion would and lists it, ticked.
     void addMessage(ExpressWindow& form, const QString& name, const QByteArray& text)
     {
-        QFile file(QDir(core::privateTempFolder()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        QFile file(staged(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         auto* item = new QTreeWidgetItem(form.messageList, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs});
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Checked);
-        form.mColEMLFiles().append(name);
+        form.messageFiles().append(name);
     }
-
-    QStringList rows(ExpressWindow& form)
+    static QString staged(const QString& name) { return QDir(core::privateTempFolder()).filePath(name); }
+    static QStringList texts(const QTreeWidget* list, int column = 0)
     {
-        QStringList texts;
-        for (qsizetype i = 0; i < form.results().count(); ++i)
-            texts << form.results().row(i).extracted();
-        return texts;
+        QStringList cells;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            cells << list->topLevelItem(i)->text(column);
+        return cells;
     }
 
-    TempDir dir;
     testsupport::EnvGuard temp{"TEMP", dir.path()};
-    platform::ScriptedPlatform desktop;
-    testsupport::EmptyOutlook outlook;
-    core::Settings settings{dir.file(u"Brindlewick.ini"_qs)};
-    gui::WindowContext context{desktop.platform(), settings, outlook, QStringLiteral(QUILLMERE_PROGRAM_DIR)};
     sources::express::StoreDiscovery discovery;
 };
 
-} // namespace
-
-TEST_F(ExpressWindowTest, ControlsCaptionsAndSharedSettings)
+// Answers the next modal dialog: checks it is the window's own copy, fills it, starts its run, and closes it
+// if the run did not.
+template <class Dialog, class Fill>
+void driveNextDialog(const QString& module, Fill fill)
 {
-    settings.store(u"Text1"_qs, u"typed in the main window"_qs);
-    settings.store(u"Check2"_qs, u"0"_qs);
-    auto form = open();
-    EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
-    EXPECT_EQ(form->containingTextBox->text(), u"typed in the main window"_qs);
-    EXPECT_FALSE(form->ignoreCaseBox->isChecked());
-    EXPECT_EQ(form->ignoreCaseBox->text(), u"Turn Off Case Sensitivity"_qs);
-    EXPECT_EQ(form->showSourceBox->text(), u"Show Source Filename Next To Extracted Text"_qs);
-    EXPECT_EQ(form->storeList->headerItem()->text(0), u"DBX File(s)"_qs);
-    EXPECT_EQ(form->messageList->headerItem()->text(3), u"Date Received"_qs);
-    EXPECT_EQ(gui::withoutAccelerator(form->convertStoresButton->text()), u"Extract Emails From Outlook Express"_qs);
-    EXPECT_EQ(form->results().columns()[0].widthTwips, 7300);
-    form->removeDuplicatesBox->click();
-    EXPECT_EQ(settings.value(u"Check1"_qs), u"1"_qs);
+    QTimer::singleShot(0, [module, fill] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), module);
+        fill(*dialog);
+        dialog->startButton->click();
+        if (dialog->isVisible())
+            dialog->reject();
+    });
 }
 
-TEST_F(ExpressWindowTest, KeyboardReachesEveryControlInReadingOrder)
+} // namespace
+
+TEST_F(ExpressWindowTest, SharesTheMainWindowsRuleSettings)
 {
+    storeRaw("Text1=typed in the main window\nCheck2=0\n");
     auto form = open();
-    const QStringList stores = {u"PushButton14"_qs, u"PushButton1"_qs, u"ListView1"_qs,
-                                u"PushButton5"_qs,  u"PushButton3"_qs, u"PushButton11"_qs};
-    const QStringList messages = {u"ListView3"_qs, u"PushButton21"_qs, u"PushButton22"_qs, u"PushButton23"_qs};
-    const QStringList options = {u"Check2"_qs, u"Check1"_qs, u"Check14"_qs};
-    const QStringList rules = {u"PushButton13"_qs, u"PushButton2"_qs,  u"Text1"_qs,        u"PushButton8"_qs,
-                               u"Text2"_qs,        u"PushButton7"_qs,  u"Text5"_qs,        u"PushButton10"_qs,
-                               u"PushButton4"_qs,  u"PushButton16"_qs, u"PushButton15"_qs, u"PushButton17"_qs};
-    const QStringList results = {u"ListView2"_qs,   u"PushButton6"_qs,  u"PushButton12"_qs, u"PushButton18"_qs,
-                                 u"PushButton9"_qs, u"PushButton19"_qs, u"PushButton20"_qs};
-    EXPECT_EQ(testsupport::tabbedNames(*form, *form->searchExpressButton),
-              stores + messages + options + rules + results);
-    testsupport::expectDistinctAccelerators(*form);
+    EXPECT_EQ(form->panel().containingTextBox->text(), u"typed in the main window"_qs);
+    EXPECT_FALSE(form->panel().ignoreCaseBox->isChecked());
+    form->panel().removeDuplicatesBox->click();
+    form->panel().notContainingTextBox->setText(u"spam"_qs);
+    EXPECT_EQ(settings->value(u"Check1"_qs), u"1"_qs);
+    EXPECT_EQ(settings->value(u"Text2"_qs), u"spam"_qs);
+    EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
+    EXPECT_TRUE(shown().isEmpty());
 }
 
 TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
@@ -112,55 +91,70 @@ TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
     form->addStoreFilesButton->click();
     desktop.dialogs.answerFile({u"/"_qs + QChar(u'\0') + u"a.dbx"_qs + QChar(u'\0') + u"b.dbx"_qs, 1});
     form->addStoreFilesButton->click();
-    ASSERT_EQ(form->storeList->topLevelItemCount(), 3);
-    EXPECT_EQ(form->storeList->topLevelItem(0)->text(0), u"/mail/Inbox.dbx"_qs);
-    EXPECT_EQ(form->storeList->topLevelItem(1)->text(0), u"/a.dbx"_qs);
-    EXPECT_EQ(form->storeList->topLevelItem(2)->text(0), u"/b.dbx"_qs);
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].title, u"Add File(s) - Hold Ctrl or Shift to select multiple files"_qs);
-    EXPECT_EQ(desktop.dialogs.fileRequests()[0].filter, u"DBX Files (*.dbx)|*.dbx|"_qs);
+    EXPECT_EQ(texts(form->storeList), names("/mail/Inbox.dbx /a.dbx /b.dbx"));
 
-    EXPECT_EQ(form->storeList->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    addMessage(*form, u"m.eml"_qs, "text\r\n");
+    const auto ticks = [](QTreeWidget* list) {
+        return list->topLevelItem(list->topLevelItemCount() - 1)->checkState(0);
+    };
+    EXPECT_EQ(ticks(form->storeList), Qt::Unchecked);
     form->selectAllStoresButton->click();
-    EXPECT_EQ(form->storeList->topLevelItem(1)->checkState(0), Qt::Checked);
+    form->deselectAllMessagesButton->click();
+    EXPECT_EQ(ticks(form->storeList), Qt::Checked);
+    EXPECT_EQ(ticks(form->messageList), Qt::Unchecked);
     form->deselectAllStoresButton->click();
-    EXPECT_EQ(form->storeList->topLevelItem(2)->checkState(0), Qt::Unchecked);
-    form->selectAllMessagesButton->click(); // an empty message list: nothing happens, nothing is shown
-    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+    form->selectAllMessagesButton->click();
+    EXPECT_EQ(ticks(form->storeList), Qt::Unchecked);
+    EXPECT_EQ(ticks(form->messageList), Qt::Checked);
 }
 
-TEST_F(ExpressWindowTest, RulesRunOverTheTickedMessages)
+TEST_F(ExpressWindowTest, RulesAndRuleDialogsRunOverTheTickedMessagesShowingEachOnTheBar)
 {
     auto form = open();
-    addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\nSubject: one\r\n\r\nHello\r\nshared line\r\n");
-    addMessage(*form, u"b.eml"_qs, "From: bob@example.org\r\nSubject: two\r\n\r\nshared line\r\nbye\r\n");
-    form->removeDuplicatesBox->setChecked(true);
-    form->showSourceBox->setChecked(true);
-    form->containingTextBox->setText(u"SHARED"_qs);
-    form->containingButton->click();
-    ASSERT_EQ(form->results().count(), 1);
-    EXPECT_EQ(form->results().row(0).text, QDir(core::privateTempFolder()).filePath(u"a.eml"_qs));
-    EXPECT_EQ(form->progressBar->value(), 0);
+    gui::CommandPanel& p = form->panel();
+    addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\n\r\nHello\r\nshared line\r\n");
+    addMessage(*form, u"b.eml"_qs, "From: bob@example.org\r\n\r\nshared line\r\nbye\r\n");
+    addMessage(*form, u"c.eml"_qs, "From: cy@example.org\r\n\r\nshared line\r\n");
+    form->messageList->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    QStringList bar;
+    QObject::connect(p.progressBar, &QProgressBar::valueChanged, p.progressBar,
+                     [&](int value) { bar << p.progressBar->format() + u' ' + QString::number(value); });
+    p.removeDuplicatesBox->setChecked(true);
+    p.showSourceBox->setChecked(true);
+    p.containingTextBox->setText(u"SHARED"_qs);
+    p.containingButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList{u"shared line"_qs});
+    EXPECT_EQ(p.results().row(0).text, staged(u"a.eml"_qs));
+    const QString looking = u"Please wait.. Looking at.. "_qs;
+    EXPECT_EQ(bar, (QStringList{looking + staged(u"a.eml"_qs) + u" 33"_qs, looking + staged(u"c.eml"_qs) + u" 100"_qs,
+                                looking + staged(u"c.eml"_qs) + u" 0"_qs}));
+    EXPECT_EQ(p.progressBar->format(), u"Progress Bar"_qs);
 
-    form->removeDuplicatesBox->setChecked(false);
-    form->showSourceBox->setChecked(false);
+    p.removeDuplicatesBox->setChecked(false);
     form->messageList->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-    form->lineNumbersBox->setText(u"1"_qs);
-    form->byNumberButton->click();
-    EXPECT_EQ(rows(*form), QStringList{u"shared line"_qs});
+    form->messageList->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    p.lineNumbersBox->setText(u"1"_qs);
+    p.byNumberButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList(2, u"shared line"_qs));
+    driveNextDialog<gui::BetweenDialog>(u"Form22"_qs, [](gui::BetweenDialog& d) {
+        d.startTextBox->setText(u"sh"_qs);
+        d.endTextBox->setText(u"d"_qs);
+    });
+    p.betweenButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList(2, u"shared"_qs));
+    driveNextDialog<gui::TextSetsDialog>(u"Form33"_qs, [](gui::TextSetsDialog& d) { d.itemsBox->addItem(u"bye"_qs); });
+    p.textSetsButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList{u"bye"_qs});
 }
 
 TEST_F(ExpressWindowTest, HelpAndClosingDeletesTheStagedMessages)
 {
-    {
-        auto form = open();
-        addMessage(*form, u"x.eml"_qs, "text\r\n");
-        form->helpButton->click();
-        EXPECT_EQ(desktop.dialogs.messageTexts(),
-                  QStringList{QStringLiteral("You must install Outlook that comes with MS Office in order to work with "
-                                             "PST files \r\nbecause Outlook Express cannot handle PST files.")});
-        form->reject();
-    }
-    EXPECT_FALSE(QFileInfo::exists(QDir(core::privateTempFolder()).filePath(u"x.eml"_qs)));
+    auto form = open();
+    addMessage(*form, u"x.eml"_qs, "text\r\n");
+    form->helpButton->click();
+    EXPECT_TRUE(shown().value(0).contains(u"Outlook Express cannot handle PST files"_qs));
+    form->reject();
+    EXPECT_FALSE(QFileInfo::exists(staged(u"x.eml"_qs)));
     EXPECT_FALSE(desktop.loop.ended()); // Outlook is there: back to the main window
 }
 
@@ -171,12 +165,9 @@ TEST_F(ExpressWindowTest, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed
     auto form = open();
     form->searchExpressButton->click();
     form->searchExpressButton->click();
-    QStringList rows;
-    for (int i = 0; i < form->storeList->topLevelItemCount(); ++i)
-        rows << form->storeList->topLevelItem(i)->text(0);
     const QStringList once = expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
-    EXPECT_EQ(rows, once + once);
-    EXPECT_TRUE(desktop.dialogs.messages().isEmpty());
+    EXPECT_EQ(texts(form->storeList), once + once);
+    EXPECT_TRUE(shown().isEmpty());
 }
 
 TEST_F(ExpressWindowTest, SearchWithoutIdentitiesReportsAndPointsToAddFile)
@@ -185,29 +176,15 @@ TEST_F(ExpressWindowTest, SearchWithoutIdentitiesReportsAndPointsToAddFile)
     auto form = open();
     form->show();
     form->searchExpressButton->click();
-    const QStringList shown = desktop.dialogs.messageTexts();
-    ASSERT_FALSE(shown.isEmpty());
-    EXPECT_TRUE(shown.first().startsWith(u"DBXFiles component failure\r\n"_qs));
-    EXPECT_EQ(shown.last(), QStringLiteral("You may be have no Outlook Express installed. \r\nPlease try to use Add "
-                                           "Outlook Express File button."));
+    ASSERT_FALSE(shown().isEmpty());
+    EXPECT_TRUE(shown().first().startsWith(u"DBXFiles component failure\r\n"_qs));
+    EXPECT_EQ(shown().last(),
+              u"You may be have no Outlook Express installed. \r\nPlease try to use Add Outlook Express "
+              "File button."_qs);
     EXPECT_EQ(form->storeList->topLevelItemCount(), 0);
 }
 
-// Answers the next modal dialog: fills it, starts its run, and closes it if the run did not.
-template <class Dialog, class Fill>
-void driveNextDialog(Fill fill)
-{
-    QTimer::singleShot(0, [fill] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        fill(*dialog);
-        dialog->PushButton4->click();
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-}
-
-TEST_F(ExpressWindowTest, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessages)
+TEST_F(ExpressWindowTest, SampleStoreConvertsAndListsItsMessagesForTheRules)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
     auto form = open();
@@ -215,40 +192,15 @@ TEST_F(ExpressWindowTest, SampleStoreConvertsListsAndEveryRuleRunsOverItsMessage
     form->addStoreFilesButton->click();
     form->selectAllStoresButton->click();
     form->convertStoresButton->click();
-    EXPECT_EQ(desktop.dialogs.messageTexts(), QStringList{u"Done."_qs});
+    EXPECT_EQ(shown(), QStringList{u"Done."_qs});
     ASSERT_EQ(form->messageList->topLevelItemCount(), 28);
-    EXPECT_EQ(form->mColEMLFiles().size(), 28);
-    for (int i = 0; i < 28; ++i)
-        EXPECT_FALSE(form->messageList->topLevelItem(i)->text(3).isEmpty()) << i; // every row has its date
+    EXPECT_EQ(form->messageFiles().size(), 28);
+    EXPECT_FALSE(texts(form->messageList, 3).contains(QString())); // every row has its date
 
     form->selectAllMessagesButton->click();
-    form->extractAllButton->click();
-    const qsizetype allLines = form->results().count();
-    EXPECT_GT(allLines, 28);
-
-    form->containingTextBox->setText(u"the"_qs);
-    form->containingButton->click();
-    const qsizetype containing = form->results().count();
-    form->notContainingTextBox->setText(u"the"_qs);
-    form->notContainingButton->click();
-    EXPECT_EQ(containing + form->results().count(), allLines);
-
-    form->lineNumbersBox->setText(u"1"_qs);
-    form->byNumberButton->click();
-    EXPECT_EQ(form->results().count(), 28); // the first body line of every message
-
-    driveNextDialog<gui::TextSetsDialog>([](gui::TextSetsDialog& d) {
-        d.Combo1->clear();
-        d.Combo1->addItem(u"the"_qs);
-    });
-    form->textSetsButton->click();
-    EXPECT_EQ(form->results().count(), containing);
-
-    driveNextDialog<gui::BetweenDialog>([](gui::BetweenDialog& d) {
-        d.Text1->setText(u"the"_qs);
-        d.Text2->setText(u" "_qs);
-    });
-    form->betweenButton->click();
-    EXPECT_GT(form->results().count(), 0);
-    EXPECT_EQ(form->progressBar->value(), 0);
+    form->panel().extractAllButton->click();
+    EXPECT_GT(form->panel().results().count(), 28);
+    form->panel().lineNumbersBox->setText(u"1"_qs);
+    form->panel().byNumberButton->click();
+    EXPECT_EQ(form->panel().results().count(), 28); // the first body line of every message
 }

@@ -9,6 +9,12 @@
 
 namespace testsupport {
 
+// Names written as one space-separated list.
+inline QStringList names(const char* spaced)
+{
+    return QString::fromLatin1(spaced).split(u' ', Qt::SkipEmptyParts);
+}
+
 // The names of the controls that real Tab presses visit, starting at the window's first control and going
 // round once: a control missing here cannot be reached without the mouse.
 inline QStringList tabbedNames(QWidget& window, QWidget& first)

@@ -57,21 +57,21 @@ int main(int argc, char** argv)
     sources::outlook::PstApplicationFactory outlook([] { return QStringList(); });
     gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.loadWindow();
-    form.containingTextBox->setText(QStringLiteral("@example.org"));
+    form.panel().containingTextBox->setText(QStringLiteral("@example.org"));
     form.show();
-    fillResults(form.results());
+    fillResults(form.panel().results());
     bool saved = save(form, folder, "form1.png");
 
-    form.onBetweenClicked();
+    form.panel().onBetweenClicked();
     auto* between = form.findChild<gui::BetweenDialog*>();
-    between->Text1->setText(QStringLiteral("href=\""));
-    between->Text2->setText(QStringLiteral("\""));
+    between->startTextBox->setText(QStringLiteral("href=\""));
+    between->endTextBox->setText(QStringLiteral("\""));
     saved = save(*between, folder, "form2.png") && saved;
     between->hide();
 
-    form.onTextSetsClicked();
+    form.panel().onTextSetsClicked();
     auto* sets = form.findChild<gui::TextSetsDialog*>();
-    sets->Combo1->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
+    sets->itemsBox->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
     saved = save(*sets, folder, "form3.png") && saved;
     sets->hide();
 

@@ -1,0 +1,281 @@
+#include "gui/CommandPanel.h"
+
+#include "core/ErrorReport.h"
+#include "gui/BetweenDialog.h"
+#include "gui/HelpTexts.h"
+#include "gui/ResultsView.h"
+#include "gui/RuleHelp.h"
+#include "gui/TextSetsDialog.h"
+#include "gui/WindowContext.h"
+#include "gui/WindowLook.h"
+#include "platform/Dialogs.h"
+#include "platform/QtPlatform.h"
+#include "platform/WindowPointer.h"
+#include "results/ResultsList.h"
+#include "results/SaveCommands.h"
+#include "rules/ResultsSink.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace gui {
+
+CommandPanel::CommandPanel(WindowContext& context, PanelSetup setup, QWidget& window)
+    : m_context(context), m_setup(std::move(setup)), m_window(window),
+      m_pointer(std::make_unique<platform::WindowPointer>(window)), m_optionSettings(context.settings),
+      m_textSettings(context.settings)
+{
+    buildControls();
+    m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
+    m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
+    connectControls();
+}
+
+CommandPanel::~CommandPanel() = default;
+
+void CommandPanel::buildControls()
+{
+    optionsFrame = named(new QGroupBox(QStringLiteral("Extraction Options")), "Frame2");
+    ignoreCaseBox = makeCheckBox("Check2", m_setup.optionCaptions[0], true);
+    removeDuplicatesBox = makeCheckBox("Check1", m_setup.optionCaptions[1], false);
+    showSourceBox = makeCheckBox("Check14", m_setup.optionCaptions[2], false);
+    auto* options = new QVBoxLayout(optionsFrame);
+    options->addWidget(ignoreCaseBox);
+    options->addWidget(removeDuplicatesBox);
+    options->addWidget(showSourceBox);
+
+    extractAllButton = makeButton("PushButton13", QStringLiteral("Extract All Email Data"));
+    containingButton = makeButton("PushButton2", QStringLiteral("Extract All Lines Containing This Text:"));
+    containingTextBox = makeTextBox("Text1");
+    notContainingButton = makeButton("PushButton8", QStringLiteral("Extract All Lines Not Contain. This Text:"));
+    notContainingTextBox = makeTextBox("Text2");
+    byNumberButton = makeButton("PushButton7", QStringLiteral("Extract Lines By Number:"));
+    lineNumbersBox = makeTextBox("Text5");
+    byNumberHelpButton = makeButton("PushButton10", QStringLiteral("Help >"));
+    betweenButton = makeButton("PushButton4", QStringLiteral("Extract Between X and Y (Repeatedly)"));
+    betweenHelpButton = makeButton("PushButton16", QStringLiteral("Help >"));
+    textSetsButton = makeButton("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
+    textSetsHelpButton = makeButton("PushButton17", QStringLiteral("Help >"));
+    auto* rules = new QGridLayout;
+    rules->addWidget(optionsFrame, 0, 0, 1, 3);
+    rules->addWidget(extractAllButton, 1, 0);
+    rules->addWidget(containingButton, 2, 0);
+    rules->addWidget(containingTextBox, 2, 1, 1, 2);
+    rules->addWidget(notContainingButton, 3, 0);
+    rules->addWidget(notContainingTextBox, 3, 1, 1, 2);
+    rules->addWidget(byNumberButton, 4, 0);
+    rules->addWidget(lineNumbersBox, 4, 1);
+    rules->addWidget(byNumberHelpButton, 4, 2);
+    rules->addWidget(betweenButton, 5, 0);
+    rules->addWidget(betweenHelpButton, 5, 2);
+    rules->addWidget(textSetsButton, 6, 0);
+    rules->addWidget(textSetsHelpButton, 6, 2);
+    rules->setRowStretch(7, 1);
+
+    resultsView = named(new QTreeView, "ListView2");
+    m_results = new results::ResultsList(this);
+    attachResultsView(*resultsView, *m_results);
+    saveTextButton = makeButton("PushButton6", QStringLiteral("Save Results As Text File"));
+    saveWorkbookButton = makeButton("PushButton12", QStringLiteral("Save Results As Excel File"));
+    copyResultsButton = makeButton("PushButton18", QStringLiteral("Copy Results To Clipboard"));
+    clearListButton = makeButton("PushButton9", QStringLiteral("Clear List"));
+    removeContainingButton = makeButton("PushButton19", QStringLiteral("Remove Results Containing X"));
+    removeNotContainingButton = makeButton("PushButton20", QStringLiteral("Remove Results Not Containing X"));
+    auto* output = new QGridLayout;
+    output->addWidget(saveTextButton, 0, 0);
+    output->addWidget(saveWorkbookButton, 0, 1);
+    output->addWidget(copyResultsButton, 0, 2);
+    output->addWidget(clearListButton, 1, 0);
+    output->addWidget(removeContainingButton, 1, 1);
+    output->addWidget(removeNotContainingButton, 1, 2);
+    auto* column = new QVBoxLayout;
+    column->addWidget(resultsView, 1);
+    column->addLayout(output);
+
+    auto* work = new QHBoxLayout;
+    work->addLayout(rules);
+    work->addLayout(column, 1);
+    progressBar = named(new QProgressBar, "ProgressBar1");
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->addLayout(work, 1);
+    m_layout->addWidget(progressBar);
+}
+
+void CommandPanel::connectControls()
+{
+    m_optionSettings.add(showSourceBox, core::Setting::ShowSource);
+    m_optionSettings.add(removeDuplicatesBox, core::Setting::RemoveDuplicates);
+    m_optionSettings.add(ignoreCaseBox, core::Setting::IgnoreCase);
+    m_textSettings.add(containingTextBox, core::Setting::ContainingText);
+    m_textSettings.add(notContainingTextBox, core::Setting::NotContainingText);
+    m_textSettings.add(lineNumbersBox, core::Setting::LineNumbers);
+
+    auto onClick = [this](QPushButton* button, std::function<void()> handler) {
+        connect(button, &QPushButton::clicked, this, std::move(handler));
+    };
+    auto lineCommand = [this, onClick](QPushButton* button, rules::LineCommand (*command)()) {
+        onClick(button, [this, command] { m_setup.runLineCommand(command()); });
+    };
+    lineCommand(extractAllButton, &rules::allEmailDataCommand);
+    lineCommand(containingButton, &rules::containingCommand);
+    lineCommand(notContainingButton, &rules::notContainingCommand);
+    lineCommand(byNumberButton, &rules::lineNumbersCommand);
+    onClick(byNumberHelpButton, [this] { showHelp("PushButton10_Click", linesByNumberHelp()); });
+    onClick(betweenHelpButton, [this] { showHelp("PushButton16_Click", betweenHelp()); });
+    onClick(textSetsHelpButton, [this] { showHelp("PushButton17_Click", textSetsHelp()); });
+    onClick(betweenButton, [this] { onBetweenClicked(); });
+    onClick(textSetsButton, [this] { onTextSetsClicked(); });
+    onClick(saveTextButton, [this] { results::SaveResultsAsTextFile(*m_results, saveContext()); });
+    onClick(saveWorkbookButton, [this] { results::SaveResultsAsExcelFile(*m_results, saveContext()); });
+    onClick(copyResultsButton, [this] { results::CopyResultsToClipboard(*m_results, saveContext()); });
+    onClick(clearListButton, [this] { underTrap("PushButton9_Click", [this] { m_results->clear(); }); });
+    onClick(removeContainingButton, [this] {
+        underTrap("PushButton19_Click", [this] {
+            results::RemoveResults(*m_results, results::RemoveWhen::Containing, dialogs(), *m_pointer);
+        });
+    });
+    onClick(removeNotContainingButton, [this] {
+        underTrap("PushButton20_Click", [this] {
+            results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer);
+        });
+    });
+    connect(resultsView, &QTreeView::doubleClicked, this, &CommandPanel::onResultDoubleClicked);
+}
+
+void CommandPanel::underTrap(const char* procedure, const std::function<void()>& statement)
+{
+    core::Trap trap(dialogs(), m_setup.module, QLatin1String(procedure));
+    trap(1, statement);
+}
+
+void CommandPanel::showHelp(const char* procedure, const QString& help)
+{
+    underTrap(procedure, [this, &help] { dialogs().message(help); });
+}
+
+template <class Dialog>
+void CommandPanel::openDialog(const char* procedure, Dialog*& dialog, const QString& module)
+{
+    underTrap(procedure, [&] {
+        if (m_setup.mayOpenDialog && !m_setup.mayOpenDialog())
+            return;
+        if (!dialog) {
+            dialog = new Dialog(
+                DialogContext{servedWindow(), m_setup.dialogUnits(), m_context.settings, m_context.programFolder},
+                &m_window, module);
+        }
+        dialog->showDialog(m_setup.modalDialogs);
+    });
+}
+
+void CommandPanel::onBetweenClicked()
+{
+    openDialog("PushButton4_Click", m_betweenDialog, m_setup.betweenModule);
+}
+
+void CommandPanel::onTextSetsClicked()
+{
+    openDialog("PushButton15_Click", m_textSetsDialog, m_setup.textSetsModule);
+}
+
+void CommandPanel::onResultDoubleClicked()
+{
+    results::RemoveSelectedRow(*m_results, selectedRow(*resultsView), *m_pointer);
+}
+
+results::SaveContext CommandPanel::saveContext()
+{
+    const platform::Platform& p = m_context.platform;
+    return {p.dialogs, p.loop, *m_pointer, *m_progress, p.clipboard, p.opener, p.associations, m_setup.module};
+}
+
+void CommandPanel::restoreOptions(core::Trap& trap, int& line) const
+{
+    m_optionSettings.restore(trap, line);
+}
+
+void CommandPanel::restoreRuleTexts(core::Trap& trap, int& line) const
+{
+    m_textSettings.restore(trap, line);
+}
+
+void CommandPanel::loadHandCursor()
+{
+    loadHandCursorFile(*m_pointer, m_context.programFolder);
+}
+
+void CommandPanel::addStatusLine(QWidget* line)
+{
+    m_layout->insertWidget(m_layout->indexOf(progressBar), line);
+}
+
+HoverPointers& CommandPanel::watchPointer()
+{
+    m_hover = std::make_unique<HoverPointers>(*m_pointer);
+    for (QPushButton* b : m_window.findChildren<QPushButton*>())
+        m_hover->addHand(b);
+    for (QWidget* w :
+         {&m_window, static_cast<QWidget*>(this), static_cast<QWidget*>(optionsFrame), resultsView->viewport()})
+        m_hover->addPlain(w);
+    return *m_hover;
+}
+
+platform::PointerControl& CommandPanel::pointer()
+{
+    return *m_pointer;
+}
+
+platform::ProgressControl& CommandPanel::progress()
+{
+    return *m_progress;
+}
+
+platform::Dialogs& CommandPanel::dialogs()
+{
+    return m_context.platform.dialogs;
+}
+
+platform::EventLoop& CommandPanel::loop()
+{
+    return m_context.platform.loop;
+}
+
+bool CommandPanel::removeDuplicates() const
+{
+    return removeDuplicatesBox->isChecked();
+}
+
+bool CommandPanel::showSource() const
+{
+    return showSourceBox->isChecked();
+}
+
+bool CommandPanel::ignoreCase() const
+{
+    return ignoreCaseBox->isChecked();
+}
+
+QString CommandPanel::containingText() const
+{
+    return containingTextBox->text();
+}
+
+QString CommandPanel::notContainingText() const
+{
+    return notContainingTextBox->text();
+}
+
+QString CommandPanel::lineNumbers() const
+{
+    return lineNumbersBox->text();
+}
+
+} // namespace gui

@@ -1,0 +1,179 @@
+#pragma once
+
+#include "gui/SettingControls.h"
+#include "rules/LineCommands.h"
+#include "rules/ServedWindow.h"
+#include "results/ResultsCommands.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class QVBoxLayout;
+
+namespace core {
+class Trap;
+}
+namespace platform {
+class QtProgressBar;
+class WindowPointer;
+} // namespace platform
+namespace results {
+class ResultsList;
+struct SaveContext;
+} // namespace results
+
+namespace gui {
+
+struct WindowContext;
+class BetweenDialog;
+class HoverPointers;
+class TextSetsDialog;
+
+// What tells the two main windows' panels apart; given once when the panel is made.
+struct PanelSetup
+{
+    QString module;                        // the window's name in error reports
+    std::array<QString, 3> optionCaptions; // case, duplicates, source column
+    std::function<void(const rules::LineCommand&)> runLineCommand;
+    // Where the rule dialogs read their text from.
+    std::function<std::unique_ptr<rules::UnitSource>()> dialogUnits;
+    // Asked before a rule dialog opens, inside the opening's trap; it tells the user why not. Unset: always.
+    std::function<bool()> mayOpenDialog;
+    bool modalDialogs = false;
+    QString betweenModule;
+    QString textSetsModule;
+    // True once the window's program is closing; the rule dialogs then really close.
+    std::function<bool()> appClosing;
+};
+
+// The part both main windows share: the extraction options, the rule buttons with their text boxes and help
+// buttons, the results list with its commands and the progress bar. It runs their commands, keeps their
+// settings and opens the two rule dialogs, which serve it.
+class CommandPanel : public QWidget,
+                     private results::ListOptions,
+                     private rules::LineWindow,
+                     private rules::ServedWindow
+{
+    Q_OBJECT
+public:
+    // window: the main window whose layout takes the panel in; the pointer shapes are the whole window's.
+    CommandPanel(WindowContext& context, PanelSetup setup, QWidget& window);
+    ~CommandPanel() override;
+
+    results::ResultsList& results() { return *m_results; }
+    platform::PointerControl& pointer() override;
+    platform::ProgressControl& progress() override;
+    // The panel as the line commands and the rule dialogs see it.
+    rules::LineWindow& lineWindow() { return *this; }
+    rules::ServedWindow& servedWindow() { return *this; }
+
+    // Set from the settings, one statement of the load handler's trap each from line on.
+    void restoreOptions(core::Trap& trap, int& line) const;
+    void restoreRuleTexts(core::Trap& trap, int& line) const;
+    // Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
+    void loadHandCursor();
+    // A line of the window's own, just above the progress bar.
+    void addStatusLine(QWidget* line);
+    // Hover pointers for the whole window: the hand over its buttons, the default over the panel's
+    // background, the options frame and the results; the window adds its own areas.
+    HoverPointers& watchPointer();
+
+    void onBetweenClicked();
+    void onTextSetsClicked();
+    void onResultDoubleClicked();
+
+    QGroupBox* optionsFrame = nullptr;
+    QCheckBox* ignoreCaseBox = nullptr;
+    QCheckBox* removeDuplicatesBox = nullptr;
+    QCheckBox* showSourceBox = nullptr;
+    QPushButton* extractAllButton = nullptr;
+    QPushButton* containingButton = nullptr;
+    QLineEdit* containingTextBox = nullptr;
+    QPushButton* notContainingButton = nullptr;
+    QLineEdit* notContainingTextBox = nullptr;
+    QPushButton* byNumberButton = nullptr;
+    QLineEdit* lineNumbersBox = nullptr;
+    QPushButton* byNumberHelpButton = nullptr;
+    QPushButton* betweenButton = nullptr;
+    QPushButton* betweenHelpButton = nullptr;
+    QPushButton* textSetsButton = nullptr;
+    QPushButton* textSetsHelpButton = nullptr;
+    QTreeView* resultsView = nullptr;
+    QPushButton* saveTextButton = nullptr;
+    QPushButton* saveWorkbookButton = nullptr;
+    QPushButton* copyResultsButton = nullptr;
+    QPushButton* clearListButton = nullptr;
+    QPushButton* removeContainingButton = nullptr;
+    QPushButton* removeNotContainingButton = nullptr;
+    QProgressBar* progressBar = nullptr;
+
+private:
+    void buildControls();
+    void connectControls();
+    void showHelp(const char* procedure, const QString& help);
+    void underTrap(const char* procedure, const std::function<void()>& statement);
+    template <class Dialog>
+    void openDialog(const char* procedure, Dialog*& dialog, const QString& module);
+    results::SaveContext saveContext();
+
+    bool removeDuplicates() const override;
+    bool showSource() const override;
+    bool ignoreCase() const override;
+    QString containingText() const override;
+    QString notContainingText() const override;
+    QString lineNumbers() const override;
+    results::ResultsList& resultsList() override { return *m_results; }
+    const results::ListOptions& listOptions() const override { return *this; }
+    rules::HitSink& hits() override { return *m_hits; }
+    platform::Dialogs& dialogs() override;
+    platform::EventLoop& loop() override;
+    bool AppClosing() const override { return m_setup.appClosing(); }
+
+    WindowContext& m_context;
+    PanelSetup m_setup;
+    QWidget& m_window;
+    QVBoxLayout* m_layout = nullptr;
+    results::ResultsList* m_results = nullptr;
+    std::unique_ptr<platform::WindowPointer> m_pointer;
+    std::unique_ptr<platform::QtProgressBar> m_progress;
+    std::unique_ptr<rules::HitSink> m_hits;
+    std::unique_ptr<HoverPointers> m_hover;
+    SettingControls m_optionSettings;
+    SettingControls m_textSettings;
+    BetweenDialog* m_betweenDialog = nullptr;
+    TextSetsDialog* m_textSetsDialog = nullptr;
+};
+
+// A window's own side of the line commands (the Outlook staging, the Outlook Express message list) on top of
+// the panel's text boxes, options, results and desktop.
+template <class Side>
+class PanelLineWindow : public Side
+{
+public:
+    void bindPanel(CommandPanel& panel) { m_lines = &panel.lineWindow(); }
+
+    bool ignoreCase() const override { return m_lines->ignoreCase(); }
+    results::ResultsList& resultsList() override { return m_lines->resultsList(); }
+    const results::ListOptions& listOptions() const override { return m_lines->listOptions(); }
+    rules::HitSink& hits() override { return m_lines->hits(); }
+    platform::ProgressControl& progress() override { return m_lines->progress(); }
+    platform::Dialogs& dialogs() override { return m_lines->dialogs(); }
+    platform::EventLoop& loop() override { return m_lines->loop(); }
+    QString containingText() const override { return m_lines->containingText(); }
+    QString notContainingText() const override { return m_lines->notContainingText(); }
+    QString lineNumbers() const override { return m_lines->lineNumbers(); }
+    platform::PointerControl& pointer() override { return m_lines->pointer(); }
+
+private:
+    rules::LineWindow* m_lines = nullptr;
+};
+
+} // namespace gui

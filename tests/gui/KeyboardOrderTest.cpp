@@ -1,0 +1,95 @@
+#include "gui/BetweenDialog.h"
+#include "gui/ExpressWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/ProfileStoresDialog.h"
+#include "gui/TextSetsDialog.h"
+#include "gui/WindowFixture.h"
+#include "rules/FakeServedWindow.h"
+
+using guitest::names;
+
+namespace {
+
+class KeyboardOrderTest;
+
+// A window or dialog, and the names of its controls in the order the Tab key takes from the first.
+struct KeyboardCase
+{
+    const char* name;
+    std::function<QWidget*(KeyboardOrderTest&)> open;
+    QStringList order;
+    QStringList withoutAccelerator = {};
+};
+
+void PrintTo(const KeyboardCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class KeyboardOrderTest : public guitest::WindowFixture, public ::testing::WithParamInterface<KeyboardCase>
+{
+public:
+    template <class Dialog>
+    QWidget* openDialog()
+    {
+        auto* dialog = new Dialog(
+            {served, std::make_unique<rules::StagedFileSource>(served), freshContext().settings, QString()}, nullptr);
+        dialog->showDialog(false);
+        return dialog;
+    }
+
+    FakeServedWindow served{dir.file(u"test.txt"_qs)};
+    sources::express::StoreDiscovery discovery;
+    std::unique_ptr<QWidget> window;
+};
+
+// Both main windows end with the panel: its options, then its rules and results.
+const QStringList kPanelOptions = names("Check2 Check1 Check14");
+const QStringList kPanelRest = names("PushButton13 PushButton2 Text1 PushButton8 Text2 PushButton7 Text5 PushButton10 "
+                                     "PushButton4 PushButton16 PushButton15 PushButton17 ListView2 PushButton6 "
+                                     "PushButton12 PushButton18 PushButton9 PushButton19 PushButton20");
+
+const KeyboardCase kCases[] = {
+    {"MainWindow",
+     [](KeyboardOrderTest& t) -> QWidget* {
+         auto* form = new gui::MainWindow(t.freshContext());
+         form->loadWindow();
+         return form;
+     },
+     names("Check18 Check17") + kPanelOptions +
+         names("Check16 Check15 Check4 Check5 Check3 Option3 Option4 Text6 PushButton3 ProfileStoresButton "
+               "PushButton5 PushButton1") +
+         kPanelRest,
+     {u"PushButton3"_qs}},
+    {"ExpressWindow",
+     [](KeyboardOrderTest& t) -> QWidget* {
+         return new gui::ExpressWindow(
+             t.freshContext(), t.discovery, [] { return false; }, nullptr);
+     },
+     names("PushButton14 PushButton1 ListView1 PushButton5 PushButton3 PushButton11 ListView3 PushButton21 "
+           "PushButton22 PushButton23") +
+         kPanelOptions + kPanelRest},
+    {"BetweenDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::BetweenDialog>(); },
+     names("Text1 Text2 Check1 Check2 PushButton4 PushButton11 PushButton1")},
+    {"TextSetsDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::TextSetsDialog>(); },
+     names("Combo1 PushButton2 PushButton1 PushButton5 PushButton3 PushButton4 PushButton11")},
+    {"ProfileStoresDialog",
+     [](KeyboardOrderTest& t) -> QWidget* {
+         return new gui::ProfileStoresDialog(t.freshContext().settings, t.desktop.dialogs, nullptr);
+     },
+     names("ListStores AddFiles RemoveSelected") << QString()}, // "Close" has no name
+};
+
+} // namespace
+
+TEST_P(KeyboardOrderTest, TabReachesEveryControlInReadingOrderAndEveryButtonHasItsOwnAccelerator)
+{
+    window.reset(GetParam().open(*this));
+    QWidget* first = window->findChild<QWidget*>(GetParam().order.first());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(testsupport::tabbedNames(*window, *first), GetParam().order);
+    testsupport::expectDistinctAccelerators(*window, GetParam().withoutAccelerator);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, KeyboardOrderTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
