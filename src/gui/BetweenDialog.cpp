@@ -1,5 +1,6 @@
 #include "gui/BetweenDialog.h"
 
+#include "gui/CommandPanel.h"
 #include "core/ErrorReport.h"
 #include "gui/WindowLook.h"
 #include "gui/RuleHelp.h"
@@ -65,7 +66,7 @@ void BetweenDialog::buildControls()
 
 void BetweenDialog::loadWindow()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("Form_Load"));
     applyLook(trap, 1);
     int line = 3;
     m_stored.restore(trap, line);
@@ -73,39 +74,26 @@ void BetweenDialog::loadWindow()
 
 void BetweenDialog::onStartClicked()
 {
-    rules::StartBetween(m_module, *this, m_context.window, *m_context.units);
+    rules::RunRequest request;
+    request.rule = rules::RuleKind::Between;
+    request.startText = startTextBox->text();
+    request.endText = endTextBox->text();
+    request.includeStart = includeStartBox->isChecked();
+    request.includeEnd = includeEndBox->isChecked();
+    request.module = m_module;
+    m_context.panel.run(request, *m_context.units, dialogPointer());
 }
 
 void BetweenDialog::onHelpClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
-    trap(1, [&] { m_context.window.dialogs().message(betweenHelp()); });
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
+    trap(1, [&] { m_context.panel.dialogs().message(betweenHelp()); });
 }
 
 void BetweenDialog::onCloseClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] { close(); });
-}
-
-QString BetweenDialog::startText() const
-{
-    return startTextBox->text();
-}
-
-QString BetweenDialog::endText() const
-{
-    return endTextBox->text();
-}
-
-bool BetweenDialog::includeStart() const
-{
-    return includeStartBox->isChecked();
-}
-
-bool BetweenDialog::includeEnd() const
-{
-    return includeEndBox->isChecked();
 }
 
 } // namespace gui

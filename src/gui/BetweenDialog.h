@@ -1,6 +1,5 @@
 #pragma once
 
-#include "rules/RuleCommands.h"
 #include "gui/RuleDialog.h"
 #include "gui/SettingControls.h"
 
@@ -13,7 +12,7 @@ namespace gui {
 
 // "Extract Between X and Y (Repeatedly)". The main window's copy reads the staging file, the Outlook Express
 // window's copy the ticked messages; module names the copy in error reports ("Form2" or "Form22").
-class BetweenDialog : public RuleDialog, private rules::BetweenInputs
+class BetweenDialog : public RuleDialog
 {
     Q_OBJECT
 public:
@@ -37,11 +36,6 @@ public:
 
 private:
     void buildControls();
-    QString startText() const override;
-    QString endText() const override;
-    bool includeStart() const override;
-    bool includeEnd() const override;
-    platform::PointerControl& pointer() override { return dialogPointer(); }
 
     SettingControls m_stored;
 };

@@ -14,6 +14,7 @@
 #include "results/ResultsList.h"
 #include "results/SaveCommands.h"
 #include "rules/ResultsSink.h"
+#include "rules/UnitSource.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -34,7 +35,7 @@ CommandPanel::CommandPanel(WindowContext& context, PanelSetup setup, QWidget& wi
 {
     buildControls();
     m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
-    m_hits = std::make_unique<rules::ResultsSink>(*m_results, listOptions());
+    m_hits = std::make_unique<rules::ResultsSink>(*m_results, static_cast<const results::ListOptions&>(*this));
     connectControls();
 }
 
@@ -121,13 +122,11 @@ void CommandPanel::connectControls()
     auto onClick = [this](QPushButton* button, std::function<void()> handler) {
         connect(button, &QPushButton::clicked, this, std::move(handler));
     };
-    auto lineCommand = [this, onClick](QPushButton* button, rules::LineCommand (*command)()) {
-        onClick(button, [this, command] { m_setup.runLineCommand(command()); });
-    };
-    lineCommand(extractAllButton, &rules::allEmailDataCommand);
-    lineCommand(containingButton, &rules::containingCommand);
-    lineCommand(notContainingButton, &rules::notContainingCommand);
-    lineCommand(byNumberButton, &rules::lineNumbersCommand);
+    using rules::RuleKind;
+    for (auto [button, rule] :
+         {std::pair{extractAllButton, RuleKind::AllEmailData}, std::pair{containingButton, RuleKind::Containing},
+          std::pair{notContainingButton, RuleKind::NotContaining}, std::pair{byNumberButton, RuleKind::LineNumbers}})
+        onClick(button, [this, rule] { onLineCommandClicked(rule); });
     onClick(byNumberHelpButton, [this] { showHelp("PushButton10_Click", linesByNumberHelp()); });
     onClick(betweenHelpButton, [this] { showHelp("PushButton16_Click", betweenHelp()); });
     onClick(textSetsHelpButton, [this] { showHelp("PushButton17_Click", textSetsHelp()); });
@@ -168,12 +167,32 @@ void CommandPanel::openDialog(const char* procedure, Dialog*& dialog, const QStr
         if (m_setup.mayOpenDialog && !m_setup.mayOpenDialog())
             return;
         if (!dialog) {
-            dialog = new Dialog(
-                DialogContext{servedWindow(), m_setup.dialogUnits(), m_context.settings, m_context.programFolder},
-                &m_window, module);
+            dialog = new Dialog(DialogContext{*this, m_setup.units(), m_context.settings, m_context.programFolder},
+                                &m_window, module);
         }
         dialog->showDialog(m_setup.modalDialogs);
     });
+}
+
+void CommandPanel::run(rules::RunRequest request, rules::UnitSource& units, platform::PointerControl& pointer)
+{
+    request.ignoreCase = ignoreCaseBox->isChecked();
+    request.removeDuplicates = removeDuplicates();
+    request.showSource = showSource();
+    const platform::Platform& p = m_context.platform;
+    rules::run(request, units, *m_hits, {p.dialogs, pointer, *m_progress, p.loop});
+}
+
+void CommandPanel::onLineCommandClicked(rules::RuleKind rule)
+{
+    rules::RunRequest request;
+    request.rule = rule;
+    request.searchText = (rule == rules::RuleKind::NotContaining ? notContainingTextBox : containingTextBox)->text();
+    request.lineNumbers = lineNumbersBox->text();
+    request.fieldChosen = !m_setup.fieldChosen || m_setup.fieldChosen();
+    request.module = m_setup.module;
+    const std::unique_ptr<rules::UnitSource> units = m_setup.units();
+    run(request, *units, *m_pointer);
 }
 
 void CommandPanel::onBetweenClicked()
@@ -243,11 +262,6 @@ platform::Dialogs& CommandPanel::dialogs()
     return m_context.platform.dialogs;
 }
 
-platform::EventLoop& CommandPanel::loop()
-{
-    return m_context.platform.loop;
-}
-
 bool CommandPanel::removeDuplicates() const
 {
     return removeDuplicatesBox->isChecked();
@@ -256,26 +270,6 @@ bool CommandPanel::removeDuplicates() const
 bool CommandPanel::showSource() const
 {
     return showSourceBox->isChecked();
-}
-
-bool CommandPanel::ignoreCase() const
-{
-    return ignoreCaseBox->isChecked();
-}
-
-QString CommandPanel::containingText() const
-{
-    return containingTextBox->text();
-}
-
-QString CommandPanel::notContainingText() const
-{
-    return notContainingTextBox->text();
-}
-
-QString CommandPanel::lineNumbers() const
-{
-    return lineNumbersBox->text();
 }
 
 } // namespace gui

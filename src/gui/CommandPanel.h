@@ -1,9 +1,8 @@
 #pragma once
 
 #include "gui/SettingControls.h"
-#include "rules/LineCommands.h"
-#include "rules/ServedWindow.h"
 #include "results/ResultsCommands.h"
+#include "rules/Run.h"
 
 #include <QWidget>
 #include <array>
@@ -22,9 +21,17 @@ namespace core {
 class Trap;
 }
 namespace platform {
+class Dialogs;
+class EventLoop;
+class PointerControl;
+class ProgressControl;
 class QtProgressBar;
 class WindowPointer;
 } // namespace platform
+namespace rules {
+class HitSink;
+class UnitSource;
+} // namespace rules
 namespace results {
 class ResultsList;
 struct SaveContext;
@@ -42,9 +49,10 @@ struct PanelSetup
 {
     QString module;                        // the window's name in error reports
     std::array<QString, 3> optionCaptions; // case, duplicates, source column
-    std::function<void(const rules::LineCommand&)> runLineCommand;
-    // Where the rule dialogs read their text from.
-    std::function<std::unique_ptr<rules::UnitSource>()> dialogUnits;
+    // Where the runs read their text from: the staging file, or the ticked messages.
+    std::function<std::unique_ptr<rules::UnitSource>()> units;
+    // Whether the text to read holds a field at all; the line commands refuse to run otherwise. Unset: always.
+    std::function<bool()> fieldChosen;
     // Asked before a rule dialog opens, inside the opening's trap; it tells the user why not. Unset: always.
     std::function<bool()> mayOpenDialog;
     bool modalDialogs = false;
@@ -57,10 +65,7 @@ struct PanelSetup
 // The part both main windows share: the extraction options, the rule buttons with their text boxes and help
 // buttons, the results list with its commands and the progress bar. It runs their commands, keeps their
 // settings and opens the two rule dialogs, which serve it.
-class CommandPanel : public QWidget,
-                     private results::ListOptions,
-                     private rules::LineWindow,
-                     private rules::ServedWindow
+class CommandPanel : public QWidget, private results::ListOptions
 {
     Q_OBJECT
 public:
@@ -69,11 +74,14 @@ public:
     ~CommandPanel() override;
 
     results::ResultsList& results() { return *m_results; }
-    platform::PointerControl& pointer() override;
-    platform::ProgressControl& progress() override;
-    // The panel as the line commands and the rule dialogs see it.
-    rules::LineWindow& lineWindow() { return *this; }
-    rules::ServedWindow& servedWindow() { return *this; }
+    platform::PointerControl& pointer();
+    platform::ProgressControl& progress();
+    platform::Dialogs& dialogs();
+    // True once the window's program is closing; the rule dialogs then really close.
+    bool appClosing() const { return m_setup.appClosing(); }
+    // Runs a rule over units into the results list, with the panel's options as they are now; the pointer is
+    // the one of the window whose button started it.
+    void run(rules::RunRequest request, rules::UnitSource& units, platform::PointerControl& pointer);
 
     // Set from the settings, one statement of the load handler's trap each from line on.
     void restoreOptions(core::Trap& trap, int& line) const;
@@ -86,6 +94,7 @@ public:
     // background, the options frame and the results; the window adds its own areas.
     HoverPointers& watchPointer();
 
+    void onLineCommandClicked(rules::RuleKind rule);
     void onBetweenClicked();
     void onTextSetsClicked();
     void onResultDoubleClicked();
@@ -126,16 +135,6 @@ private:
 
     bool removeDuplicates() const override;
     bool showSource() const override;
-    bool ignoreCase() const override;
-    QString containingText() const override;
-    QString notContainingText() const override;
-    QString lineNumbers() const override;
-    results::ResultsList& resultsList() override { return *m_results; }
-    const results::ListOptions& listOptions() const override { return *this; }
-    rules::HitSink& hits() override { return *m_hits; }
-    platform::Dialogs& dialogs() override;
-    platform::EventLoop& loop() override;
-    bool AppClosing() const override { return m_setup.appClosing(); }
 
     WindowContext& m_context;
     PanelSetup m_setup;
@@ -150,30 +149,6 @@ private:
     SettingControls m_textSettings;
     BetweenDialog* m_betweenDialog = nullptr;
     TextSetsDialog* m_textSetsDialog = nullptr;
-};
-
-// A window's own side of the line commands (the Outlook staging, the Outlook Express message list) on top of
-// the panel's text boxes, options, results and desktop.
-template <class Side>
-class PanelLineWindow : public Side
-{
-public:
-    void bindPanel(CommandPanel& panel) { m_lines = &panel.lineWindow(); }
-
-    bool ignoreCase() const override { return m_lines->ignoreCase(); }
-    results::ResultsList& resultsList() override { return m_lines->resultsList(); }
-    const results::ListOptions& listOptions() const override { return m_lines->listOptions(); }
-    rules::HitSink& hits() override { return m_lines->hits(); }
-    platform::ProgressControl& progress() override { return m_lines->progress(); }
-    platform::Dialogs& dialogs() override { return m_lines->dialogs(); }
-    platform::EventLoop& loop() override { return m_lines->loop(); }
-    QString containingText() const override { return m_lines->containingText(); }
-    QString notContainingText() const override { return m_lines->notContainingText(); }
-    QString lineNumbers() const override { return m_lines->lineNumbers(); }
-    platform::PointerControl& pointer() override { return m_lines->pointer(); }
-
-private:
-    rules::LineWindow* m_lines = nullptr;
 };
 
 } // namespace gui

@@ -14,6 +14,7 @@
 #include "sources/outlook/OutlookModel.h"
 
 #include <QAction>
+#include <cmath>
 #include <QDir>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -44,18 +45,18 @@ ExpressWindow::ExpressWindow(WindowContext& context, sources::express::StoreDisc
         {.module = kModule,
          .optionCaptions = {QStringLiteral("Turn Off Case Sensitivity"), QStringLiteral("Remove Duplicate Results"),
                             QStringLiteral("Show Source Filename Next To Extracted Text")},
-         .runLineCommand = [this](const rules::LineCommand& command) { rules::runExpressCommand(*this, command); },
-         .dialogUnits =
+         .units =
              [this] {
-                 return std::make_unique<rules::TickedMessagesSource>(static_cast<rules::MessagesWindow&>(*this));
+                 return std::make_unique<rules::MessagesSource>([this] { return tickedMessages(); },
+                                                                sources::express::LoadMessageBody);
              },
+         .fieldChosen = {},
          .mayOpenDialog = {},
          .modalDialogs = true,
          .betweenModule = QStringLiteral("Form22"),
          .textSetsModule = QStringLiteral("Form33"),
          .appClosing = [this] { return m_appClosing(); }},
         *this);
-    bindPanel(*m_panel);
     buildControls();
     connectControls();
     loadWindow();
@@ -202,24 +203,16 @@ void ExpressWindow::onHelpClicked()
     });
 }
 
-int ExpressWindow::messageCount() const
+QList<rules::MessageFile> ExpressWindow::tickedMessages() const
 {
-    return messageList->topLevelItemCount();
-}
-
-bool ExpressWindow::messageTicked(int row) const
-{
-    return messageList->topLevelItem(row - 1)->checkState(0) == Qt::Checked;
-}
-
-QString ExpressWindow::messagePath(int row) const
-{
-    return QDir(core::privateTempFolder()).filePath(m_messageFiles.value(row - 1));
-}
-
-QString ExpressWindow::loadMessageBody(const QString& path)
-{
-    return sources::express::LoadMessageBody(path);
+    QList<rules::MessageFile> ticked;
+    const int rows = messageList->topLevelItemCount();
+    for (int row = 0; row < rows; ++row) {
+        if (messageList->topLevelItem(row)->checkState(0) == Qt::Checked)
+            ticked.append({QDir(core::privateTempFolder()).filePath(m_messageFiles.value(row)),
+                           int(std::nearbyint(double(row + 1) / rows * 100))});
+    }
+    return ticked;
 }
 
 int ExpressWindow::dbxRowCount() const

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/CommandPanel.h"
-#include "rules/ExpressExtraction.h"
+#include "rules/UnitSource.h"
 #include "sources/express/Express1.h"
 #include "sources/express/ExpressConversion.h"
 
@@ -18,9 +18,7 @@ struct WindowContext;
 
 // The window for Outlook Express stores: the DBX list and the message list of the converted stores above the
 // command panel, whose commands run over the ticked messages. Shown modally over the main window.
-class ExpressWindow : public QDialog,
-                      private PanelLineWindow<rules::MessagesWindow>,
-                      private sources::express::ExpressConversionWindow
+class ExpressWindow : public QDialog, private sources::express::ExpressConversionWindow
 {
     Q_OBJECT
 public:
@@ -57,10 +55,8 @@ private:
     platform::ProgressControl& progress() override;
     platform::Dialogs& dialogs() override;
     platform::EventLoop& loop() override;
-    int messageCount() const override;
-    bool messageTicked(int row) const override;
-    QString messagePath(int row) const override;
-    QString loadMessageBody(const QString& path) override;
+    // The ticked messages in list order, each with its row's share of the list.
+    QList<rules::MessageFile> tickedMessages() const;
     int dbxRowCount() const override;
     QString dbxPath(int row) const override;
     bool dbxTicked(int row) const override;

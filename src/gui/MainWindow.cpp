@@ -12,7 +12,7 @@
 #include "gui/WindowLook.h"
 #include "platform/Dialogs.h"
 #include "results/ResultsList.h"
-#include "rules/ServedWindow.h"
+#include "rules/UnitSource.h"
 #include "sources/outlook/OutlookModel.h"
 
 #include <QCheckBox>
@@ -46,16 +46,19 @@ MainWindow::MainWindow(WindowContext context)
         {.module = kModule,
          .optionCaptions = {QStringLiteral("Turn off case sensitivity"), QStringLiteral("Remove duplicate results"),
                             QStringLiteral("Show source filename next to extracted text")},
-         .runLineCommand = [this](const rules::LineCommand& command) { rules::runOutlookCommand(*this, command); },
-         .dialogUnits =
-             [this] { return std::make_unique<rules::StagedFileSource>(static_cast<rules::MailStager&>(*this)); },
+         .units =
+             [this] {
+                 return std::make_unique<rules::StagingSource>(
+                     [] { return core::stagingFilePath(); },
+                     [this](const QString& path) { return m_reader->getAllEmailOutlook(path); });
+             },
+         .fieldChosen = [this] { return fromFieldBox->isChecked() || bodyFieldBox->isChecked(); },
          .mayOpenDialog = [this] { return fieldChosen(); },
          .modalDialogs = false,
          .betweenModule = QStringLiteral("Form2"),
          .textSetsModule = QStringLiteral("Form3"),
          .appClosing = [this] { return m_appClosing; }},
         *this);
-    bindPanel(*m_panel);
     buildControls();
     m_reader = std::make_unique<sources::outlook::OutlookReader>(sources::outlook::ReaderServices{
         m_context.outlook, *this, m_context.platform.dialogs, m_context.platform.loop, m_panel->pointer()});
@@ -223,16 +226,6 @@ std::array<sources::outlook::FolderBox, 5> MainWindow::folderBoxes() const
 {
     auto box = [](const QCheckBox* c) { return sources::outlook::FolderBox{c->isChecked(), c->text()}; };
     return {box(inboxBox), box(outboxBox), box(draftsBox), box(sentItemsBox), box(deletedItemsBox)};
-}
-
-QString MainWindow::stagingPath() const
-{
-    return core::stagingFilePath();
-}
-
-bool MainWindow::stageMail(const QString& stagingPath)
-{
-    return m_reader->getAllEmailOutlook(stagingPath);
 }
 
 void MainWindow::onCloseRequested()

@@ -3,7 +3,6 @@
 #include "gui/CommandPanel.h"
 #include "gui/SettingControls.h"
 #include "gui/WindowContext.h"
-#include "rules/OutlookExtraction.h"
 #include "sources/express/Express1.h"
 #include "sources/outlook/OutlookReader.h"
 
@@ -21,9 +20,7 @@ namespace gui {
 
 // The main window, for Microsoft Outlook as the mail source: the fields, folders and source to read, above
 // the command panel.
-class MainWindow : public QWidget,
-                   private sources::outlook::ReaderOptions,
-                   private PanelLineWindow<rules::StagingWindow>
+class MainWindow : public QWidget, private sources::outlook::ReaderOptions
 {
     Q_OBJECT
 public:
@@ -58,10 +55,6 @@ private:
     bool pstFileSource() const override;
     QString pstFile() const override;
     std::array<sources::outlook::FolderBox, 5> folderBoxes() const override;
-    bool fromFieldChecked() const override { return fromField(); }
-    bool bodyFieldChecked() const override { return bodyField(); }
-    QString stagingPath() const override;
-    bool stageMail(const QString& stagingPath) override;
 
     WindowContext m_context;
     bool m_appClosing = false;

@@ -1,5 +1,6 @@
 #include "gui/RuleDialog.h"
 
+#include "gui/CommandPanel.h"
 #include "core/ErrorReport.h"
 #include "gui/WindowLook.h"
 #include "platform/WindowPointer.h"
@@ -56,9 +57,9 @@ void RuleDialog::watchPointer(const QList<QWidget*>& frames)
 
 void RuleDialog::onCloseRequested(bool& cancel)
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_QueryUnload"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("Form_QueryUnload"));
     trap(1, [&] {
-        if (!m_context.window.AppClosing()) {
+        if (!m_context.panel.appClosing()) {
             cancel = true;
             hide();
         }

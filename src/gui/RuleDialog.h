@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rules/ServedWindow.h"
+#include "rules/UnitSource.h"
 
 #include <QDialog>
 #include <memory>
@@ -10,6 +10,7 @@ class Settings;
 class Trap;
 } // namespace core
 namespace gui {
+class CommandPanel;
 class HoverPointers;
 } // namespace gui
 namespace platform {
@@ -19,11 +20,11 @@ class WindowPointer;
 
 namespace gui {
 
-// What a rule dialog is built with: the window it serves, where its text comes from, the settings, and the
+// What a rule dialog is built with: the panel it serves, where its text comes from, the settings, and the
 // program folder (for the hand cursor).
 struct DialogContext
 {
-    rules::ServedWindow& window;
+    CommandPanel& panel;
     std::unique_ptr<rules::UnitSource> units;
     core::Settings& settings;
     QString programFolder;

@@ -1,5 +1,6 @@
 #include "gui/TextSetsDialog.h"
 
+#include "gui/CommandPanel.h"
 #include "core/ComboList.h"
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
@@ -73,7 +74,7 @@ void TextSetsDialog::buildControls()
 
 void TextSetsDialog::loadWindow()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("Form_Load"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("Form_Load"));
     trap(1, [&] {
         const QString stored = core::readText(m_context.settings, core::Setting::TextSetItems);
         for (const QString& item : stored.split(QLatin1String(core::kComboSeparator))) {
@@ -100,9 +101,9 @@ void TextSetsDialog::storeList()
 
 void TextSetsDialog::onAddItemClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton2_Click"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton2_Click"));
     QString text;
-    trap(1, [&] { text = m_context.window.dialogs().input(QStringLiteral("Enter text:")); });
+    trap(1, [&] { text = m_context.panel.dialogs().input(QStringLiteral("Enter text:")); });
     trap(2, [&] {
         if (text.isEmpty())
             return;
@@ -116,7 +117,7 @@ void TextSetsDialog::onAddItemClicked()
 
 void TextSetsDialog::onRemoveItemClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton1_Click"));
     trap(1, [&] {
         if (itemsBox->currentIndex() >= 0)
             itemsBox->removeItem(itemsBox->currentIndex());
@@ -126,7 +127,7 @@ void TextSetsDialog::onRemoveItemClicked()
 
 void TextSetsDialog::onClearItemsClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton5_Click"));
     trap(1, [&] { itemsBox->clear(); });
     trap(2, [&] { storeList(); });
 }
@@ -134,7 +135,7 @@ void TextSetsDialog::onClearItemsClicked()
 void TextSetsDialog::loadFile(const QString& path)
 {
     QStringList lines;
-    core::LoadLinesIntoCombo(lines, path, m_context.window.dialogs());
+    core::LoadLinesIntoCombo(lines, path, m_context.panel.dialogs());
     const int selected = itemsBox->currentIndex();
     itemsBox->addItems(lines);
     itemsBox->setCurrentIndex(selected);
@@ -142,10 +143,10 @@ void TextSetsDialog::loadFile(const QString& path)
 
 void TextSetsDialog::onLoadItemsClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton3_Click"));
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton3_Click"));
     QStringList pieces;
     trap(1, [&] {
-        const platform::FileDialogAnswer answer = m_context.window.dialogs().openFile(
+        const platform::FileDialogAnswer answer = m_context.panel.dialogs().openFile(
             {QString(), kLoadFlags, QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
              QStringLiteral("All Files (*.*)|*.*|")});
         pieces = answer.fileName.split(QChar(u'\0'), Qt::SkipEmptyParts);
@@ -161,13 +162,19 @@ void TextSetsDialog::onLoadItemsClicked()
 
 void TextSetsDialog::onStartClicked()
 {
-    rules::StartTextSets(m_module, *this, m_context.window, *m_context.units);
+    rules::RunRequest request;
+    request.rule = rules::RuleKind::TextSets;
+    request.textSets = items();
+    request.module = m_module;
+    m_context.panel.run(request, *m_context.units, dialogPointer());
+    // The last statement of the same handler: the dialog closes on every path.
+    core::Trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton4_Click"))(9, [&] { close(); });
 }
 
 void TextSetsDialog::onHelpClicked()
 {
-    core::Trap trap(m_context.window.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
-    trap(1, [&] { m_context.window.dialogs().message(textSetsHelp()); });
+    core::Trap trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton11_Click"));
+    trap(1, [&] { m_context.panel.dialogs().message(textSetsHelp()); });
 }
 
 } // namespace gui

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "rules/RuleCommands.h"
 #include "gui/RuleDialog.h"
 
 class QComboBox;
@@ -12,7 +11,7 @@ namespace gui {
 // "Extract Lines Containing These Text Sets". The main window's copy reads the staging file, the Outlook
 // Express window's copy the ticked messages; module names the copy in error reports ("Form3" or "Form33").
 // Both keep the list under the same setting.
-class TextSetsDialog : public RuleDialog, private rules::TextSetInputs
+class TextSetsDialog : public RuleDialog
 {
     Q_OBJECT
 public:
@@ -39,9 +38,7 @@ private:
     void buildControls();
     void storeList();
     void loadFile(const QString& path);
-    QStringList items() const override;
-    platform::PointerControl& pointer() override { return dialogPointer(); }
-    void requestClose() override { close(); }
+    QStringList items() const;
 };
 
 } // namespace gui

@@ -13,7 +13,7 @@ bool StagingSource::stage()
 
 void MessagesSource::forEachUnit(platform::ProgressControl& progress, const std::function<void(const TextUnit&)>& read)
 {
-    for (const MessageFile& message : std::as_const(m_messages)) {
+    for (const MessageFile& message : m_list()) {
         progress.setText(kLookingAtText + message.path);
         progress.setValue(message.percent);
         const QString body = m_load(message.path);

@@ -69,8 +69,11 @@ class MessagesSource : public UnitSource
 {
 public:
     using BodyLoader = std::function<QString(const QString& path)>; // the plain-text body, lines ended by CR LF
+    // The list is taken each time the units are read, so a window's ticks count as they are when a run starts.
+    using Lister = std::function<QList<MessageFile>()>;
+    MessagesSource(Lister list, BodyLoader load) : m_list(std::move(list)), m_load(std::move(load)) {}
     MessagesSource(QList<MessageFile> messages, BodyLoader load)
-        : m_messages(std::move(messages)), m_load(std::move(load))
+        : m_list([messages = std::move(messages)] { return messages; }), m_load(std::move(load))
     {
     }
     bool stage() override { return true; }
@@ -78,7 +81,7 @@ public:
     bool readsMessages() const override { return true; }
 
 private:
-    QList<MessageFile> m_messages;
+    Lister m_list;
     BodyLoader m_load;
 };
 

@@ -4,10 +4,12 @@
 #include "gui/HelpTexts.h"
 #include "gui/RuleHelp.h"
 #include "gui/TextSetsDialog.h"
+#include "gui/ServedPanel.h"
 #include "gui/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -25,8 +27,8 @@ protected:
         panel = new gui::CommandPanel(freshContext(),
                                       {.module = u"Form1"_qs,
                                        .optionCaptions = {u"case"_qs, u"duplicates"_qs, u"source"_qs},
-                                       .runLineCommand = [this](const rules::LineCommand& c) { ran << c.procedure; },
-                                       .dialogUnits = [] { return std::unique_ptr<rules::UnitSource>(); },
+                                       .units = [this] { return staged.source(); },
+                                       .fieldChosen = {},
                                        .mayOpenDialog = [this] { return ++guardAsked > 2; },
                                        .modalDialogs = false,
                                        .betweenModule = u"Form2"_qs,
@@ -39,18 +41,29 @@ protected:
 
     QWidget window;
     gui::CommandPanel* panel = nullptr;
-    QStringList ran;
+    guitest::StagedText staged{dir.file(u"test.txt"_qs), "alpha 1\r\nbeta 2\r\ngamma 3\r\n"};
     int guardAsked = 0;
 };
 
 } // namespace
 
-TEST_F(CommandPanelTest, RuleButtonsRunTheirLineCommandsAndHelpButtonsShowTheirHelp)
+TEST_F(CommandPanelTest, RuleButtonsRunOverFreshlyStagedTextWithTheirOwnBoxAndHelpButtonsShowTheirHelp)
 {
     gui::CommandPanel& p = *panel;
-    for (QPushButton* b : {p.extractAllButton, p.containingButton, p.notContainingButton, p.byNumberButton})
-        b->click();
-    EXPECT_EQ(ran, guitest::names("PushButton13_Click PushButton2_Click PushButton8_Click PushButton7_Click"));
+    p.containingTextBox->setText(u"BETA"_qs);
+    p.notContainingTextBox->setText(u"gamma"_qs);
+    p.lineNumbersBox->setText(u"3"_qs);
+    const std::pair<QPushButton*, const char*> runs[] = {{p.extractAllButton, "alpha_1 beta_2 gamma_3"},
+                                                         {p.containingButton, "beta_2"},
+                                                         {p.notContainingButton, "alpha_1 beta_2"},
+                                                         {p.byNumberButton, "gamma_3"}};
+    for (const auto& [button, expected] : runs) {
+        button->click();
+        EXPECT_EQ(guitest::rows(p.results()).replaceInStrings(u" "_qs, u"_"_qs), guitest::names(expected))
+            << button->objectName().toStdString();
+    }
+    EXPECT_EQ(staged.stagings, 4);
+    EXPECT_EQ(p.progress().text(), u"Progress Bar"_qs);
     for (QPushButton* b : {p.byNumberHelpButton, p.betweenHelpButton, p.textSetsHelpButton})
         b->click();
     EXPECT_EQ(shown(), (QStringList{gui::linesByNumberHelp(), gui::betweenHelp(), gui::textSetsHelp()}));

@@ -2,9 +2,9 @@
 #include "gui/ExpressWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProfileStoresDialog.h"
+#include "gui/ServedPanel.h"
 #include "gui/TextSetsDialog.h"
 #include "gui/WindowFixture.h"
-#include "rules/FakeServedWindow.h"
 
 using guitest::names;
 
@@ -32,13 +32,14 @@ public:
     template <class Dialog>
     QWidget* openDialog()
     {
-        auto* dialog = new Dialog(
-            {served, std::make_unique<rules::StagedFileSource>(served), freshContext().settings, QString()}, nullptr);
+        gui::CommandPanel* panel = staged.panelIn(host, freshContext());
+        auto* dialog = new Dialog({*panel, staged.source(), context->settings, QString()}, nullptr);
         dialog->showDialog(false);
         return dialog;
     }
 
-    FakeServedWindow served{dir.file(u"test.txt"_qs)};
+    QWidget host;
+    guitest::StagedText staged{dir.file(u"test.txt"_qs), {}};
     sources::express::StoreDiscovery discovery;
     std::unique_ptr<QWidget> window;
 };

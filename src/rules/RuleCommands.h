@@ -1,4 +1,0 @@
-#pragma once
-
-// The windows still reach the engine through WindowRuns.h.
-#include "rules/WindowRuns.h"
