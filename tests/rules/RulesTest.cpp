@@ -73,9 +73,8 @@ TEST(LineNumbers, LeadingNumberReadsLikeVal)
         EXPECT_EQ(leadingNumber(QLatin1String(text)), value) << text;
 }
 
-// The block search must find exactly what the line-by-line test finds, on text full of the awkward cases:
-// CR LF and bare LF, CRs inside lines, Windows-1252 lines, letters whose folding is not ASCII. Every line rule
-// must see the lines that reading the file as text gives.
+// The block search finds what the line test finds, on CR LF and bare LF, CRs inside lines, Windows-1252 lines,
+// letters whose folding is not ASCII; every line rule sees the lines that reading the file as text gives.
 TEST(ContainingRules, BlockSearchAgreesWithLineByLineTest)
 {
     const QList<QByteArray> pieces = {"a",        "A", "b",  "k",    "K",  "s", "\xE2\x84\xAA", "\xC5\xBF", "\xC3\xA9",

@@ -29,8 +29,7 @@ struct Rows : HitSink
     void relabelFirstColumn() override { relabelled = true; }
 };
 
-// A request runs over a staging file whose staging writes a prepared text, or over messages held in memory,
-// on a scripted desktop.
+// Runs over a staging file that staging writes, or over messages held in memory, on a scripted desktop.
 class RunTest : public ::testing::Test
 {
 protected:

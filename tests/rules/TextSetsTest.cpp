@@ -2,6 +2,7 @@
 #include "support/TempDir.h"
 
 #include <QRandomGenerator>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using rules::TextSetRule;
