@@ -159,6 +159,7 @@ TEST_F(RunTest, FailuresAreReportedWhereTheyHappenAndTheRunComesToRest)
         {RuleKind::TextSets, "Form3", false, "Quillmere2021/08/31.Form3.PushButton4_Click at line 5"},
         {RuleKind::AllEmailData, "Form11", true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 5"},
         {RuleKind::Between, "Form22", true, "Quillmere2021/08/31.Form22.PushButton4_Click at line 5"},
+        {RuleKind::TextSets, "Form33", true, "Quillmere2021/08/31.Form33.PushButton4_Click at line 5"},
     };
     staged = QByteArray();
     failingMessage = u"/q/a.eml"_qs; // its body cannot be loaded
