@@ -1,10 +1,11 @@
 #include "core/AppError.h"
-#include "rules/ResultsSink.h"
+#include "rules/LineRule.h"
 #include "rules/Run.h"
 #include "rules/UnitSource.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace rules;
@@ -12,45 +13,47 @@ using platform::Pointer;
 
 namespace {
 
-struct Options : results::ListOptions
+// What a results list would hold: the rows a run leaves. A hit of failOn fails, as a full disk would.
+struct Rows : HitSink
 {
-    bool dedupe = false, source = false;
-    bool removeDuplicates() const override { return dedupe; }
-    bool showSource() const override { return source; }
-};
-
-// The results list of a window; a hit of the given text fails, as a full disk would.
-struct FailingSink : ResultsSink
-{
-    using ResultsSink::ResultsSink;
+    QStringList rows{u"earlier"_qs};
     QString failOn = u"\x01"_qs;
-    void addHit(const QString& text, const QString& sourcePath) override
+    bool relabelled = false;
+    void prepare() override { rows.clear(); }
+    void addHit(const QString& text, const QString&) override
     {
         if (text == failOn)
             throw core::AppError(61, u"Disk full"_qs);
-        ResultsSink::addHit(text, sourcePath);
+        rows << text;
     }
+    void relabelFirstColumn() override { relabelled = true; }
 };
 
-// A request runs over a staging file whose staging writes a prepared text, or over messages held in memory,
-// into a results list, on a scripted desktop.
+// Runs over a staging file that staging writes, or over messages held in memory, on a scripted desktop.
 class RunTest : public ::testing::Test
 {
 protected:
-    static RunRequest request(RuleKind rule, const QString& module = u"Form1"_qs)
+    // A request whose every text input is the given text, adjusted as asked.
+    static RunRequest request(RuleKind rule, const char* module, const QString& text = {},
+                              const std::function<void(RunRequest&)>& adjust = {})
     {
         RunRequest r;
         r.rule = rule;
-        r.module = module;
+        r.module = QLatin1String(module);
+        r.searchText = r.lineNumbers = r.startText = r.endText = text;
+        r.textSets = text.isEmpty() ? QStringList() : QStringList{text};
+        if (adjust)
+            adjust(r);
         return r;
     }
 
+    // A null staged text is never written: the staging file is missing.
     void runStaged(const RunRequest& r)
     {
         StagingSource units([this] { return dir.file(u"test.txt"_qs); },
                             [this](const QString& path) {
                                 ++stagings;
-                                if (stagingWorks)
+                                if (stagingWorks && !staged.isNull())
                                     dir.write(QFileInfo(path).fileName(), staged);
                                 return stagingWorks;
                             });
@@ -68,19 +71,18 @@ protected:
         run(r, units, sink, feedback);
     }
 
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (qsizetype i = 0; i < list.count(); ++i)
-            texts << list.row(i).extracted();
-        return texts;
-    }
-
     // The one error report shown, from its location on.
     QString reported() const
     {
         const QStringList shown = dialogs.messageTexts();
         return shown.size() == 1 ? shown[0].section(u"in "_qs, 1).section(u"\r"_qs, 0, 0) : shown.join(u'|');
+    }
+
+    void expectAtRest(const char* run) const
+    {
+        EXPECT_EQ(pointer.pointer(), Pointer::Default) << run;
+        EXPECT_EQ(progress.text(), u"Progress Bar"_qs) << run;
+        EXPECT_EQ(progress.value(), 0) << run;
     }
 
     testsupport::TempDir dir;
@@ -94,46 +96,36 @@ protected:
     platform::ScriptedPointer pointer;
     platform::ScriptedProgress progress;
     RunFeedback feedback{dialogs, pointer, progress, loop};
-    results::ResultsList list;
-    Options options;
-    FailingSink sink{list, options};
+    Rows sink;
 };
 
 } // namespace
 
-TEST_F(RunTest, StagedLinesAreListedAndTheWindowComesToRest)
-{
-    runStaged(request(RuleKind::AllEmailData));
-    EXPECT_EQ(rows(), (QStringList{QString(), u"ann@example.org"_qs, QString(), u"bob@example.org"_qs, QString()}));
-    EXPECT_EQ(pointer.history(), (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
-    EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-}
-
 TEST_F(RunTest, InputChecksComeBeforeStagingAndKeepTheList)
 {
-    list.add({u"earlier"_qs, {}, false});
-    RunRequest noField = request(RuleKind::AllEmailData);
-    noField.fieldChosen = false;
-    runStaged(noField);
+    runStaged(request(RuleKind::AllEmailData, "Form1", {}, [](RunRequest& r) { r.fieldChosen = false; }));
     for (const RuleKind rule : {RuleKind::Containing, RuleKind::NotContaining, RuleKind::LineNumbers})
-        runStaged(request(rule));
-    runMessages(request(RuleKind::Containing, u"Form11"_qs));
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{u"You must check at least one Field option"_qs} +
-                                          QStringList(4, u"Fill out text to use to extract lines."_qs));
-    RunRequest between = request(RuleKind::Between, u"Form2"_qs);
-    between.startText = u"x"_qs;
-    runStaged(between);
-    EXPECT_EQ(dialogs.messageTexts().constLast(),
-              u"Fill out starting text (or character) and fill out ending text (or character)."_qs);
+        runStaged(request(rule, "Form1"));
+    runMessages(request(RuleKind::Containing, "Form11"));
+    runStaged(request(RuleKind::Between, "Form2", {}, [](RunRequest& r) { r.startText = u"x"_qs; }));
     EXPECT_EQ(stagings, 0);
 
     stagingWorks = false; // a failed staging leaves the list untouched too
-    runStaged(request(RuleKind::AllEmailData));
-    runStaged(request(RuleKind::TextSets, u"Form3"_qs));
-    EXPECT_EQ(stagings, 2);
-    EXPECT_EQ(rows(), QStringList{u"earlier"_qs});
+    runStaged(request(RuleKind::AllEmailData, "Form1"));
+    runStaged(request(RuleKind::TextSets, "Form3", u"x"_qs));
     EXPECT_EQ(pointer.history(), QList<Pointer>{Pointer::Default}); // the text-set run always puts it back
+
+    stagingWorks = true; // the text sets are checked once the mail is staged; the bar's text stays
+    progress.setText(u"kept"_qs);
+    runStaged(request(RuleKind::TextSets, "Form3"));
+    EXPECT_EQ(stagings, 3);
+    EXPECT_EQ(progress.text(), u"kept"_qs);
+    EXPECT_EQ(sink.rows, QStringList{u"earlier"_qs});
+    EXPECT_EQ(dialogs.messageTexts(),
+              (QStringList{u"You must check at least one Field option"_qs} +
+               QStringList(4, u"Fill out text to use to extract lines."_qs) +
+               QStringList{u"Fill out starting text (or character) and fill out ending text (or character)."_qs,
+                           u"Fill out combobox text to use to extract lines."_qs}));
 }
 
 // "Containing" tells which file it reads while it runs; "not containing" leaves the bar's text alone.
@@ -142,99 +134,52 @@ TEST_F(RunTest, ContainingShowsWhatItReadsWhileRunningNotContainingDoesNot)
     QStringList texts;
     loop.msPerRead = 1000; // every reading of the clock ends a time slice
     loop.onYield = [&] { texts << progress.text(); };
-    RunRequest containing = request(RuleKind::Containing);
-    containing.searchText = u"ANN"_qs;
-    containing.ignoreCase = true;
-    runStaged(containing);
-    EXPECT_EQ(rows(), QStringList{u"ann@example.org"_qs});
+    runStaged(request(RuleKind::Containing, "Form1", u"ann"_qs));
     EXPECT_TRUE(texts.contains(u"Please wait.. Looking at.. "_qs + dir.file(u"test.txt"_qs)))
-        << texts.join(u'|').toStdString();
+        << qPrintable(texts.join(u'|'));
+    EXPECT_EQ(pointer.history(), (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
+    expectAtRest("containing");
 
     texts.clear();
     progress.setText(u"unchanged"_qs);
-    RunRequest notContaining = request(RuleKind::NotContaining);
-    notContaining.searchText = u"example"_qs;
-    runStaged(notContaining);
-    EXPECT_EQ(rows(), QStringList(3, QString()));
+    runStaged(request(RuleKind::NotContaining, "Form1", u"example"_qs));
     ASSERT_FALSE(texts.isEmpty());
     EXPECT_EQ(texts, QStringList(texts.size(), u"unchanged"_qs));
-    EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
-}
-
-TEST_F(RunTest, EveryMessageIsReadWithItsPathAndShownOnTheProgressBar)
-{
-    options.source = true;
-    runMessages(request(RuleKind::AllEmailData, u"Form11"_qs));
-    EXPECT_EQ(rows(),
-              (QStringList{u"Hello"_qs, u"shared line"_qs, u"bye"_qs, u"shared line"_qs, u"other"_qs, QString()}));
-    EXPECT_EQ(list.row(0).text, u"/q/a.eml"_qs);
-    EXPECT_EQ(list.row(3).text, u"/q/b.eml"_qs);
-    EXPECT_EQ(loadedAt, (QList<int>{50, 100}));
-    EXPECT_EQ(progress.value(), 0);
-    EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
-    EXPECT_EQ(pointer.pointer(), Pointer::Default);
-}
-
-// A text-set run relabels the first column and puts the bar back only where it showed progress on it.
-TEST_F(RunTest, TextSetRunsRelabelTheListAndRestTheBarTheyUsed)
-{
-    options.source = true;
-    RunRequest sets = request(RuleKind::TextSets, u"Form33"_qs);
-    sets.textSets = QStringList{u"SHARED"_qs, u"line"_qs};
-    sets.ignoreCase = true;
-    runMessages(sets);
-    EXPECT_EQ(rows(), QStringList(4, u"shared line"_qs));
-    EXPECT_EQ(list.columns()[0].title, u"Results"_qs);
-    EXPECT_EQ(progress.text(), u"Progress Bar"_qs);
-
-    sets.module = u"Form3"_qs;
-    sets.textSets.clear();
-    progress.setText(u"kept"_qs);
-    runStaged(sets);
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{u"Fill out combobox text to use to extract lines."_qs});
-    EXPECT_EQ(progress.text(), u"kept"_qs);
-    EXPECT_EQ(pointer.pointer(), Pointer::Default);
+    expectAtRest("not containing");
+    EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
 // A failure is reported at its statement of the handler that started the run, which then comes to rest; a
 // message whose hits cannot be listed does not stop the others.
 TEST_F(RunTest, FailuresAreReportedWhereTheyHappenAndTheRunComesToRest)
 {
-    const struct
-    {
-        RuleKind rule;
-        QString module;
-        bool messages;
-        const char* location;
-    } cases[] = {
-        {RuleKind::AllEmailData, u"Form1"_qs, false, "Quillmere2021/08/31.Form1.PushButton13_Click at line 8"},
-        {RuleKind::Between, u"Form2"_qs, false, "Quillmere2021/08/31.Form2.PushButton4_Click at line 5"},
-        {RuleKind::TextSets, u"Form3"_qs, false, "Quillmere2021/08/31.Form3.PushButton4_Click at line 5"},
-        {RuleKind::AllEmailData, u"Form11"_qs, true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 5"},
-        {RuleKind::Between, u"Form22"_qs, true, "Quillmere2021/08/31.Form22.PushButton4_Click at line 5"},
+    const std::tuple<RuleKind, const char*, bool, const char*> cases[] = {
+        {RuleKind::AllEmailData, "Form1", false, "Quillmere2021/08/31.Form1.PushButton13_Click at line 8"},
+        {RuleKind::Between, "Form2", false, "Quillmere2021/08/31.Form2.PushButton4_Click at line 5"},
+        {RuleKind::TextSets, "Form3", false, "Quillmere2021/08/31.Form3.PushButton4_Click at line 5"},
+        {RuleKind::AllEmailData, "Form11", true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 5"},
+        {RuleKind::Between, "Form22", true, "Quillmere2021/08/31.Form22.PushButton4_Click at line 5"},
+        {RuleKind::TextSets, "Form33", true, "Quillmere2021/08/31.Form33.PushButton4_Click at line 5"},
     };
-    for (const auto& c : cases) {
+    staged = QByteArray();
+    failingMessage = u"/q/a.eml"_qs; // its body cannot be loaded
+    for (const auto& [rule, module, messages, location] : cases) {
         dialogs.clearRecord();
-        stagingWorks = false;
-        RunRequest r = request(c.rule, c.module);
-        r.startText = r.endText = u"x"_qs;
-        r.textSets = QStringList{u"x"_qs};
-        if (c.messages) {
-            failingMessage = u"/q/a.eml"_qs; // its body cannot be loaded
-            runMessages(r);
-        } else {
-            StagingSource vanished([this] { return dir.file(u"none.txt"_qs); }, [](const QString&) { return true; });
-            run(r, vanished, sink, feedback);
-        }
-        EXPECT_EQ(reported(), QLatin1String(c.location));
-        EXPECT_EQ(pointer.pointer(), Pointer::Default) << c.location;
-        EXPECT_EQ(progress.text(), u"Progress Bar"_qs) << c.location;
+        const RunRequest r = request(rule, module, u"x"_qs);
+        messages ? runMessages(r) : runStaged(r);
+        EXPECT_EQ(reported(), QLatin1String(location));
+        expectAtRest(location);
     }
+
+    EXPECT_TRUE(sink.relabelled); // by the text-set run, on every path
 
     dialogs.clearRecord();
     failingMessage.clear();
+    loadedAt.clear();
     sink.failOn = u"bye"_qs;
-    runMessages(request(RuleKind::AllEmailData, u"Form11"_qs));
+    runMessages(request(RuleKind::AllEmailData, "Form11"));
     EXPECT_EQ(reported(), u"Quillmere2021/08/31.Form11.PushButton13_Click at line 7"_qs);
-    EXPECT_EQ(rows(), (QStringList{u"Hello"_qs, u"shared line"_qs, u"shared line"_qs, u"other"_qs, QString()}));
+    EXPECT_EQ(sink.rows, (QStringList{u"Hello"_qs, u"shared line"_qs, u"shared line"_qs, u"other"_qs, QString()}));
+    EXPECT_EQ(loadedAt, (QList<int>{50, 100})); // each message shows its share of the list while it is read
+    expectAtRest("listing failed");
 }
