@@ -1,8 +1,6 @@
-#include "core/AppError.h"
 #include "core/TextFiles.h"
 #include "support/TempDir.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace core;
@@ -44,20 +42,6 @@ TEST(ReadTextLines, LineBreaksByteOrderMarkAndWindows1252Lines)
         EXPECT_EQ(ReadTextLines(dir.write(u"t"_qs, bytes)), lines) << bytes.left(40).toStdString();
 }
 
-TEST(ReadTextLines, MissingFileAndFolderFailWithRunTimeErrors)
-{
-    TempDir dir;
-    try {
-        ReadTextLines(dir.file(u"absent.txt"_qs));
-        FAIL() << "no failure";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), errors::kFileNotFound);
-        EXPECT_EQ(e.description(), u"File not found"_qs);
-    }
-    EXPECT_THROW(ReadTextLines(dir.path()), AppError);
-    EXPECT_THROW(BlockReader{dir.file(u"absent.txt"_qs)}, AppError);
-}
-
 // Blocks count decoded characters, so a block boundary never falls inside a UTF-8 character.
 TEST(BlockReader, BlocksOf65536DecodedCharactersKeepingLineBreaks)
 {
@@ -73,29 +57,4 @@ TEST(BlockReader, BlocksOf65536DecodedCharactersKeepingLineBreaks)
     // One line of three-byte characters, longer than a read.
     const QStringList euros = blocksOf(dir.write(u"euro"_qs, QByteArray("\xE2\x82\xAC").repeated(700000)));
     EXPECT_EQ(euros.join(QString()), QString(700000, QChar(0x20AC)));
-}
-
-TEST(FileHelpers, DeleteFilesByWildcardIgnoringCaseAndFailures)
-{
-    TempDir dir;
-    for (const QString& name : {u"a.eml"_qs, u"B.EML"_qs, u"keep.txt"_qs})
-        dir.write(name, "x");
-    DeleteFiles(dir.file(u"*.eml"_qs));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"keep.txt"_qs});
-    DeleteFiles(dir.file(u"*.eml"_qs));                // nothing to match
-    DeleteFiles(dir.file(u"no/such/folder/*.eml"_qs)); // no folder
-    EXPECT_TRUE(FileExists(dir.file(u"keep.txt"_qs)));
-    EXPECT_TRUE(FileExists(dir.path()));
-    EXPECT_FALSE(FileExists(QString()));
-}
-
-TEST(NormalizePath, CollapsesDoubledSeparators)
-{
-    const QChar bs = u'\\';
-    EXPECT_EQ(NormalizePath(uR"(C:\\a\\b)"_qs, bs), uR"(C:\a\b)"_qs);
-    EXPECT_EQ(NormalizePath(uR"(\\\\server\\share)"_qs, bs), uR"(\\server\share)"_qs);
-    EXPECT_EQ(NormalizePath(uR"(\\\)"_qs, bs), uR"(\\)"_qs);
-    EXPECT_EQ(NormalizePath(uR"(C:\\\x)"_qs, bs), uR"(C:\\x)"_qs); // pairs from the left
-    EXPECT_EQ(NormalizePath(u"//home//me/file"_qs, u'/'), u"/home/me/file"_qs);
-    EXPECT_EQ(NormalizePath(uR"(/a\\b)"_qs, u'/'), uR"(/a\\b)"_qs);
 }

@@ -1,8 +1,5 @@
 #include "platform/QtPlatform.h"
-#include "platform/ScriptedPlatform.h"
-#include "platform/WindowPointer.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -22,13 +19,4 @@ TEST(FileDialogFilters, SelectionIsOnePathOrFolderAndNamesSeparatedByNul)
 {
     EXPECT_EQ(joinSelection({u"/mail/a.dbx"_qs}), u"/mail/a.dbx"_qs);
     EXPECT_EQ(joinSelection({u"/mail/a.dbx"_qs, u"/mail/b c.dbx"_qs}), u"/mail\0a.dbx\0b c.dbx"_qs);
-}
-
-TEST(Cursor, ShippedHandCursorLoadsWithItsHotSpot)
-{
-    const auto cursor = loadCursorFile(QStringLiteral(QUILLMERE_PROGRAM_DIR "/HAND-M.CUR"));
-    ASSERT_TRUE(cursor.has_value());
-    EXPECT_EQ(cursor->hotSpot(), QPoint(11, 0));
-    EXPECT_FALSE(cursor->pixmap().isNull());
-    EXPECT_FALSE(loadCursorFile(QStringLiteral(QUILLMERE_PROGRAM_DIR "/no-such.cur")).has_value());
 }

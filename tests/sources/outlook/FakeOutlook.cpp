@@ -21,9 +21,9 @@ class FakeMailItem : public so::MailItem
 public:
     explicit FakeMailItem(const Item& item) : m_item(item) {}
     int Class() const override { return unlessFails(m_item.fails, u"Class"_qs, m_item.itemClass); }
-    QString SenderEmailType() const override { return m_item.senderType; }
+    QString SenderEmailType() const override { return u"SMTP"_qs; }
     QString SenderEmailAddress() const override { return m_item.senderAddress; }
-    QString SenderName() const override { return m_item.senderName; }
+    QString SenderName() const override { return u"Name of "_qs + m_item.senderAddress; }
     QString Body() const override { return unlessFails(m_item.fails, u"Body"_qs, m_item.body); }
 
 private:

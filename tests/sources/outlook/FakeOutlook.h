@@ -14,8 +14,6 @@ struct Item
     QString senderAddress;
     QString body;
     QString fails; // the property whose reading raises an error: "Body" or "Class"
-    QString senderType = u"SMTP"_qs;
-    QString senderName = u"Name of "_qs + senderAddress;
     int itemClass = sources::outlook::kMailItemClass;
 };
 
