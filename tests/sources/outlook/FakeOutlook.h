@@ -4,7 +4,6 @@
 #include "sources/outlook/OutlookReader.h"
 
 #include <QStringList>
-#include <map>
 #include <vector>
 
 // An Outlook profile held in memory, so the walk can be checked without store files.
@@ -12,13 +11,10 @@ namespace fake {
 
 struct Item
 {
-    int itemClass = sources::outlook::kMailItemClass;
-    QString senderType = u"SMTP"_qs;
     QString senderAddress;
-    QString senderName;
     QString body;
-    bool bodyFails = false;  // reading Body raises an error
-    bool classFails = false; // reading Class raises an error
+    QString fails; // the property whose reading raises an error: "Body" or "Class"
+    int itemClass = sources::outlook::kMailItemClass;
 };
 
 struct Folder
@@ -26,12 +22,8 @@ struct Folder
     QString name;
     std::vector<Folder> folders;
     std::vector<Item> items;
-    bool openFails = false; // the folder cannot be taken from its parent's list
-    bool nameFails = false; // reading its name raises an error
+    QString fails; // "Folder": cannot be taken from its parent's list; "Name": its name cannot be read
 };
-
-// A mail item from sender with body.
-Item mail(const QString& sender, const QString& body);
 
 class Outlook : public sources::outlook::ApplicationFactory
 {
@@ -40,10 +32,7 @@ public:
 
     bool available = true;
     QString version = u"16.0.0.1"_qs;
-    std::vector<Folder> stores;      // the top folders of the profile
-    std::map<QString, Folder> files; // what AddStore can attach, by path
-    QStringList removedStores;       // names of the top folders given to RemoveStore
-    int attachedNow = 0;             // stores attached and not yet removed
+    std::vector<Folder> stores; // the top folders of the profile
 };
 
 // The options of the main window, as plain fields.
@@ -56,15 +45,19 @@ public:
     bool pstFileSource() const override { return pst; }
     QString pstFile() const override { return pstPath; }
     std::array<sources::outlook::FolderBox, 5> folderBoxes() const override { return boxes; }
+    // Ticks the boxes with these captions and unticks the others.
+    void checkOnly(const QStringList& captions)
+    {
+        for (auto& box : boxes)
+            box.checked = captions.contains(box.caption);
+    }
+    void checkAll()
+    {
+        for (auto& box : boxes)
+            box.checked = true;
+    }
 
-    // Checks only the named boxes (by caption).
-    void checkOnly(const QStringList& captions);
-    void checkAll();
-
-    bool from = true;
-    bool body = true;
-    bool profile = true;
-    bool pst = false;
+    bool from = true, body = true, profile = true, pst = false;
     QString pstPath;
     std::array<sources::outlook::FolderBox, 5> boxes = {{{true, u"Inbox"_qs},
                                                          {true, u"Outbox"_qs},

@@ -12,8 +12,7 @@ using testsupport::TempDir;
 
 TEST(ProfileStoresTest, DefaultFindsStoresInOutlooksPlaces)
 {
-    TempDir home;
-    TempDir wine;
+    TempDir home, wine;
     const QString own = home.write(u"Documents/Outlook Files/Outlook.PST"_qs, "x");
     const QString ownOst = home.write(u"Documents/Outlook Files/archive.ost"_qs, "x");
     home.write(u"Documents/Outlook Files/notes.txt"_qs, "x");
