@@ -132,6 +132,10 @@ TEST_F(SaveCommands, ClipboardCopyRetriesAndSaysSo)
     EXPECT_EQ(desk.clipboard.text, u"before"_qs);
     EXPECT_EQ(desk.dialogs.messageTexts().filter(u"Results have been copied to the clipboard."_qs).size(), 2);
     expectBusyWhileRunning(2);
+    desk.clipboard.failuresLeft = 2000; // a clipboard that never takes the text: given up, not retried forever
+    results::CopyResultsToClipboard(list, context());
+    EXPECT_EQ(desk.clipboard.failuresLeft, 0);
+    EXPECT_EQ(desk.clipboard.text, u"before"_qs);
 }
 
 } // namespace

@@ -94,6 +94,21 @@ TEST_F(OutlookReaderTest, BoxesChooseFirstLevelFoldersAndSubtreesComeFirst)
     EXPECT_EQ(file(), staged({"mum@x", "", "a@x", "", "b@x", ""}));
 }
 
+// A skipped folder's subfolders are not walked, at any level and in any letter case; its own items still are.
+TEST_F(OutlookReaderTest, SkippedFolderNamesCutTheirSubtreeAtAnyLevel)
+{
+    options.checkAll();
+    outlook.stores = {folder("Internet Newsgroups", {folder("Inbox", {}, {mail("news@x")})}),
+                      folder("Mailbox", {folder("All Public Folders", {folder("Inbox", {}, {mail("public@x")})}),
+                                         folder("Inbox",
+                                                {folder("Internet Newsgroups", {}, {mail("nested@x")}),
+                                                 folder("all public folders", {}, {mail("case@x")})},
+                                                {mail("kept@x")})})};
+    options.body = false;
+    ASSERT_TRUE(run());
+    EXPECT_EQ(file(), staged({"nested@x", "", "case@x", "", "kept@x", ""}));
+}
+
 // Neither the profile nor a PST file, or an empty profile: the staging file holds its one empty line. Plain
 // messages end a run before the file is touched.
 TEST_F(OutlookReaderTest, NothingToReadStagesOneEmptyLineAndPlainMessagesTouchNothing)
