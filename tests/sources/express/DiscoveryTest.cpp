@@ -2,7 +2,6 @@
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
-#include "sources/express/DBXFiles.h"
 #include "sources/express/Express1.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
@@ -17,13 +16,12 @@
 
 using namespace sources::express;
 using expresstest::listedStoreFiles;
+using expresstest::text;
 
 namespace {
 
-QString failureReport()
-{
-    return core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
-}
+const QString kFailure =
+    core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
 
 // Nothing found in a run without an earlier discovery: the two reports, nothing else.
 void expectNothingFound(const RegistryBackend& registry)
@@ -34,15 +32,15 @@ void expectNothingFound(const RegistryBackend& registry)
     EXPECT_TRUE(discovery.DBXFileList.isEmpty());
     EXPECT_FALSE(discovery.StoreFolders.has_value());
     EXPECT_EQ(dialogs.messageTexts(),
-              QStringList({failureReport(), core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
-                                                                  u"Subscript out of range"_qs)}));
-    for (const platform::ShownMessage& m : dialogs.messages())
-        EXPECT_EQ(m.title, u"Application Error"_qs);
+              QStringList({kFailure, core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
+                                                           u"Subscript out of range"_qs)}));
+    EXPECT_EQ(dialogs.messages().value(1).title, u"Application Error"_qs);
 }
 
 } // namespace
 
-// Both hold three identities, the second without an Outlook Express key.
+// Both hold three identities, the second without an Outlook Express key. A store folder holds besides its
+// two stores files that are skipped (Folders, Pop3uidl, hidden, not .dbx) and a folder with a store inside.
 TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
 {
     testsupport::TempDir dir;
@@ -57,13 +55,12 @@ TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive
         StoreDiscovery discovery;
         SearchIdentities(discovery, *registry, dialogs);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
-        ASSERT_TRUE(discovery.StoreFolders.has_value());
-        EXPECT_EQ(*discovery.StoreFolders, QStringList({store1, store3}));
+        EXPECT_EQ(discovery.StoreFolders, QStringList({store1, store3}));
         EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
         // A failing search afterwards reports once and searches the last folders again.
         discovery.DBXFileList.clear();
         SearchIdentities(discovery, MemoryRegistry(), dialogs);
-        EXPECT_EQ(dialogs.messageTexts(), QStringList({failureReport()}));
+        EXPECT_EQ(dialogs.messageTexts(), QStringList({kFailure}));
         EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
     }
 }
@@ -72,12 +69,10 @@ TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 {
     testsupport::TempDir dir;
     core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
-    const testsupport::EnvGuard prefix("WINEPREFIX", dir.path());
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
     settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
+    EXPECT_TRUE(dynamic_cast<WineRegistry*>(registryFor(settings).get()));
     settings.store(QLatin1String(kRegistryHiveKey), u"/disk/NTUSER.DAT"_qs);
-    EXPECT_EQ(registryFor(settings)->description(), u"registry hive /disk/NTUSER.DAT"_qs);
+    EXPECT_TRUE(dynamic_cast<HiveRegistry*>(registryFor(settings).get()));
 }
 
 // No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.
@@ -93,95 +88,74 @@ TEST(SearchIdentities, NothingToFindReportsTwice)
     }
 
     testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture wine(dir.path());
-    const QByteArray& reg = wine.userRegText;
+    const QByteArray reg = expresstest::WinePrefixFixture(dir.path()).userRegText;
     for (const QByteArray& text : {QByteArray(), QByteArray("\x00\x01\x02\xff\xfe garbage \x00", 16), reg.mid(1),
                                    reg.left(reg.indexOf("\"Store Root\"") + 20), // cut inside the first Store Root
                                    reg.left(reg.indexOf("[Identities\\\\{1111")), QByteArray(3 * 1024 * 1024, '[')}) {
-        expresstest::writeFile(wine.userReg, text);
-        expectNothingFound(WineRegistry(wine.prefix));
+        dir.write(u"prefix/user.reg"_qs, text);
+        expectNothingFound(WineRegistry(dir.file(u"prefix"_qs)));
     }
 
-    const expresstest::HiveFixture hive(dir.path());
-    const QByteArray whole = testsupport::TempDir::read(hive.hive);
+    const QString hive = expresstest::HiveFixture(dir.path()).hive;
+    const QByteArray whole = testsupport::TempDir::read(hive);
     ASSERT_GT(whole.size(), 4096);
-    QByteArray badSignature = whole;
-    badSignature[0] = 'X';
-    QByteArray zeroedBins = whole;
-    zeroedBins.replace(4096, whole.size() - 4096, QByteArray(whole.size() - 4096, '\0'));
-    for (const QByteArray& bytes : {QByteArray(), whole.left(4096), whole.left(whole.size() - 1000), badSignature,
-                                    zeroedBins, QByteArray(whole.size(), '\xff')}) {
-        expresstest::writeFile(hive.hive, bytes);
-        expectNothingFound(HiveRegistry(hive.hive));
+    const QByteArray zeroedBins = whole.left(4096) + QByteArray(whole.size() - 4096, '\0');
+    for (const QByteArray& bytes :
+         {QByteArray(), whole.left(4096), whole.left(whole.size() - 1000), QByteArray(whole).replace(0, 1, "X"),
+          zeroedBins, QByteArray(whole.size(), '\xff')}) {
+        dir.write(u"disk/Users/alice/NTUSER.DAT"_qs, bytes);
+        expectNothingFound(HiveRegistry(hive));
     }
     expectNothingFound(HiveRegistry(dir.file(u"missing/NTUSER.DAT"_qs)));
     expectNothingFound(HiveRegistry(dir.path()));
 }
 
+// 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
+// "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores. A drive the source knows maps
+// (the folder need not exist); one it does not know stays as written. Neither lists files (a Windows text is
+// never taken for a relative local path).
 TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
 {
     MemoryRegistry registry;
     registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
     registry.setDriveFolder(u'C', u"/nonexistent-drive"_qs);
-    const auto key = [](int id) {
-        return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id).split(u'\\');
-    };
-    using expresstest::text;
-    // 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
-    // "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores.
+    const auto key = [](int id) { return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id); };
     registry.addKey(kHkeyCurrentUser, u"Identities\\{1}\\Software"_qs);
     registry.addKey(kHkeyCurrentUser, u"Identities\\{2}\\Software\\Microsoft\\Outlook Express"_qs);
     registry.addKey(kHkeyCurrentUser, key(3));
-    registry.setValue(kHkeyCurrentUser, key(4), text(u"Other"_qs, u"x"_qs));
-    registry.setValue(kHkeyCurrentUser, key(5), expresstest::dword(u"Store Root"_qs, 1));
-    registry.setValue(kHkeyCurrentUser, key(6), text(u"Store Root"_qs, u"  "_qs));
-    registry.setValue(kHkeyCurrentUser, key(7), text(u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz));
-    registry.setValue(kHkeyCurrentUser, key(8), text(u"Store Root"_qs, u"E:\\Eight"_qs));
     registry.addKey(kHkeyCurrentUser, u"Identities\\ "_qs);
+    const std::pair<int, RegistryData> values[] = {
+        {4, text(u"Other"_qs, u"x"_qs)},
+        {5, expresstest::dword(u"Store Root"_qs, 1)},
+        {6, text(u"Store Root"_qs, u"  "_qs)},
+        {7, text(u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz)},
+        {8, text(u"Store Root"_qs, u"E:\\Eight"_qs)}};
+    for (const auto& [id, value] : values)
+        registry.setValue(kHkeyCurrentUser, key(id).split(u'\\'), value);
 
     platform::ScriptedDialogs dialogs;
     StoreDiscovery discovery;
     SearchIdentities(discovery, registry, dialogs);
-    // A drive the source knows maps (the folder need not exist); one it does not know stays as written. Neither
-    // lists files (a Windows text is never taken for a relative local path).
     EXPECT_EQ(discovery.StoreFolders, QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
     EXPECT_TRUE(discovery.DBXFileList.isEmpty());
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
-// Files of the folder itself (not of folders below it), by name whatever its letter case.
-TEST(GetDBXFilesInPath, ListsDbxFilesOfTheFolderByNameSkippingFoldersAndPop3uidl)
-{
-    testsupport::TempDir dir;
-    const QString folder = dir.file(u"store"_qs);
-    expresstest::makeFiles(folder, {u"outbox.DBX"_qs, u"Inbox.dbx"_qs, u"deleted Items.Dbx"_qs, u"FOLDERS.dbx"_qs,
-                                    u"pop3uidl.DBX"_qs, u".hidden.dbx"_qs, u"inbox.dbx.bak"_qs, u"dbx"_qs});
-    expresstest::makeFiles(folder + u"/nested"_qs, {u"Nested.dbx"_qs});
-    QStringList files{u"stale"_qs};
-    DBXFiles::GetDBXFilesInPath(folder + u'/', files);
-    EXPECT_EQ(files,
-              QStringList({folder + u"/deleted Items.Dbx"_qs, folder + u"/Inbox.dbx"_qs, folder + u"/outbox.DBX"_qs}));
-    DBXFiles::GetDBXFilesInPath(dir.file(u"missing"_qs), files);
-    EXPECT_TRUE(files.isEmpty());
-    DBXFiles::GetDBXFilesInPath(u"store"_qs, files);
-    EXPECT_TRUE(files.isEmpty());
-}
-
+// Wine keeps [Volatile Environment] out of user.reg: the profile is then the user's folder below drive_c/users
+// whatever its letter case, and with no dosdevices folder drive C: is drive_c.
 TEST(WinePrefix, ProfileFromVolatileEnvironmentElseTheUsersFolder)
 {
     testsupport::TempDir dir;
-    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n"));
-    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)));
-    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
+    dir.write(u"user.reg"_qs, "WINE REGISTRY Version 2\n");
+    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)) &&
+                QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
     const WineRegistry byUser(dir.path(), u"bob"_qs);
-    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERPROFILE%"_qs), u"C:\\users\\Bob"_qs);
-    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERNAME%"_qs), u"Bob"_qs);
-    // No dosdevices folder: drive C: is drive_c.
+    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERPROFILE%|%USERNAME%"_qs), u"C:\\users\\Bob|Bob"_qs);
     EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(dir.file(u"drive_c"_qs)).canonicalFilePath());
     EXPECT_TRUE(byUser.driveFolder(u'd').isEmpty());
 
-    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n[Volatile Environment]\n"
-                                                                "\"USERPROFILE\"=\"C:\\\\users\\\\Public\"\n"));
+    dir.write(u"user.reg"_qs,
+              "WINE REGISTRY Version 2\n[Volatile Environment]\n\"USERPROFILE\"=\"C:\\\\users\\\\Public\"\n");
     EXPECT_EQ(expandWindowsVariables(WineRegistry(dir.path(), u"bob"_qs), u"%UserProfile%"_qs),
               u"C:\\users\\Public"_qs);
 }
@@ -190,7 +164,7 @@ TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture fixture(dir.path());
-    expresstest::writeFile(fixture.userReg, fixture.userRegText + QByteArray(R"(
+    dir.write(u"prefix/user.reg"_qs, fixture.userRegText + QByteArray(R"(
 [Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders] 1600000000
 "AppData"=str(2):"%USERPROFILE%\\AppData\\Roaming"
 [Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders] 1600000000
@@ -218,7 +192,7 @@ TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
     const std::pair<QString, QString> paths[] = {
         {u"C:\\Users\\WinUser\\Local Settings\\Application Data\\Identities\\"_qs + expresstest::kId1 +
              u"\\Microsoft\\Outlook Express\\INBOX.DBX"_qs,
-         fixture.store1 + u"/Inbox.dbx"_qs},
+         fixture.store1 + u"/inbox.dbx"_qs},
         {u"c:/users/winuser/./second/../Second"_qs, driveC + u"/users/winuser/Second"_qs},
         {u"C:\\users\\winuser\\No Such\\Folder"_qs, driveC + u"/users/winuser/No Such/Folder"_qs}, // kept as written
         {u"C:"_qs, driveC},

@@ -11,11 +11,18 @@
 
 using namespace sources::express;
 using expresstest::dword;
-using expresstest::keysOf;
 using expresstest::text;
-using expresstest::valuesOf;
 
 namespace {
+
+// The subkeys and values of a key below HKEY_CURRENT_USER ("" for the root); malformed paths are tested apart.
+platform::ScriptedDialogs silent;
+const auto keysOf = [](const RegistryBackend& registry, const QString& key) {
+    return EnumRegistryKeys(registry, silent, u"HKEY_CURRENT_USER"_qs + (key.isEmpty() ? QString() : u'\\' + key));
+};
+const auto valuesOf = [](const RegistryBackend& registry, const QString& key) {
+    return EnumRegistryValues(registry, silent, u"HKEY_CURRENT_USER\\"_qs + key);
+};
 
 const QByteArray kBlob =
     QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324");
@@ -62,9 +69,8 @@ struct Hive
 {
     static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
     {
-        const QString path = dir.file(u"Users/alice/NTUSER.DAT"_qs);
-        expresstest::buildHive(path, kKeys);
-        return std::make_unique<HiveRegistry>(path);
+        expresstest::buildHive(dir.file(u"NTUSER.DAT"_qs), kKeys);
+        return std::make_unique<HiveRegistry>(dir.file(u"NTUSER.DAT"_qs));
     }
 };
 
@@ -90,6 +96,13 @@ std::unique_ptr<MemoryRegistry> parsed(const QByteArray& text)
     return registry;
 }
 
+void expectValues(const RegistryValues& values, const QList<std::pair<QString, QVariant>>& expected)
+{
+    EXPECT_EQ(values.count(), expected.size());
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(values.value(name), value) << name.toStdString();
+}
+
 } // namespace
 
 TYPED_TEST(RegistryContract, SubkeysEnumerateInNameOrderAndMatchWhateverTheLetterCase)
@@ -102,6 +115,7 @@ TYPED_TEST(RegistryContract, SubkeysEnumerateInNameOrderAndMatchWhateverTheLette
     EXPECT_TRUE(keysOf(registry, u"Identities\\{A}"_qs).isEmpty());
 }
 
+// Text ends at its first NUL or odd last byte; a type word nobody knows keeps its bytes.
 TYPED_TEST(RegistryContract, ValuesKeepTheirOrderTypeAndBytesAndConvertByType)
 {
     const QList<RegistryData> values = this->registry->values(kHkeyCurrentUser, {u"IDENTITIES"_qs, u"{a}"_qs});
@@ -112,18 +126,17 @@ TYPED_TEST(RegistryContract, ValuesKeepTheirOrderTypeAndBytesAndConvertByType)
         EXPECT_EQ(values[i].type, expected[i].type) << values[i].name.toStdString();
         EXPECT_EQ(values[i].data, expected[i].data) << values[i].name.toStdString();
     }
-    const RegistryValues converted = valuesOf(*this->registry, u"identities\\{A}"_qs);
-    EXPECT_EQ(converted.value(u"USERNAME"_qs).toString(), u"Main \"Identity\" \\ caf\u00e9"_qs);
-    EXPECT_EQ(converted.value(u"store root"_qs).toString(), u"%UserProfile%\\x"_qs);
-    EXPECT_EQ(converted.value(u"Ordinal"_qs).toInt(), -2);
-    EXPECT_EQ(converted.value(u"Empty"_qs).typeId(), QMetaType::QString);
-    EXPECT_EQ(converted.value(u"Empty"_qs).toString(), QString());
-    EXPECT_EQ(converted.value(u"Blob"_qs).toByteArray(), kBlob);
-    EXPECT_EQ(converted.value(u"Strange"_qs).toByteArray(), QByteArray("xy"));
-    EXPECT_EQ(converted.value(u"Nul"_qs).toString(), u"ab"_qs); // text ends at its first NUL
-    EXPECT_EQ(converted.value(u"Odd"_qs).toString(), u"a"_qs);  // and at an odd last byte
-    EXPECT_EQ(converted.value(QString()).toString(), u"default"_qs);
-    EXPECT_FALSE(converted.value(u"Absent"_qs).isValid());
+    expectValues(valuesOf(*this->registry, u"identities\\{A}"_qs),
+                 {{u"USERNAME"_qs, u"Main \"Identity\" \\ caf\u00e9"_qs},
+                  {u"store root"_qs, u"%UserProfile%\\x"_qs},
+                  {u"Ordinal"_qs, qint32(-2)},
+                  {u"Empty"_qs, u""_qs},
+                  {u"Blob"_qs, kBlob},
+                  {u"Strange"_qs, QByteArray("xy")},
+                  {u"Nul"_qs, u"ab"_qs},
+                  {u"Odd"_qs, u"a"_qs},
+                  {QString(), u"default"_qs}});
+    EXPECT_FALSE(valuesOf(*this->registry, u"identities\\{A}"_qs).contains(u"Absent"_qs));
 }
 
 TYPED_TEST(RegistryContract, MissingKeysAndOtherRootsEnumerateNothingSilently)
@@ -148,16 +161,13 @@ TEST(KeyPath, AMalformedPathShowsIncorrectFormatAndEnumeratesNothing)
         platform::ScriptedDialogs dialogs;
         EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, malformed).isEmpty());
         EXPECT_TRUE(EnumRegistryValues(registry, dialogs, malformed).isEmpty());
-        ASSERT_EQ(dialogs.messages().size(), 2);
-        for (const platform::ShownMessage& message : dialogs.messages()) {
-            EXPECT_EQ(message.text, u"Incorrect Format:\n\n"_qs + malformed);
-            EXPECT_EQ(message.title, u"Quillmere"_qs);
-            EXPECT_EQ(message.buttons, platform::Buttons::Ok);
-        }
+        EXPECT_EQ(dialogs.messageTexts(), QStringList(2, u"Incorrect Format:\n\n"_qs + malformed));
+        EXPECT_EQ(dialogs.messages().value(0).title, u"Quillmere"_qs);
     }
 }
 
-// The last line is Latin-1: Wine escapes every character above 127, a hand-edited file may not.
+// The last line is Latin-1: Wine escapes every character above 127, a hand-edited file may not. Types other
+// than text stay raw bytes: here UTF-16 "one", NUL, "two", NUL and the terminating NUL.
 TEST(WineUserReg, ReadsEscapesAndTheValueFormsWineWrites)
 {
     const auto registry = parsed(QByteArray(R"(WINE REGISTRY Version 2
@@ -174,18 +184,17 @@ TEST(WineUserReg, ReadsEscapesAndTheValueFormsWineWrites)
 "Empty"=""
   "Indented" = "blank around ="
 )") + "\"Latin1\"=\"\xe9t\xe9\"\n");
-    const RegistryValues v = valuesOf(*registry, u"Software\\Test"_qs);
-    EXPECT_EQ(v.count(), 7);
-    EXPECT_EQ(v.value(u"Plain"_qs).toString(), u"a \"quoted\" back\\slash\nnew line"_qs);
-    EXPECT_EQ(v.value(u"Escaped"_qs).toString(), u"caf\u00e9 AB \u263a tab\there A x"_qs);
-    // Other types stay raw bytes: here UTF-16 "one", NUL, "two", NUL and the terminating NUL.
-    EXPECT_EQ(v.value(u"Multi"_qs).toByteArray(), registryTextData(QString::fromUtf16(u"one\0two\0", 8)));
-    EXPECT_EQ(v.value(u"Binary"_qs).toByteArray(), QByteArray("\x01\x02\x03\x04\x05\xff", 6));
-    EXPECT_EQ(v.value(u"Empty"_qs).toString(), QString());
-    EXPECT_EQ(v.value(u"Indented"_qs).toString(), u"blank around ="_qs);
-    EXPECT_EQ(v.value(u"Latin1"_qs).toString(), u"\u00e9t\u00e9"_qs);
+    expectValues(valuesOf(*registry, u"Software\\Test"_qs),
+                 {{u"Plain"_qs, u"a \"quoted\" back\\slash\nnew line"_qs},
+                  {u"Escaped"_qs, u"caf\u00e9 AB \u263a tab\there A x"_qs},
+                  {u"Multi"_qs, registryTextData(QString::fromUtf16(u"one\0two\0", 8))},
+                  {u"Binary"_qs, QByteArray("\x01\x02\x03\x04\x05\xff", 6)},
+                  {u"Empty"_qs, u""_qs},
+                  {u"Indented"_qs, u"blank around ="_qs},
+                  {u"Latin1"_qs, u"\u00e9t\u00e9"_qs}});
 }
 
+// An entry longer than the cap is skipped as a whole.
 TEST(WineUserReg, DamagedEntriesAreSkippedAndTheRestIsRead)
 {
     const auto registry = parsed(QByteArray(R"(WINE REGISTRY Version 2
@@ -210,7 +219,6 @@ garbage line
                                  "\"\n\"After\"=\"read\"\n");
     EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Good"_qs, u"Long"_qs}));
     EXPECT_EQ(valuesOf(*registry, u"Good"_qs).names(), QStringList({u"Fine"_qs}));
-    // An entry longer than the cap is skipped as a whole.
     EXPECT_EQ(valuesOf(*registry, u"Long"_qs).names(), QStringList({u"After"_qs}));
 }
 
@@ -218,32 +226,23 @@ garbage line
 TEST(WineUserReg, ACutFileNeverGivesAValueOfTheCutEntry)
 {
     testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture fixture(dir.path());
+    const QByteArray text = expresstest::WinePrefixFixture(dir.path()).userRegText;
     const QString key = u"Identities\\"_qs + expresstest::kId1 + u"\\Software\\Microsoft\\Outlook Express\\5.0"_qs;
-    for (qsizetype size = 0; size <= fixture.userRegText.size(); ++size) {
-        const QVariant root = valuesOf(*parsed(fixture.userRegText.left(size)), key).value(u"Store Root"_qs);
+    for (qsizetype size = 0; size <= text.size(); ++size) {
+        const QVariant root = valuesOf(*parsed(text.left(size)), key).value(u"Store Root"_qs);
         EXPECT_TRUE(!root.isValid() || root.toString().endsWith(QLatin1String("Outlook Express"))) << size;
     }
 }
 
-// Real user hives; hivex gives Latin-1 and UTF-16 names as UTF-8, a name with an embedded NUL reads up to it.
+// Real user hives; hivex gives Latin-1 and UTF-16 names as UTF-8, a name with an embedded NUL reads up to it;
+// values stored inline and in cells read at their length.
 TEST(HiveRegistry, ReadsTheSharedHives)
 {
-    QUILLMERE_REQUIRE_FIXTURE(vista, "hive/dfwinreg-NTUSER.DAT");
     QUILLMERE_REQUIRE_FIXTURE(seven, "hive/test_ntuser.dat");
     QUILLMERE_REQUIRE_FIXTURE(special, "hive/special");
     QUILLMERE_REQUIRE_FIXTURE(lengths, "hive/rlenvalue_test_hive");
-    const HiveRegistry noIdentities(vista);
-    EXPECT_TRUE(keysOf(noIdentities, QString()).contains(u"Environment"_qs));
-    EXPECT_TRUE(keysOf(noIdentities, u"Identities"_qs).isEmpty());
-    EXPECT_EQ(valuesOf(noIdentities, u"environment"_qs).value(u"temp"_qs).toString(),
-              u"%USERPROFILE%\\AppData\\Local\\Temp"_qs);
-
-    const HiveRegistry oneIdentity(seven);
     const QString id = u"Identities\\{EF208C86-65AC-4012-84A1-F1B2647B21FD}"_qs;
-    EXPECT_EQ(keysOf(oneIdentity, u"Identities"_qs), QStringList({id.mid(11)}));
-    EXPECT_EQ(valuesOf(oneIdentity, id).value(u"Username"_qs).toString(), u"Main Identity"_qs);
-    EXPECT_TRUE(keysOf(oneIdentity, id + u"\\Software\\Microsoft\\Outlook Express"_qs).isEmpty());
+    EXPECT_EQ(valuesOf(HiveRegistry(seven), id).value(u"Username"_qs).toString(), u"Main Identity"_qs);
 
     const HiveRegistry names(special);
     EXPECT_EQ(keysOf(names, QString()),
