@@ -1,11 +1,11 @@
 #include "sources/express/ExpressConversion.h"
 
-#include "FakeRunner.h"
 #include "platform/ScriptedPlatform.h"
+#include "sources/express/ShellAndWait.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <QFile>
+#include <functional>
 
 using namespace sources::express;
 
@@ -35,8 +35,34 @@ public:
     platform::ScriptedPlatform scripted;
 };
 
+// A converter that runs for 2000 polls without taking any time, telling how it was started.
+class FakeRunner : public ProcessRunner
+{
+public:
+    explicit FakeRunner(std::function<void(const QStringList&)> started) : m_started(std::move(started)) {}
+    int start(const QString& program, const QStringList& arguments, int) override
+    {
+        m_started(QStringList{program} + arguments);
+        m_polled = 0;
+        return 0;
+    }
+    int exitCode() override { return m_polled++ < 2000 ? kStillActive : 0; }
+    void pause() override {}
+
+private:
+    std::function<void(const QStringList&)> m_started;
+    int m_polled = 0;
+};
+
+QString executable(const testsupport::TempDir& dir, const QString& name, const QByteArray& script)
+{
+    const QString path = dir.write(name, "#!/bin/sh\n" + script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 // A program folder with a stand-in converter that logs its arguments and writes one message per store; the
-// staging folder has a blank in its name and a message of an earlier run.
+// staging folder has a blank in its name, a message of an earlier run and a file that is no message.
 class ConversionTest : public ::testing::Test
 {
 protected:
@@ -45,10 +71,10 @@ protected:
         window.program = dir.path();
         window.staging = dir.file(u"stag ing"_qs);
         dir.write(u"stag ing/stale.eml"_qs, "Date: stale\r\n");
-        const QString converter = dir.write(
-            u"DBXToEML"_qs, "#!/bin/sh\necho \"$1|$2\" >> \"$(dirname \"$0\")/log\"\nb=$(basename \"$1\" .dbx)\n"
-                            "printf 'From: %s\\r\\nDate: today\\r\\n\\r\\n' \"$b\" > \"$2/$b-000001.eml\"\n");
-        QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        dir.write(u"stag ing/notes.txt"_qs, "Date: no message file\r\n");
+        executable(dir, u"DBXToEML"_qs,
+                   "echo \"$1|$2\" >> \"$(dirname \"$0\")/log\"\nb=$(basename \"$1\" .dbx)\n"
+                   "printf 'From: %s\\r\\nDate: today\\r\\n\\r\\n' \"$b\" > \"$2/$b-000001.eml\"\n");
     }
     QStringList convertedStores() const
     {
@@ -91,22 +117,44 @@ TEST_F(ConversionTest, NothingTickedOrNoConverterListsNothing)
     EXPECT_EQ(window.scripted.dialogs.messageTexts(), (QStringList{u"Done."_qs, u"Done."_qs}));
 }
 
-// Each store's share of the bar comes from all rows, ticked or not; each conversion lists only its own.
+// Each store's share of the bar comes from all rows, ticked or not, in tenths of the share, and stops a step
+// short of the share's end; the text the bar showed comes back. Each conversion lists only its own messages.
 TEST_F(ConversionTest, ProgressShareComesFromAllRows)
 {
     window.rows = {{u"/a.dbx"_qs, true}, {u"/b.dbx"_qs, false}, {u"/c.dbx"_qs, true}};
-    FakeRunner runner(200, 0, &window.bar);
     int written = 0;
-    runner.onStart = [&](const QStringList& arguments) {
+    FakeRunner runner([&](const QStringList& command) {
+        // The stores do not exist, so no path is given for them.
+        EXPECT_EQ(command, (QStringList{dir.file(u"DBXToEML"_qs), QString(), window.staging}));
         dir.write(u"stag ing/m%1.eml"_qs.arg(++written), "Date: d\r\n");
-        EXPECT_EQ(arguments, (QStringList{QString(), window.staging})); // the stores do not exist
-    };
+    });
     convertTickedStores(window, &runner);
-    ASSERT_EQ(runner.starts.size(), 2);
-    EXPECT_EQ(runner.starts[0][0], dir.file(u"DBXToEML"_qs));
-    EXPECT_EQ(runner.styles, (QList<int>{0, 0}));
-    EXPECT_EQ(window.bar.value(), 6); // 100 / 3 / 10 rounds to 3 a step; the second store starts at 3
+    EXPECT_EQ(written, 2);
+    EXPECT_EQ(window.bar.value(), 60); // steps of 3 up to 30 for the first store, up to 60 for the second
     EXPECT_EQ(window.bar.text(), u"Progress Bar"_qs);
     ASSERT_EQ(window.messages.size(), 2);
     EXPECT_EQ(window.messages[1].fileName, u"m2.eml"_qs);
+}
+
+TEST(ShellAndWait, ReportsAProgramThatCannotStart)
+{
+    testsupport::TempDir dir;
+    platform::ScriptedEventLoop loop;
+    EXPECT_EQ(ShellAndWait(loop, dir.file(u"none"_qs), {}), kObjectErrorBase + 53);
+    EXPECT_EQ(ShellAndWait(loop, QString(), {}), kObjectErrorBase + 53);
+    EXPECT_EQ(ShellAndWait(loop, dir.write(u"plain"_qs, "x"), {}), kObjectErrorBase + 70);
+}
+
+// Arguments with blanks and quotes arrive as they were given, and the wait lasts as long as the program does
+// while the window keeps being served.
+TEST(ShellAndWait, WaitsForARealProgram)
+{
+    testsupport::TempDir dir;
+    const QString script = executable(dir, u"conv"_qs, "sleep 0.4\nprintf '%s' \"$1\" > \"$2/a.eml\"\nexit 7\n");
+    const QString odd = u"a \"quoted\" name's.dbx"_qs;
+    platform::ScriptedEventLoop loop;
+    platform::ScriptedProgress bar;
+    EXPECT_EQ(ShellAndWait(loop, script, {odd, dir.path()}, 0, &bar, bar.text(), 0, 1), 7);
+    EXPECT_EQ(testsupport::TempDir::read(dir.file(u"a.eml"_qs)), odd.toUtf8());
+    EXPECT_GE(loop.yields(), 8);
 }
