@@ -7,7 +7,6 @@
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <QProcess>
 #include <random>
 
@@ -15,9 +14,8 @@ using testsupport::TempDir;
 
 namespace {
 
-// Copies of a store as a failing disk or an interrupted copy leaves them: cut at several lengths, with a
-// damaged signature, and with bytes flipped at places chosen by a fixed seed (so that a failure can be
-// reproduced).
+// Copies of a store as a failing disk or an interrupted copy leaves them: cut, with a damaged signature, and
+// with bytes flipped at places chosen by a fixed seed (so that a failure can be reproduced).
 QList<QByteArray> damagedCopies(const QByteArray& original, int flippedCopies, int flipsEach)
 {
     QList<QByteArray> copies;

@@ -3,8 +3,6 @@
 
 #include "support/TempDir.h"
 
-#include <QFile>
-
 using namespace sources::express;
 using testsupport::TempDir;
 
@@ -29,7 +27,7 @@ TEST(HostileMessages, BrokenBoundariesStillGiveTheTextThatIsThere)
     const QString wrong = dir.write(u"wrong.eml"_qs, kHead + "Content-Type: multipart/mixed; boundary=aaa\n\n"
                                                              "--bbb\nContent-Type: text/plain\n\nhidden\n--bbb--\n");
     EXPECT_FALSE(LoadMessageBody(wrong).contains(u"--bbb"));
-    // An empty boundary, a boundary that prefixes the next one, and a closing line that never comes.
+    // An empty boundary, none, and a closing line that never comes; a boundary that prefixes the next one.
     for (const char* type : {"multipart/mixed; boundary=\"\"", "multipart/mixed", "multipart/alternative; boundary=b"})
         (void)LoadMessageBody(dir.write(u"b.eml"_qs, kHead + "Content-Type: " + type +
                                                          "\n\n--b\nContent-Type: text/plain\n\nfirst\n"

@@ -2,11 +2,7 @@
 
 #include "support/TempDir.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
-#include <gtest/gtest.h>
 #include <hivex.h>
 #include <unistd.h>
 
@@ -99,25 +95,23 @@ void buildHive(const QString& target, const QList<RegistryKey>& keys)
     const QString minimal = testsupport::fixture(u"hive/minimal"_qs);
     hive_h* h = minimal.isEmpty() ? nullptr : hivex_open(QFile::encodeName(minimal).constData(), HIVEX_OPEN_WRITE);
     ASSERT_TRUE(h) << "cannot open the fixture hive/minimal";
-    bool ok = QDir().mkpath(QFileInfo(target).absolutePath());
     for (const RegistryKey& key : keys) {
         hive_node_h node = hivex_root(h);
         for (const QString& component : key.path.split(u'\\')) {
             const QByteArray name = component.toUtf8();
-            const hive_node_h child = node ? hivex_node_get_child(h, node, name.constData()) : 0;
-            node = child || !node ? child : hivex_node_add_child(h, node, name.constData());
+            const hive_node_h child = hivex_node_get_child(h, node, name.constData());
+            node = child ? child : hivex_node_add_child(h, node, name.constData());
         }
-        ok = ok && node;
         for (const RegistryData& value : key.values) {
             QByteArray name = value.name.toUtf8();
             QByteArray data = value.data;
             const hive_set_value set{name.data(), static_cast<hive_type>(value.type), size_t(data.size()), data.data()};
-            ok = ok && hivex_node_set_value(h, node, &set, 0) == 0;
+            EXPECT_EQ(hivex_node_set_value(h, node, &set, 0), 0) << key.path.toStdString();
         }
     }
-    ok = ok && hivex_commit(h, QFile::encodeName(target).constData(), 0) == 0;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    EXPECT_EQ(hivex_commit(h, QFile::encodeName(target).constData(), 0), 0) << target.toStdString();
     hivex_close(h);
-    EXPECT_TRUE(ok) << "building the hive failed";
 }
 
 QStringList listedStoreFiles(const QString& folder)

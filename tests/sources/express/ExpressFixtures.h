@@ -7,9 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// Registry keys written as a Wine user.reg or built into a hive with hivex, and two setups of a Windows user
-// with three identities: the first and third with an Outlook Express store, the second with a Windows Mail
-// store only. The folders on disk differ in letter case from the registry's paths.
+// Registry keys as a Wine user.reg or a hive, and two setups of a user with three identities: the first and
+// third with an Outlook Express store, the second with a Windows Mail one; folders differ in letter case.
 namespace expresstest {
 
 inline const QString kId1 = u"{11111111-1111-1111-1111-111111111111}"_qs;
@@ -23,9 +22,9 @@ struct RegistryKey
 sources::express::RegistryData text(const QString& name, const QString& value, quint32 type = sources::express::kRegSz);
 sources::express::RegistryData dword(const QString& name, quint32 value);
 
-// As Wine writes user.reg: text forms for strings and numbers, hex(type) continued over lines for the rest.
+// As Wine writes it: text forms for strings and numbers, hex(type) continued over lines for the rest.
 QByteArray wineUserReg(const QList<RegistryKey>& keys);
-// The shared "minimal" hive with the keys added; a test failure when hivex refuses.
+// The shared "minimal" hive with the keys added.
 void buildHive(const QString& target, const QList<RegistryKey>& keys);
 
 // The two files that discovery lists from a store folder, in order.
