@@ -1,10 +1,7 @@
 #include "sources/express/MessageBody.h"
 #include "sources/express/MessageList.h"
 
-#include "core/AppError.h"
 #include "support/TempDir.h"
-
-#include <QFile>
 
 using namespace sources::express;
 using testsupport::TempDir;
@@ -14,17 +11,11 @@ namespace {
 const QByteArray kHead = "From: a@example.com\r\nTo: b@example.com\r\nSubject: s\r\n"
                          "Date: Mon, 1 Jan 2001 10:00:00 +0000\r\nMIME-Version: 1.0\r\n";
 
-// The bytes of a literal, NULs included.
+// A message whose one text part has the given charset and bytes (NULs included).
 template <qsizetype N>
-QByteArray bytes(const char (&literal)[N])
+QByteArray plainMessage(const QByteArray& charset, const char (&body)[N])
 {
-    return QByteArray(literal, N - 1);
-}
-
-// A message whose one text part has the given charset and bytes.
-QByteArray plainMessage(const QByteArray& charset, const QByteArray& body)
-{
-    return kHead + "Content-Type: text/plain; charset=" + charset + "\n\n" + body;
+    return kHead + "Content-Type: text/plain; charset=" + charset + "\n\n" + QByteArray(body, N - 1);
 }
 
 } // namespace
@@ -33,91 +24,88 @@ TEST(HostileMessages, BrokenBoundariesStillGiveTheTextThatIsThere)
 {
     TempDir dir;
     // The parts use another boundary than the one declared: no part is found, the message reads as empty.
-    const QString wrong =
-        dir.write(QStringLiteral("wrong.eml"), kHead + "Content-Type: multipart/mixed; boundary=aaa\n\n"
-                                                       "--bbb\nContent-Type: text/plain\n\nhidden\n--bbb--\n");
+    const QString wrong = dir.write(u"wrong.eml"_qs, kHead + "Content-Type: multipart/mixed; boundary=aaa\n\n"
+                                                             "--bbb\nContent-Type: text/plain\n\nhidden\n--bbb--\n");
     EXPECT_FALSE(LoadMessageBody(wrong).contains(u"--bbb"));
-    // An empty boundary, a boundary that prefixes the next one, and a closing line that never comes.
-    for (const QByteArray& type : {QByteArray("multipart/mixed; boundary=\"\""), QByteArray("multipart/mixed"),
-                                   QByteArray("multipart/alternative; boundary=b")}) {
-        const QString path = dir.write(QStringLiteral("b.eml"), kHead + "Content-Type: " + type +
-                                                                    "\n\n--b\nContent-Type: text/plain\n\nfirst\n"
-                                                                    "--bb\nContent-Type: text/html\n\n<p>x</p>\n--b");
-        (void)LoadMessageBody(path);
-    }
-    const QString prefixed = dir.write(QStringLiteral("p.eml"), kHead + "Content-Type: multipart/mixed; boundary=b\n\n"
-                                                                        "--b\nContent-Type: text/plain\n\nfirst\n--bb\n"
-                                                                        "--b\nContent-Type: text/plain\n\nsecond\n");
-    EXPECT_TRUE(LoadMessageBody(prefixed).startsWith(u"first")) << qPrintable(LoadMessageBody(prefixed));
+    // An empty boundary, none, and a closing line that never comes; a boundary that prefixes the next one.
+    for (const char* type : {"multipart/mixed; boundary=\"\"", "multipart/mixed", "multipart/alternative; boundary=b"})
+        (void)LoadMessageBody(dir.write(u"b.eml"_qs, kHead + "Content-Type: " + type +
+                                                         "\n\n--b\nContent-Type: text/plain\n\nfirst\n"
+                                                         "--bb\nContent-Type: text/html\n\n<p>x</p>\n--b"));
+    const QString prefixed = LoadMessageBody(dir.write(u"p.eml"_qs, kHead + R"(Content-Type: multipart/mixed; boundary=b
+
+--b
+Content-Type: text/plain
+
+first
+--bb
+--b
+Content-Type: text/plain
+
+second
+)"));
+    EXPECT_TRUE(prefixed.startsWith(u"first")) << qPrintable(prefixed);
 
     // Nesting far deeper than any real mail must neither exhaust the stack nor be searched without end.
     QByteArray nested = kHead;
-    const int depth = 20000;
-    for (int i = 0; i < depth; ++i)
+    for (int i = 0; i < 20000; ++i)
         nested += "Content-Type: multipart/mixed; boundary=n" + QByteArray::number(i) + "\n\n--n" +
                   QByteArray::number(i) + "\n";
-    nested += "Content-Type: text/plain\n\ndeep\n";
-    (void)LoadMessageBody(dir.write(QStringLiteral("deep.eml"), nested));
+    (void)LoadMessageBody(dir.write(u"deep.eml"_qs, nested + "Content-Type: text/plain\n\ndeep\n"));
 }
 
+// Text that is not what its charset says reads as Windows-1252, and a lone CR ends a line; UTF-16 cut in the
+// middle of a unit or with a lone surrogate, a charset nobody knows, or one that is a long run of letters.
 TEST(HostileMessages, NulBytesAndBadEncodingsNeverLoseTheReadableText)
 {
     TempDir dir;
-    // NUL bytes in a header and in the body: the text around them is kept.
-    const QString nul = dir.write(QStringLiteral("nul.eml"), plainMessage("utf-8", bytes("before\0after\nline two\n")));
-    const QString body = LoadMessageBody(nul);
-    EXPECT_TRUE(body.contains(u"before")) << qPrintable(body);
-    EXPECT_TRUE(body.contains(u"line two")) << qPrintable(body);
-    const QString nulHeader =
-        dir.write(QStringLiteral("nulhead.eml"), bytes("From: a\0b@example.com\r\nDate: x\r\n\r\nbody\r\n"));
-    EXPECT_EQ(readHeaderFields(nulHeader).date, QStringLiteral("x"));
-
-    // Invalid UTF-8 that claims to be UTF-8 reads as Windows-1252.
-    EXPECT_EQ(
-        LoadMessageBody(dir.write(QStringLiteral("u8.eml"), plainMessage("utf-8", "caf\xE9 \xC3\x28 \xF0\x9F\n"))),
-        QStringLiteral("caf\u00e9 \u00c3( \u00f0\u0178\r\n"));
-    // UTF-16 bodies: a good one, one cut in the middle of a unit, one with a lone surrogate.
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("u16.eml"), plainMessage("utf-16le", bytes("h\0i\0\n\0")))),
-              QStringLiteral("hi\r\n"));
-    for (const QByteArray& body : {bytes("h\0i\0!"), bytes("h\0\0\xD8i\0"), bytes("\xFF\xFE\0\xDC")}) {
-        const QString text = LoadMessageBody(dir.write(QStringLiteral("bad16.eml"), plainMessage("utf-16le", body)));
-        EXPECT_FALSE(text.isEmpty());
+    const std::pair<QByteArray, QString> bodies[] = {
+        {plainMessage("utf-8", "before\0after\nline two\n"), u"before"_qs},
+        {plainMessage("utf-8", "before\0after\nline two\n"), u"line two\r\n"_qs},
+        {plainMessage("utf-8", "caf\xE9 \xC3\x28 \xF0\x9F\n"), u"caf\u00e9 \u00c3( \u00f0\u0178\r\n"_qs},
+        {plainMessage("utf-8", "M\xFCller\rx"), u"M\u00fcller\r\nx"_qs},
+        {plainMessage("utf-16le", "h\0i\0\n\0"), u"hi\r\n"_qs},
+        {plainMessage("utf-16le", "h\0i\0!"), u"h"_qs},
+        {plainMessage("utf-16le", "h\0\0\xD8i\0"), u"h"_qs},
+        {plainMessage("utf-16le", "\xFF\xFE\0\xDC"), u"\u00ff\u00fe"_qs}, // read as Windows-1252
+        {plainMessage("x-nonesuch-42", "Price \x80 5"), u"Price \u20ac 5"_qs},
+        {plainMessage(QByteArray(5000, 'x'), "ok"), u"ok"_qs},
+    };
+    for (const auto& [message, text] : bodies) {
+        const QString body = LoadMessageBody(dir.write(u"m.eml"_qs, message));
+        EXPECT_TRUE(body.contains(text)) << qPrintable(body) << " lacks " << qPrintable(text);
     }
-    // A charset nobody knows, and one that is only a long run of letters.
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("cs.eml"), plainMessage("x-nonesuch-42", "Price \x80 5"))),
-              QStringLiteral("Price \u20ac 5"));
-    EXPECT_EQ(LoadMessageBody(dir.write(QStringLiteral("cs2.eml"), plainMessage(QByteArray(5000, 'x'), "ok"))),
-              QStringLiteral("ok"));
+    const QString nulHeader =
+        dir.write(u"nulhead.eml"_qs, QByteArray("From: a\0b@example.com\r\nDate: x\r\n\r\nb", 35));
+    EXPECT_EQ(readHeaderFields(nulHeader).date, u"x"_qs);
+
+    // What is no message gives no text.
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 7919) % 251);
+    for (const QByteArray& bytes : {binary, QByteArray("just some words\nand more\n"), QByteArray()})
+        EXPECT_EQ(LoadMessageBody(dir.write(u"no.eml"_qs, bytes)), QString()) << bytes.left(20).toStdString();
+    EXPECT_EQ(LoadMessageBody(dir.file(u"missing.eml"_qs)), QString());
+    EXPECT_EQ(LoadMessageBody(dir.path()), QString());
 }
 
+// The same line as a header that never ends: the fields are searched in the whole text, found nowhere.
 TEST(HostileMessages, HundredMegabyteSingleLine)
 {
     TempDir dir;
     const qsizetype size = qsizetype(100) * 1024 * 1024;
-    {
-        QByteArray line(size, 'a');
-        line[size / 2] = ' ';
-        QFile file(dir.file(QStringLiteral("huge.eml")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(plainMessage("us-ascii", ""));
-        file.write(line);
-    }
-    const QString path = dir.file(QStringLiteral("huge.eml"));
-    const QString body = LoadMessageBody(path);
-    EXPECT_EQ(body.size(), size);
-    EXPECT_EQ(readHeaderFields(path).subject, QStringLiteral("s"));
+    QByteArray line(size, 'a');
+    line[size / 2] = ' ';
+    const QString path = dir.write(u"huge.eml"_qs, plainMessage("us-ascii", "") + line);
+    line.clear();
+    EXPECT_EQ(LoadMessageBody(path).size(), size);
+    EXPECT_EQ(readHeaderFields(path).subject, u"s"_qs);
     MessageListing listing;
     ListEMLFiles(dir.path(), listing);
     ASSERT_EQ(listing.size(), 1);
-    EXPECT_EQ(listing[0].fileName, QStringLiteral("huge.eml"));
+    EXPECT_EQ(listing[0].fileName, u"huge.eml"_qs);
 
-    // The same line as a header that never ends: the fields are searched in the whole text, found nowhere.
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("X-Long: ");
-        file.write(QByteArray(size, 'b'));
-    }
+    dir.write(u"huge.eml"_qs, "X-Long: " + QByteArray(size, 'b'));
     EXPECT_EQ(readHeaderFields(path).date, QString());
     EXPECT_EQ(LoadMessageBody(path), QString());
 }

@@ -2,7 +2,6 @@
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
-#include "sources/express/DBXFiles.h"
 #include "sources/express/Express1.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
@@ -11,19 +10,105 @@
 #include "sources/express/WineRegistry.h"
 #include "support/TempDir.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <gtest/gtest.h>
+#include <QBuffer>
 
 using namespace sources::express;
+using expresstest::dword;
 using expresstest::listedStoreFiles;
+using expresstest::text;
 
 namespace {
 
-QString failureReport()
+// The subkeys and values of a key below HKEY_CURRENT_USER ("" for the root); malformed paths are tested apart.
+platform::ScriptedDialogs silent;
+const auto keysOf = [](const RegistryBackend& registry, const QString& key) {
+    return EnumRegistryKeys(registry, silent, u"HKEY_CURRENT_USER"_qs + (key.isEmpty() ? QString() : u'\\' + key));
+};
+const auto valuesOf = [](const RegistryBackend& registry, const QString& key) {
+    return EnumRegistryValues(registry, silent, u"HKEY_CURRENT_USER\\"_qs + key);
+};
+
+const QByteArray kBlob =
+    QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324");
+
+// What every backend is built from: keys made deepest first and out of name order, "Identities" named again
+// in other letter case, a name outside ASCII, and every kind of value (a type word outside the known types
+// too, as a damaged hive may carry; binary data long enough for user.reg to continue it over lines).
+const QList<expresstest::RegistryKey> kKeys = {
+    {u"Identities\\{b}\\Software"_qs, {}},
+    {u"Identities\\{A}"_qs,
+     {text(u"Username"_qs, u"Main \"Identity\" \\ caf\u00e9"_qs),
+      text(u"Store Root"_qs, u"%UserProfile%\\x"_qs, kRegExpandSz), dword(u"Ordinal"_qs, 0xfffffffeu),
+      RegistryData{u"Empty"_qs, kRegSz, {}}, RegistryData{u"Blob"_qs, kRegBinary, kBlob},
+      RegistryData{u"Strange"_qs, 0x002e0003u, "xy"}, RegistryData{u"Nul"_qs, kRegSz, QByteArray("a\0b\0\0\0c\0", 8)},
+      RegistryData{u"Odd"_qs, kRegExpandSz, QByteArray("a\0b", 3)}, text(QString(), u"default"_qs)}},
+    {u"IDENTITIES\\{C}"_qs, {}},
+    {u"Caf\u00e9\\Sub"_qs, {}},
+};
+
+struct Memory
 {
-    return core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir&)
+    {
+        auto registry = std::make_unique<MemoryRegistry>();
+        for (const expresstest::RegistryKey& key : kKeys) {
+            registry->addKey(kHkeyCurrentUser, key.path);
+            for (const RegistryData& value : key.values)
+                registry->setValue(kHkeyCurrentUser, key.path.split(u'\\'), value);
+        }
+        return registry;
+    }
+};
+
+struct UserReg
+{
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
+    {
+        dir.write(u"prefix/user.reg"_qs, expresstest::wineUserReg(kKeys));
+        return std::make_unique<WineRegistry>(dir.file(u"prefix"_qs));
+    }
+};
+
+struct Hive
+{
+    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
+    {
+        expresstest::buildHive(dir.file(u"NTUSER.DAT"_qs), kKeys);
+        return std::make_unique<HiveRegistry>(dir.file(u"NTUSER.DAT"_qs));
+    }
+};
+
+template <class Backend>
+class RegistryContract : public ::testing::Test
+{
+protected:
+    testsupport::TempDir dir;
+    std::unique_ptr<RegistryBackend> registry = Backend::make(dir);
+    platform::ScriptedDialogs dialogs;
+};
+
+using Backends = ::testing::Types<Memory, UserReg, Hive>;
+TYPED_TEST_SUITE(RegistryContract, Backends);
+
+std::unique_ptr<MemoryRegistry> parsed(const QByteArray& text)
+{
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    auto registry = std::make_unique<MemoryRegistry>();
+    readWineRegistry(buffer, *registry, kHkeyCurrentUser);
+    return registry;
 }
+
+void expectValues(const RegistryValues& values, const QList<std::pair<QString, QVariant>>& expected)
+{
+    EXPECT_EQ(values.count(), expected.size());
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(values.value(name), value) << name.toStdString();
+}
+
+const QString kFailure =
+    core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 1, u"DBXFiles component failure"_qs);
 
 // Nothing found in a run without an earlier discovery: the two reports, nothing else.
 void expectNothingFound(const RegistryBackend& registry)
@@ -34,15 +119,139 @@ void expectNothingFound(const RegistryBackend& registry)
     EXPECT_TRUE(discovery.DBXFileList.isEmpty());
     EXPECT_FALSE(discovery.StoreFolders.has_value());
     EXPECT_EQ(dialogs.messageTexts(),
-              QStringList({failureReport(), core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
-                                                                  u"Subscript out of range"_qs)}));
-    for (const platform::ShownMessage& m : dialogs.messages())
-        EXPECT_EQ(m.title, u"Application Error"_qs);
+              QStringList({kFailure, core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
+                                                           u"Subscript out of range"_qs)}));
+    EXPECT_EQ(dialogs.messages().value(1).title, u"Application Error"_qs);
 }
 
 } // namespace
 
-// Both hold three identities, the second without an Outlook Express key.
+TYPED_TEST(RegistryContract, SubkeysEnumerateInNameOrderAndMatchWhateverTheLetterCase)
+{
+    const RegistryBackend& registry = *this->registry;
+    EXPECT_EQ(keysOf(registry, QString()), QStringList({u"Caf\u00e9"_qs, u"Identities"_qs}));
+    EXPECT_EQ(keysOf(registry, u"IDENTITIES"_qs), QStringList({u"{A}"_qs, u"{b}"_qs, u"{C}"_qs}));
+    EXPECT_EQ(keysOf(registry, u"identities\\{B}"_qs), QStringList({u"Software"_qs}));
+    EXPECT_EQ(keysOf(registry, u"CAF\u00c9"_qs), QStringList({u"Sub"_qs}));
+    EXPECT_TRUE(keysOf(registry, u"Identities\\{A}"_qs).isEmpty());
+}
+
+// Text ends at its first NUL or odd last byte; a type word nobody knows keeps its bytes.
+TYPED_TEST(RegistryContract, ValuesKeepTheirOrderTypeAndBytesAndConvertByType)
+{
+    const QList<RegistryData> values = this->registry->values(kHkeyCurrentUser, {u"IDENTITIES"_qs, u"{a}"_qs});
+    const QList<RegistryData>& expected = kKeys[1].values;
+    ASSERT_EQ(values.size(), expected.size());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        EXPECT_TRUE(values[i].name == expected[i].name && values[i].type == expected[i].type &&
+                    values[i].data == expected[i].data)
+            << expected[i].name.toStdString();
+    const QVariantList converted = {u"Main \"Identity\" \\ caf\u00e9"_qs,
+                                    u"%UserProfile%\\x"_qs,
+                                    qint32(-2),
+                                    u""_qs,
+                                    kBlob,
+                                    QByteArray("xy"),
+                                    u"ab"_qs,
+                                    u"a"_qs,
+                                    u"default"_qs};
+    const RegistryValues read = valuesOf(*this->registry, u"identities\\{A}"_qs);
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(read.value(expected[i].name.toUpper()), converted[i]) << expected[i].name.toStdString();
+    EXPECT_FALSE(read.contains(u"Absent"_qs));
+}
+
+TYPED_TEST(RegistryContract, MissingKeysAndOtherRootsEnumerateNothingSilently)
+{
+    for (const QString& key :
+         {u"HKEY_CURRENT_USER\\Nowhere"_qs, u"HKEY_CURRENT_USER\\Identities\\\\{C}"_qs,
+          u"HKEY_CURRENT_USER\\Identities\\{A}\\Username"_qs, u"HKEY_LOCAL_MACHINE\\Identities"_qs, u"HKEY_USERS"_qs,
+          u"HKEY_NOWHERE\\Identities"_qs, u"HKEY_current_user\\Identities"_qs, u"HKEY_CURRENT_USER \\Identities"_qs}) {
+        EXPECT_TRUE(EnumRegistryKeys(*this->registry, this->dialogs, key).isEmpty()) << key.toStdString();
+        EXPECT_TRUE(EnumRegistryValues(*this->registry, this->dialogs, key).isEmpty()) << key.toStdString();
+    }
+    EXPECT_TRUE(this->dialogs.messages().isEmpty());
+}
+
+TEST(KeyPath, AMalformedPathShowsIncorrectFormatAndEnumeratesNothing)
+{
+    MemoryRegistry registry;
+    registry.addKey(kHkeyCurrentUser, u"Identities\\{A}"_qs);
+    for (const QString& malformed :
+         {u"HKEY_CURRENT_USER\\Identities\\"_qs, u"Identities"_qs, u"hkey_current_user\\Identities"_qs, u"HKEY"_qs,
+          QString(), u"\\HKEY_CURRENT_USER"_qs, u"HKEY_CURRENT_USER\\"_qs}) {
+        platform::ScriptedDialogs dialogs;
+        EXPECT_TRUE(EnumRegistryKeys(registry, dialogs, malformed).isEmpty());
+        EXPECT_TRUE(EnumRegistryValues(registry, dialogs, malformed).isEmpty());
+        EXPECT_EQ(dialogs.messageTexts(), QStringList(2, u"Incorrect Format:\n\n"_qs + malformed));
+    }
+}
+
+// Wine escapes every character above 127, a hand-edited file may not (the Latin-1 line). Types other than text
+// stay raw bytes: here UTF-16 "one", NUL, "two", NUL and the terminating NUL. Damaged lines and sections are
+// skipped, not taken for the key before them; an entry longer than the cap is skipped as a whole.
+TEST(WineUserReg, ReadsTheFormsWineWritesAndSkipsDamagedEntries)
+{
+    const auto registry = parsed(QByteArray(R"(WINE REGISTRY Version 2
+#arch=win64
+"Orphan"="before any key"
+
+[Software\\Test] 1600000000
+#class="class"
+"Plain"="a \"quoted\" back\\slash\nnew line"
+"Escaped"="caf\xe9 \x41\x0042 \x263a tab\there \101 \x"
+"Multi"=str(7):"one\0two\0"
+"Binary"=hex:01,02,03,\
+  04,05,\
+  ff
+"Empty"=""
+  "Indented" = "blank around ="
+)") + "\"Latin1\"=\"\xe9t\xe9\"\n" +
+                                 R"(
+[Broken\\Key 1600000000
+"Lost"="in a broken section"
+
+[Good] 1600000000
+"Unterminated"="no closing quote
+"BadDword"=dword:xyz
+"LongDword"=dword:123456789
+"BadHex"=hex:1,zz
+"Unknown"=qword:1
+"NoEquals" "x"
+garbage line
+"Fine"="yes"
+[Bad\\\\\\\\Empty] 0
+"Kept"=dword:00000007
+[Long] 0
+"Huge"=")" + QByteArray(kUserRegMaxEntryBytes + 10, 'a') +
+                                 "\"\n\"After\"=\"read\"\n");
+    expectValues(valuesOf(*registry, u"Software\\Test"_qs),
+                 {{u"Plain"_qs, u"a \"quoted\" back\\slash\nnew line"_qs},
+                  {u"Escaped"_qs, u"caf\u00e9 AB \u263a tab\there A x"_qs},
+                  {u"Multi"_qs, registryTextData(QString::fromUtf16(u"one\0two\0", 8))},
+                  {u"Binary"_qs, QByteArray("\x01\x02\x03\x04\x05\xff", 6)},
+                  {u"Empty"_qs, u""_qs},
+                  {u"Indented"_qs, u"blank around ="_qs},
+                  {u"Latin1"_qs, u"\u00e9t\u00e9"_qs}});
+    EXPECT_EQ(keysOf(*registry, QString()), QStringList({u"Good"_qs, u"Long"_qs, u"Software"_qs}));
+    EXPECT_EQ(valuesOf(*registry, u"Good"_qs).names(), QStringList({u"Fine"_qs}));
+    EXPECT_EQ(valuesOf(*registry, u"Long"_qs).names(), QStringList({u"After"_qs}));
+}
+
+// Cut anywhere, user.reg gives a Store Root whole or not at all.
+TEST(WineUserReg, ACutFileNeverGivesAValueOfTheCutEntry)
+{
+    testsupport::TempDir dir;
+    const QByteArray text = expresstest::WinePrefixFixture(dir.path()).userRegText;
+    const QString key = u"Identities\\"_qs + expresstest::kId1 + u"\\Software\\Microsoft\\Outlook Express\\5.0"_qs;
+    for (qsizetype size = 0; size <= text.size(); ++size) {
+        const QVariant root = valuesOf(*parsed(text.left(size)), key).value(u"Store Root"_qs);
+        EXPECT_TRUE(!root.isValid() || root.toString().endsWith(QLatin1String("Outlook Express"))) << size;
+    }
+}
+
+// Both hold three identities, the second without an Outlook Express key. A store folder holds besides its
+// two stores files that are skipped (Folders, Pop3uidl, hidden, not .dbx) and a folder with a store inside.
 TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
 {
     testsupport::TempDir dir;
@@ -57,13 +266,12 @@ TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive
         StoreDiscovery discovery;
         SearchIdentities(discovery, *registry, dialogs);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
-        ASSERT_TRUE(discovery.StoreFolders.has_value());
-        EXPECT_EQ(*discovery.StoreFolders, QStringList({store1, store3}));
+        EXPECT_EQ(discovery.StoreFolders, QStringList({store1, store3}));
         EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
         // A failing search afterwards reports once and searches the last folders again.
         discovery.DBXFileList.clear();
         SearchIdentities(discovery, MemoryRegistry(), dialogs);
-        EXPECT_EQ(dialogs.messageTexts(), QStringList({failureReport()}));
+        EXPECT_EQ(dialogs.messageTexts(), QStringList({kFailure}));
         EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
     }
 }
@@ -72,12 +280,10 @@ TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 {
     testsupport::TempDir dir;
     core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
-    const testsupport::EnvGuard prefix("WINEPREFIX", dir.path());
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
     settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);
-    EXPECT_EQ(registryFor(settings)->description(), u"Wine prefix "_qs + dir.path());
+    EXPECT_TRUE(dynamic_cast<WineRegistry*>(registryFor(settings).get()));
     settings.store(QLatin1String(kRegistryHiveKey), u"/disk/NTUSER.DAT"_qs);
-    EXPECT_EQ(registryFor(settings)->description(), u"registry hive /disk/NTUSER.DAT"_qs);
+    EXPECT_TRUE(dynamic_cast<HiveRegistry*>(registryFor(settings).get()));
 }
 
 // No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.
@@ -93,106 +299,77 @@ TEST(SearchIdentities, NothingToFindReportsTwice)
     }
 
     testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture wine(dir.path());
-    const QByteArray& reg = wine.userRegText;
+    const QByteArray reg = expresstest::WinePrefixFixture(dir.path()).userRegText;
     for (const QByteArray& text : {QByteArray(), QByteArray("\x00\x01\x02\xff\xfe garbage \x00", 16), reg.mid(1),
                                    reg.left(reg.indexOf("\"Store Root\"") + 20), // cut inside the first Store Root
                                    reg.left(reg.indexOf("[Identities\\\\{1111")), QByteArray(3 * 1024 * 1024, '[')}) {
-        expresstest::writeFile(wine.userReg, text);
-        expectNothingFound(WineRegistry(wine.prefix));
+        dir.write(u"prefix/user.reg"_qs, text);
+        expectNothingFound(WineRegistry(dir.file(u"prefix"_qs)));
     }
 
-    const expresstest::HiveFixture hive(dir.path());
-    const QByteArray whole = testsupport::TempDir::read(hive.hive);
+    const QString hive = expresstest::HiveFixture(dir.path()).hive;
+    const QByteArray whole = testsupport::TempDir::read(hive);
     ASSERT_GT(whole.size(), 4096);
-    QByteArray badSignature = whole;
-    badSignature[0] = 'X';
-    QByteArray zeroedBins = whole;
-    zeroedBins.replace(4096, whole.size() - 4096, QByteArray(whole.size() - 4096, '\0'));
-    for (const QByteArray& bytes : {QByteArray(), whole.left(4096), whole.left(whole.size() - 1000), badSignature,
-                                    zeroedBins, QByteArray(whole.size(), '\xff')}) {
-        expresstest::writeFile(hive.hive, bytes);
-        expectNothingFound(HiveRegistry(hive.hive));
+    const QByteArray zeroedBins = whole.left(4096) + QByteArray(whole.size() - 4096, '\0');
+    for (const QByteArray& bytes :
+         {QByteArray(), whole.left(4096), whole.left(whole.size() - 1000), QByteArray(whole).replace(0, 1, "X"),
+          zeroedBins, QByteArray(whole.size(), '\xff')}) {
+        dir.write(u"disk/Users/alice/NTUSER.DAT"_qs, bytes);
+        expectNothingFound(HiveRegistry(hive));
     }
     expectNothingFound(HiveRegistry(dir.file(u"missing/NTUSER.DAT"_qs)));
     expectNothingFound(HiveRegistry(dir.path()));
 }
 
+// 1: no Outlook Express key; 2: no subkeys; 3: no values; 4: no "Store Root"; 5: a number as "Store Root";
+// 6: a blank one; 7 and 8: stores. A drive the source knows maps (the folder need not exist); one it does not
+// know stays as written. Neither lists files (a Windows text is never taken for a relative local path).
 TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
 {
     MemoryRegistry registry;
     registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
     registry.setDriveFolder(u'C', u"/nonexistent-drive"_qs);
-    const auto key = [](int id) {
-        return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id).split(u'\\');
-    };
-    using expresstest::text;
-    // 1: no Outlook Express key; 2: a key without subkeys; 3: a version key without values; 4: values but no
-    // "Store Root"; 5: a number as "Store Root"; 6: a blank one; 7 and 8: stores.
+    const auto key = [](int id) { return u"Identities\\{%1}\\Software\\Microsoft\\Outlook Express\\5.0"_qs.arg(id); };
     registry.addKey(kHkeyCurrentUser, u"Identities\\{1}\\Software"_qs);
     registry.addKey(kHkeyCurrentUser, u"Identities\\{2}\\Software\\Microsoft\\Outlook Express"_qs);
     registry.addKey(kHkeyCurrentUser, key(3));
-    registry.setValue(kHkeyCurrentUser, key(4), text(u"Other"_qs, u"x"_qs));
-    registry.setValue(kHkeyCurrentUser, key(5), expresstest::dword(u"Store Root"_qs, 1));
-    registry.setValue(kHkeyCurrentUser, key(6), text(u"Store Root"_qs, u"  "_qs));
-    registry.setValue(kHkeyCurrentUser, key(7), text(u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz));
-    registry.setValue(kHkeyCurrentUser, key(8), text(u"Store Root"_qs, u"E:\\Eight"_qs));
     registry.addKey(kHkeyCurrentUser, u"Identities\\ "_qs);
+    const std::pair<int, RegistryData> values[] = {
+        {4, text(u"Other"_qs, u"x"_qs)},
+        {5, expresstest::dword(u"Store Root"_qs, 1)},
+        {6, text(u"Store Root"_qs, u"  "_qs)},
+        {7, text(u"store root"_qs, u"%USERPROFILE%\\Seven"_qs, kRegExpandSz)},
+        {8, text(u"Store Root"_qs, u"E:\\Eight"_qs)}};
+    for (const auto& [id, value] : values)
+        registry.setValue(kHkeyCurrentUser, key(id).split(u'\\'), value);
 
     platform::ScriptedDialogs dialogs;
     StoreDiscovery discovery;
     SearchIdentities(discovery, registry, dialogs);
-    // A drive the source knows maps (the folder need not exist); one it does not know stays as written. Neither
-    // lists files (a Windows text is never taken for a relative local path).
     EXPECT_EQ(discovery.StoreFolders, QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
     EXPECT_TRUE(discovery.DBXFileList.isEmpty());
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
-// Files of the folder itself (not of folders below it), by name whatever its letter case.
-TEST(GetDBXFilesInPath, ListsDbxFilesOfTheFolderByNameSkippingFoldersAndPop3uidl)
+// Wine keeps [Volatile Environment] out of user.reg: the profile is then the user's folder below drive_c/users
+// whatever its letter case, and with no dosdevices folder drive C: is drive_c.
+TEST(WinePrefix, ProfileWithoutVolatileEnvironmentIsTheUsersFolder)
 {
     testsupport::TempDir dir;
-    const QString folder = dir.file(u"store"_qs);
-    expresstest::makeFiles(folder, {u"outbox.DBX"_qs, u"Inbox.dbx"_qs, u"deleted Items.Dbx"_qs, u"FOLDERS.dbx"_qs,
-                                    u"pop3uidl.DBX"_qs, u".hidden.dbx"_qs, u"inbox.dbx.bak"_qs, u"dbx"_qs});
-    expresstest::makeFiles(folder + u"/nested"_qs, {u"Nested.dbx"_qs});
-    QStringList files{u"stale"_qs};
-    DBXFiles::GetDBXFilesInPath(folder + u'/', files);
-    EXPECT_EQ(files,
-              QStringList({folder + u"/deleted Items.Dbx"_qs, folder + u"/Inbox.dbx"_qs, folder + u"/outbox.DBX"_qs}));
-    DBXFiles::GetDBXFilesInPath(dir.file(u"missing"_qs), files);
-    EXPECT_TRUE(files.isEmpty());
-    DBXFiles::GetDBXFilesInPath(u"store"_qs, files);
-    EXPECT_TRUE(files.isEmpty());
-}
-
-TEST(WinePrefix, ProfileFromVolatileEnvironmentElseTheUsersFolder)
-{
-    testsupport::TempDir dir;
-    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n"));
-    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)));
-    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
+    dir.write(u"user.reg"_qs, "WINE REGISTRY Version 2\n");
+    ASSERT_TRUE(QDir().mkpath(dir.file(u"drive_c/users/Public"_qs)) &&
+                QDir().mkpath(dir.file(u"drive_c/users/Bob"_qs)));
     const WineRegistry byUser(dir.path(), u"bob"_qs);
-    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERPROFILE%"_qs), u"C:\\users\\Bob"_qs);
-    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERNAME%"_qs), u"Bob"_qs);
-    // No dosdevices folder: drive C: is drive_c.
+    EXPECT_EQ(expandWindowsVariables(byUser, u"%USERPROFILE%|%USERNAME%"_qs), u"C:\\users\\Bob|Bob"_qs);
     EXPECT_EQ(byUser.driveFolder(u'C'), QFileInfo(dir.file(u"drive_c"_qs)).canonicalFilePath());
     EXPECT_TRUE(byUser.driveFolder(u'd').isEmpty());
-
-    expresstest::writeFile(dir.file(u"user.reg"_qs), QByteArray("WINE REGISTRY Version 2\n[Volatile Environment]\n"
-                                                                "\"USERPROFILE\"=\"C:\\\\users\\\\Public\"\n"));
-    EXPECT_EQ(expandWindowsVariables(WineRegistry(dir.path(), u"bob"_qs), u"%UserProfile%"_qs),
-              u"C:\\users\\Public"_qs);
 }
 
 TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture fixture(dir.path());
-    expresstest::writeFile(fixture.userReg, fixture.userRegText + QByteArray(R"(
-[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders] 1600000000
-"AppData"=str(2):"%USERPROFILE%\\AppData\\Roaming"
+    dir.write(u"prefix/user.reg"_qs, fixture.userRegText + QByteArray(R"(
 [Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders] 1600000000
 "Local AppData"="C:\\users\\winuser\\AppData\\Local"
 [Environment] 1600000000
@@ -201,8 +378,6 @@ TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
 )"));
     const WineRegistry registry(fixture.prefix, u"someone"_qs);
     const std::pair<QString, QString> variables[] = {
-        {u"%userprofile%\\a"_qs, u"C:\\users\\winuser\\a"_qs},
-        {u"%appdata%\\x"_qs, u"C:\\users\\winuser\\AppData\\Roaming\\x"_qs},
         {u"%LocalAppData%"_qs, u"C:\\users\\winuser\\AppData\\Local"_qs},
         {u"%temp%"_qs, u"C:\\users\\winuser\\Temp"_qs},
         {u"%NOPE%\\%USERNAME%"_qs, u"%NOPE%\\winuser"_qs},
@@ -214,18 +389,12 @@ TEST(WinePrefix, VariablesExpandAndPathsMapWhateverTheirCase)
         EXPECT_EQ(expandWindowsVariables(registry, text), expanded) << text.toStdString();
 
     const QString driveC = QFileInfo(fixture.prefix + u"/drive_c"_qs).canonicalFilePath();
-    EXPECT_TRUE(registry.driveFolder(u'e').isEmpty());
     const std::pair<QString, QString> paths[] = {
-        {u"C:\\Users\\WinUser\\Local Settings\\Application Data\\Identities\\"_qs + expresstest::kId1 +
-             u"\\Microsoft\\Outlook Express\\INBOX.DBX"_qs,
-         fixture.store1 + u"/Inbox.dbx"_qs},
         {u"c:/users/winuser/./second/../Second"_qs, driveC + u"/users/winuser/Second"_qs},
         {u"C:\\users\\winuser\\No Such\\Folder"_qs, driveC + u"/users/winuser/No Such/Folder"_qs}, // kept as written
-        {u"C:"_qs, driveC},
         {u"E:\\Mail"_qs, QString()},
         {u"\\\\server\\share"_qs, QString()},
         {u"Mail\\Inbox"_qs, QString()},
-        {u"%UserProfile%"_qs, QString()},
     };
     for (const auto& [windowsPath, local] : paths)
         EXPECT_EQ(localPathFor(registry, windowsPath), local) << windowsPath.toStdString();

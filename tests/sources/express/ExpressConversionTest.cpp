@@ -1,15 +1,16 @@
 #include "sources/express/ExpressConversion.h"
 
-#include "FakeRunner.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
-#include <QDir>
-#include <QFile>
+#include <QProcess>
 
 using namespace sources::express;
+using testsupport::TempDir;
 
 namespace {
+
+const QString kConverter = QStringLiteral(QUILLMERE_PROGRAM_DIR "/DBXToEML");
 
 class FakeWindow : public ExpressConversionWindow
 {
@@ -36,7 +37,7 @@ public:
 };
 
 // A program folder with a stand-in converter that logs its arguments and writes one message per store; the
-// staging folder has a blank in its name and a message of an earlier run.
+// staging folder has a blank in its name, a message of an earlier run and a file that is no message.
 class ConversionTest : public ::testing::Test
 {
 protected:
@@ -45,68 +46,87 @@ protected:
         window.program = dir.path();
         window.staging = dir.file(u"stag ing"_qs);
         dir.write(u"stag ing/stale.eml"_qs, "Date: stale\r\n");
+        dir.write(u"stag ing/notes.txt"_qs, "Date: no message file\r\n");
         const QString converter = dir.write(
             u"DBXToEML"_qs, "#!/bin/sh\necho \"$1|$2\" >> \"$(dirname \"$0\")/log\"\nb=$(basename \"$1\" .dbx)\n"
                             "printf 'From: %s\\r\\nDate: today\\r\\n\\r\\n' \"$b\" > \"$2/$b-000001.eml\"\n");
         QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    QStringList convertedStores() const
-    {
-        return QString::fromUtf8(testsupport::TempDir::read(dir.file(u"log"_qs))).split(u'\n', Qt::SkipEmptyParts);
-    }
 
-    testsupport::TempDir dir;
+    TempDir dir;
     FakeWindow window;
 };
 
+int convert(const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(kConverter, arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// Everything in the staging folder, hidden entries included: nothing but finished messages may be there.
+QStringList stagingEntries(const TempDir& staging)
+{
+    return QDir(staging.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 } // namespace
 
+// Each conversion adds only its own messages to the list; the wait lasts until the converter has written them.
 TEST_F(ConversionTest, ConvertsOnlyTheTickedRowsAndListsTheirMessages)
 {
     const QString sent = dir.write(u"Sent Items.dbx"_qs, "x");
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}, {sent, true}};
+    const QString drafts = dir.write(u"Drafts.dbx"_qs, "x");
+    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}, {sent, true}, {drafts, true}};
     convertTickedStores(window);
-    EXPECT_EQ(convertedStores(), QStringList{sent + u'|' + window.staging});
-    ASSERT_EQ(window.messages.size(), 1);
+    EXPECT_EQ(TempDir::read(dir.file(u"log"_qs)),
+              (sent + u'|' + window.staging + u'\n' + drafts + u'|' + window.staging + u'\n').toUtf8());
+    ASSERT_EQ(window.messages.size(), 2);
     EXPECT_EQ(window.messages[0].from, u"Sent Items"_qs);
-    EXPECT_EQ(window.messages[0].fileName, u"Sent Items-000001.eml"_qs);
+    EXPECT_EQ(window.messages[1].fileName, u"Drafts-000001.eml"_qs);
     EXPECT_FALSE(QFile::exists(window.staging + u"/stale.eml"_qs));
     EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
     EXPECT_EQ(window.pointerControl.history(), (QList{platform::Pointer::Hourglass, platform::Pointer::Default}));
 }
 
-// Nothing ticked, or no converter in the program folder: the list is emptied and "Done." is all that is said.
-TEST_F(ConversionTest, NothingTickedOrNoConverterListsNothing)
+// Without a converter in the program folder the list is emptied and "Done." is all that is said.
+TEST_F(ConversionTest, NoConverterListsNothing)
 {
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}};
-    convertTickedStores(window);
-    EXPECT_TRUE(window.messages.isEmpty());
-    EXPECT_TRUE(convertedStores().isEmpty());
-
     QFile::remove(dir.file(u"DBXToEML"_qs));
-    window.rows[0].second = true;
-    window.messages = {{}};
+    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), true}};
     convertTickedStores(window);
     EXPECT_TRUE(window.messages.isEmpty());
-    EXPECT_EQ(window.scripted.dialogs.messageTexts(), (QStringList{u"Done."_qs, u"Done."_qs}));
+    EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
 }
 
-// Each store's share of the bar comes from all rows, ticked or not; each conversion lists only its own.
-TEST_F(ConversionTest, ProgressShareComesFromAllRows)
+// A Windows-style command line with the program first converts the same store beside the first copy.
+TEST(DBXToEML, ConvertsTheSampleStoreInItsOrderWithoutCollisions)
 {
-    window.rows = {{u"/a.dbx"_qs, true}, {u"/b.dbx"_qs, false}, {u"/c.dbx"_qs, true}};
-    FakeRunner runner(200, 0, &window.bar);
-    int written = 0;
-    runner.onStart = [&](const QStringList& arguments) {
-        dir.write(u"stag ing/m%1.eml"_qs.arg(++written), "Date: d\r\n");
-        EXPECT_EQ(arguments, (QStringList{QString(), window.staging})); // the stores do not exist
-    };
-    convertTickedStores(window, &runner);
-    ASSERT_EQ(runner.starts.size(), 2);
-    EXPECT_EQ(runner.starts[0][0], dir.file(u"DBXToEML"_qs));
-    EXPECT_EQ(runner.styles, (QList<int>{0, 0}));
-    EXPECT_EQ(window.bar.value(), 6); // 100 / 3 / 10 rounds to 3 a step; the second store starts at 3
-    EXPECT_EQ(window.bar.text(), u"Progress Bar"_qs);
-    ASSERT_EQ(window.messages.size(), 2);
-    EXPECT_EQ(window.messages[1].fileName, u"m2.eml"_qs);
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    TempDir staging;
+    ASSERT_EQ(convert({store, staging.path()}), 0);
+    ASSERT_EQ(convert({kConverter, store, staging.path()}), 0);
+    const QStringList entries = stagingEntries(staging);
+    ASSERT_EQ(entries.size(), 56);
+    EXPECT_EQ(entries.first(), u"test_OutlookDBX-000001.eml"_qs);
+    EXPECT_EQ(entries.last(), u"test_OutlookDBX~2-000028.eml"_qs);
+    const QByteArray first = TempDir::read(staging.file(entries.first()));
+    EXPECT_TRUE(first.startsWith("From: \"Marcus\" <marcusdeoliveiraneves@gmail.com>\r\n"));
+    EXPECT_EQ(first.count('\n'), first.count("\r\n"));
+}
+
+TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    TempDir dir, staging;
+    ASSERT_EQ(convert({dir.write(u"cut.dbx"_qs, TempDir::read(store).left(200000)), staging.path()}), 0);
+    const QStringList entries = stagingEntries(staging);
+    EXPECT_EQ(entries.size(), 11);
+    for (const QString& name : entries)
+        EXPECT_TRUE(name.startsWith(u"cut-") && name.endsWith(u".eml")) << qPrintable(name);
+    MessageListing listing;
+    ListEMLFiles(staging.path(), listing);
+    EXPECT_EQ(listing.size(), 11);
 }
