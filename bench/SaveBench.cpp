@@ -83,7 +83,7 @@ BENCHMARK(SaveComma)->Unit(benchmark::kMillisecond)->UseRealTime();
 void SaveClipboardText(benchmark::State& state)
 {
     run(state,
-        [](const auto& list, const QString& path) { results::WriteTextFileFSO(results::ClipboardText(list), path); });
+        [](const auto& list, const QString& path) { results::writeTextFile(results::ClipboardText(list), path); });
 }
 BENCHMARK(SaveClipboardText)->Unit(benchmark::kMillisecond)->UseRealTime();
 

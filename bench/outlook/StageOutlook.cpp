@@ -85,7 +85,7 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    const bool staged = reader.getAllEmailOutlook(args.at(0));
+    const bool staged = reader.stageSelectedMail(args.at(0));
     std::fprintf(stderr, "staged %d store(s) in %lld ms\n", int(stores.size()), timer.elapsed());
     return staged && dialogs.shown == 0 ? 0 : 1;
 }

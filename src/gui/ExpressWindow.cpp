@@ -116,11 +116,11 @@ void ExpressWindow::onSearchExpressClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton14_Click"));
     trap(1, [&] {
-        m_discovery.DBXFileList.clear();
-        sources::express::SearchIdentities(m_discovery, *sources::express::registryFor(m_context.settings), dialogs());
+        m_discovery.dbxFiles.clear();
+        sources::express::searchIdentities(m_discovery, *sources::express::registryFor(m_context.settings), dialogs());
     });
     trap(2, [&] {
-        for (const QString& path : std::as_const(m_discovery.DBXFileList)) {
+        for (const QString& path : std::as_const(m_discovery.dbxFiles)) {
             if (!path.trimmed().isEmpty())
                 addTickRow(storeList, {path});
         }

@@ -2,7 +2,7 @@
 
 #include "gui/CommandPanel.h"
 #include "rules/UnitSource.h"
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "sources/express/ExpressConversion.h"
 
 #include <QDialog>

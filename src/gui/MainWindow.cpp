@@ -50,7 +50,7 @@ MainWindow::MainWindow(WindowContext context)
              [this] {
                  return std::make_unique<rules::StagingSource>(
                      [] { return core::stagingFilePath(); },
-                     [this](const QString& path) { return m_reader->getAllEmailOutlook(path); });
+                     [this](const QString& path) { return m_reader->stageSelectedMail(path); });
              },
          .fieldChosen = [this] { return fromFieldBox->isChecked() || bodyFieldBox->isChecked(); },
          .mayOpenDialog = [this] { return fieldChosen(); },

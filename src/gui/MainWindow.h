@@ -3,7 +3,7 @@
 #include "gui/CommandPanel.h"
 #include "gui/SettingControls.h"
 #include "gui/WindowContext.h"
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "sources/outlook/OutlookReader.h"
 
 #include <QWidget>

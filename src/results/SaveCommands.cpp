@@ -43,13 +43,13 @@ void SaveResultsAsTextFile(const ResultsList& list, const SaveContext& context)
     if (answer.filterIndex == 2) {
         trap(4, [&] { WriteCommaDelimitedFile(list, name, {&context.loop, nullptr}); });
     } else {
-        trap(5, [&] { SaveListviewProperlySpaced(list, name, context.dialogs, {&context.loop, &context.progress}); });
+        trap(5, [&] { saveAlignedTextFile(list, name, context.dialogs, {&context.loop, &context.progress}); });
     }
     trap(6, [&] { context.pointer.setPointer(platform::Pointer::Default); });
     trap(7, [&] { context.dialogs.message(QStringLiteral("Done.")); });
 }
 
-bool SaveResultsAsExcelFileIsExcelInstalled(platform::FileAssociations& associations, platform::Dialogs& dialogs)
+bool spreadsheetProgramInstalled(platform::FileAssociations& associations, platform::Dialogs& dialogs)
 {
     if (associations.hasProgramFor(QLatin1String(kXlsxMimeType)))
         return true;
@@ -62,7 +62,7 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
 {
     core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton12_Click"));
     bool installed = false;
-    trap(1, [&] { installed = SaveResultsAsExcelFileIsExcelInstalled(context.associations, context.dialogs); });
+    trap(1, [&] { installed = spreadsheetProgramInstalled(context.associations, context.dialogs); });
     if (!installed) {
         trap(2, [&] {
             context.dialogs.message(QStringLiteral("Excel is not installed on this computer. You need to have it "

@@ -49,6 +49,6 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
 void CopyResultsToClipboard(const ResultsList& list, const SaveContext& context);
 
 // True when the desktop has a program for .xlsx workbooks; otherwise says so and answers false.
-bool SaveResultsAsExcelFileIsExcelInstalled(platform::FileAssociations& associations, platform::Dialogs& dialogs);
+bool spreadsheetProgramInstalled(platform::FileAssociations& associations, platform::Dialogs& dialogs);
 
 } // namespace results

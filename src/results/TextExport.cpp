@@ -142,7 +142,7 @@ QStringView TrimTrailingBlanks(QStringView text)
     return text;
 }
 
-void WriteTextFileFSO(QStringView content, const QString& path)
+void writeTextFile(QStringView content, const QString& path)
 {
     TextFileWriter out(path);
     out.append(content);
@@ -172,7 +172,7 @@ QString CommaDelimitedText(const ResultsList& list, const ExportFeedback& feedba
 
 void WriteCommaDelimitedFile(const ResultsList& list, const QString& path, const ExportFeedback& feedback)
 {
-    WriteTextFileFSO(CommaDelimitedText(list, feedback), path);
+    writeTextFile(CommaDelimitedText(list, feedback), path);
 }
 
 ColumnWidths measureColumns(const ResultsList& list, bool countHeaders, RowPacer& pacer)
@@ -236,8 +236,8 @@ void WriteAlignedTextFile(const ResultsList& list, const QString& path, const Ex
     out.commit();
 }
 
-void SaveListviewProperlySpaced(const ResultsList& list, const QString& path, platform::Dialogs& dialogs,
-                                const ExportFeedback& feedback)
+void saveAlignedTextFile(const ResultsList& list, const QString& path, platform::Dialogs& dialogs,
+                         const ExportFeedback& feedback)
 {
     core::Trap trap(dialogs, QStringLiteral("Main"), QStringLiteral("SaveListviewProperlySpaced"));
     trap(1, [&] { WriteAlignedTextFile(list, path, feedback); });

@@ -67,7 +67,7 @@ QStringView TrimTrailingBlanks(QStringView text);
 
 // Writes the content as it is, UTF-8, no line break added. The file is replaced only once everything is
 // written, so a failed save leaves the old file (or none) behind. Fails with an AppError.
-void WriteTextFileFSO(QStringView content, const QString& path);
+void writeTextFile(QStringView content, const QString& path);
 
 // The comma-delimited form: every row's extracted text followed by a comma, on one line without a break.
 QString CommaDelimitedText(const ResultsList& list, const ExportFeedback& feedback = {});
@@ -80,7 +80,7 @@ void WriteCommaDelimitedFile(const ResultsList& list, const QString& path, const
 void WriteAlignedTextFile(const ResultsList& list, const QString& path, const ExportFeedback& feedback = {});
 
 // The same, reporting a failure itself under Main.SaveListviewProperlySpaced.
-void SaveListviewProperlySpaced(const ResultsList& list, const QString& path, platform::Dialogs& dialogs,
-                                const ExportFeedback& feedback);
+void saveAlignedTextFile(const ResultsList& list, const QString& path, platform::Dialogs& dialogs,
+                         const ExportFeedback& feedback);
 
 } // namespace results

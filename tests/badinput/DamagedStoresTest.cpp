@@ -48,7 +48,7 @@ protected:
     {
         sources::outlook::PstApplicationFactory factory([stores] { return stores; });
         sources::outlook::OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
-        EXPECT_EQ(reader.getAllEmailOutlook(path), staged);
+        EXPECT_EQ(reader.stageSelectedMail(path), staged);
         return TempDir::read(path);
     }
 

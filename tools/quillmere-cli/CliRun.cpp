@@ -13,7 +13,7 @@
 #include "results/ResultsList.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "sources/express/ExpressConversion.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MessageBody.h"
@@ -396,7 +396,7 @@ void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::
             if (staged)
                 return true;
             sources::outlook::OutlookReader reader({factory, choice, console.dialogs, console.loop, console.pointer});
-            return reader.getAllEmailOutlook(path);
+            return reader.stageSelectedMail(path);
         });
     rules::run(request, units, sink, console.feedback());
 }
@@ -476,10 +476,10 @@ int findDbx(const Arguments& args, const core::Settings& settings)
     else
         registry = sources::express::registryFor(settings);
     sources::express::StoreDiscovery discovery;
-    sources::express::SearchIdentities(discovery, *registry, dialogs);
+    sources::express::searchIdentities(discovery, *registry, dialogs);
     Output out(args.output);
     const char end = recordEnd(args);
-    for (const QString& path : std::as_const(discovery.DBXFileList)) {
+    for (const QString& path : std::as_const(discovery.dbxFiles)) {
         if (!path.trimmed().isEmpty()) {
             out.write(path.toUtf8());
             out.write({&end, 1});

@@ -37,7 +37,7 @@ T& require(const std::unique_ptr<T>& object)
     return *object;
 }
 
-// Ends the run's hourglass and writer whichever way getAllEmailOutlook returns.
+// Ends the run's hourglass and writer whichever way stageSelectedMail returns.
 class RunGuard
 {
 public:
@@ -66,7 +66,7 @@ OutlookReader::OutlookReader(ReaderServices services)
 
 OutlookReader::~OutlookReader() = default;
 
-bool OutlookReader::getAllEmailOutlook(const QString& path)
+bool OutlookReader::stageSelectedMail(const QString& path)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("getAllEmailOutlook"));
     platform::Dialogs& dialogs = m_services.dialogs;

@@ -65,7 +65,7 @@ public:
     // Rebuilds the staging file at path from the selected source, folders and fields. False (with a message)
     // when there is nothing to read from, when the PST file cannot be attached, or when the staging file
     // cannot be written; other failures during the run are reported and the run goes on.
-    bool getAllEmailOutlook(const QString& path);
+    bool stageSelectedMail(const QString& path);
 
 private:
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's

@@ -2,7 +2,7 @@
 #include "core/ErrorReport.h"
 #include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
 #include "sources/express/RegistrySource.h"
@@ -115,9 +115,9 @@ void expectNothingFound(const RegistryBackend& registry)
 {
     platform::ScriptedDialogs dialogs;
     StoreDiscovery discovery;
-    SearchIdentities(discovery, registry, dialogs);
-    EXPECT_TRUE(discovery.DBXFileList.isEmpty());
-    EXPECT_FALSE(discovery.StoreFolders.has_value());
+    searchIdentities(discovery, registry, dialogs);
+    EXPECT_TRUE(discovery.dbxFiles.isEmpty());
+    EXPECT_FALSE(discovery.storeFolders.has_value());
     EXPECT_EQ(dialogs.messageTexts(),
               QStringList({kFailure, core::errorReportText(u"Express1"_qs, u"SearchIdentities"_qs, 2,
                                                            u"Subscript out of range"_qs)}));
@@ -252,7 +252,7 @@ TEST(WineUserReg, ACutFileNeverGivesAValueOfTheCutEntry)
 
 // Both hold three identities, the second without an Outlook Express key. A store folder holds besides its
 // two stores files that are skipped (Folders, Pop3uidl, hidden, not .dbx) and a folder with a store inside.
-TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
+TEST(searchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
 {
     testsupport::TempDir dir;
     const expresstest::WinePrefixFixture wine(dir.path());
@@ -264,19 +264,19 @@ TEST(SearchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive
     for (const auto& [registry, store1, store3] : sources) {
         platform::ScriptedDialogs dialogs;
         StoreDiscovery discovery;
-        SearchIdentities(discovery, *registry, dialogs);
+        searchIdentities(discovery, *registry, dialogs);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(discovery.StoreFolders, QStringList({store1, store3}));
-        EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
+        EXPECT_EQ(discovery.storeFolders, QStringList({store1, store3}));
+        EXPECT_EQ(discovery.dbxFiles, listedStoreFiles(store1) + listedStoreFiles(store3));
         // A failing search afterwards reports once and searches the last folders again.
-        discovery.DBXFileList.clear();
-        SearchIdentities(discovery, MemoryRegistry(), dialogs);
+        discovery.dbxFiles.clear();
+        searchIdentities(discovery, MemoryRegistry(), dialogs);
         EXPECT_EQ(dialogs.messageTexts(), QStringList({kFailure}));
-        EXPECT_EQ(discovery.DBXFileList, listedStoreFiles(store1) + listedStoreFiles(store3));
+        EXPECT_EQ(discovery.dbxFiles, listedStoreFiles(store1) + listedStoreFiles(store3));
     }
 }
 
-TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
+TEST(searchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 {
     testsupport::TempDir dir;
     core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
@@ -287,7 +287,7 @@ TEST(SearchIdentities, TheHiveSettingWinsOverTheWinePrefix)
 }
 
 // No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.
-TEST(SearchIdentities, NothingToFindReportsTwice)
+TEST(searchIdentities, NothingToFindReportsTwice)
 {
     MemoryRegistry registry;
     expectNothingFound(registry);
@@ -324,7 +324,7 @@ TEST(SearchIdentities, NothingToFindReportsTwice)
 // 1: no Outlook Express key; 2: no subkeys; 3: no values; 4: no "Store Root"; 5: a number as "Store Root";
 // 6: a blank one; 7 and 8: stores. A drive the source knows maps (the folder need not exist); one it does not
 // know stays as written. Neither lists files (a Windows text is never taken for a relative local path).
-TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
+TEST(searchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
 {
     MemoryRegistry registry;
     registry.setEnvironmentVariable(u"USERPROFILE"_qs, u"C:\\Users\\u"_qs);
@@ -345,9 +345,9 @@ TEST(SearchIdentities, SkipsIdentitiesWithoutAStoreFolderAndListsTheOthers)
 
     platform::ScriptedDialogs dialogs;
     StoreDiscovery discovery;
-    SearchIdentities(discovery, registry, dialogs);
-    EXPECT_EQ(discovery.StoreFolders, QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
-    EXPECT_TRUE(discovery.DBXFileList.isEmpty());
+    searchIdentities(discovery, registry, dialogs);
+    EXPECT_EQ(discovery.storeFolders, QStringList({u"/nonexistent-drive/Users/u/Seven"_qs, u"E:\\Eight"_qs}));
+    EXPECT_TRUE(discovery.dbxFiles.isEmpty());
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 

@@ -41,7 +41,7 @@ protected:
     bool run()
     {
         sources::outlook::OutlookReader reader({outlook, options, desk.dialogs, desk.loop, pointer, {}, 0});
-        return reader.getAllEmailOutlook(path);
+        return reader.stageSelectedMail(path);
     }
     QByteArray file() const { return TempDir::read(path); }
     // Reports shown, each starting with its text and naming where it happened.
@@ -194,10 +194,10 @@ TEST_F(OutlookReaderTest, RunStartedDuringAYieldLeavesTheFirstAppending)
     desk.loop.onYield = [&] {
         if (++yields == 3 && !started) { // before the first item
             started = true;
-            EXPECT_TRUE(reader.getAllEmailOutlook(path));
+            EXPECT_TRUE(reader.stageSelectedMail(path));
         }
     };
-    EXPECT_TRUE(reader.getAllEmailOutlook(path));
+    EXPECT_TRUE(reader.stageSelectedMail(path));
     EXPECT_EQ(file(), staged({"1@x", "", "2@x", "", "1@x", "", "2@x", ""}));
     EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty()) << desk.dialogs.messageTexts().join(u'\n').toStdString();
 }

@@ -143,7 +143,7 @@ protected:
     {
         PstApplicationFactory factory([stores] { return stores; });
         OutlookReader reader({factory, options, desk.dialogs, desk.loop, pointer});
-        EXPECT_TRUE(reader.getAllEmailOutlook(path));
+        EXPECT_TRUE(reader.stageSelectedMail(path));
         return TempDir::read(path);
     }
 

@@ -1,8 +1,8 @@
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 
 #include "core/AppError.h"
 #include "core/ErrorReport.h"
-#include "sources/express/DBXFiles.h"
+#include "sources/express/IdentityStores.h"
 
 #include <memory>
 
@@ -15,32 +15,32 @@ constexpr int kSubscriptOutOfRange = 9;
 
 } // namespace
 
-void SearchIdentities(StoreDiscovery& discovery, const RegistryBackend& registry, platform::Dialogs& dialogs)
+void searchIdentities(StoreDiscovery& discovery, const RegistryBackend& registry, platform::Dialogs& dialogs)
 {
     core::Trap trap(dialogs, kModule, QStringLiteral("SearchIdentities"));
-    std::unique_ptr<DBXFiles> dbxFiles;
+    std::unique_ptr<IdentityStores> dbxFiles;
     trap(1, [&] {
-        dbxFiles = std::make_unique<DBXFiles>(registry, dialogs);
-        discovery.StoreFolders = dbxFiles->GetStoreFolder();
+        dbxFiles = std::make_unique<IdentityStores>(registry, dialogs);
+        discovery.storeFolders = dbxFiles->identityStoreFolders();
     });
     bool searchFolders = false;
     trap(2, [&] {
-        if (!discovery.StoreFolders)
+        if (!discovery.storeFolders)
             throw core::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        searchFolders = !discovery.StoreFolders->isEmpty();
+        searchFolders = !discovery.storeFolders->isEmpty();
     });
     if (!searchFolders)
         return;
     trap(3, [&] {
-        for (const QString& folder : std::as_const(*discovery.StoreFolders)) {
+        for (const QString& folder : std::as_const(*discovery.storeFolders)) {
             QStringList files;
-            DBXFiles::GetDBXFilesInPath(folder, files);
-            discovery.DBXFileList.append(files);
+            IdentityStores::dbxFilesIn(folder, files);
+            discovery.dbxFiles.append(files);
         }
     });
 }
 
-bool IsBlankText(const QString& text)
+bool isBlankText(const QString& text)
 {
     QString rest = text;
     rest.remove(QChar(u'\0'));

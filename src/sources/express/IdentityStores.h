@@ -14,7 +14,7 @@ namespace sources::express {
 
 class RegistryBackend;
 
-// The failure of GetStoreFolder: the object-error base -2147221504 plus 100.
+// The failure of identityStoreFolders: the object-error base -2147221504 plus 100.
 inline constexpr int kDbxFilesFailureNumber = -2147221404;
 inline constexpr char kDbxFilesFailureSource[] = "Quillmere.DBXFiles.GetStoreFolder";
 inline constexpr char kDbxFilesFailureDescription[] = "DBXFiles component failure";
@@ -35,10 +35,10 @@ private:
 
 // The store folder of every Outlook Express identity, and the DBX files of one
 // folder. It only reads.
-class DBXFiles
+class IdentityStores
 {
 public:
-    DBXFiles(const RegistryBackend& registry, platform::Dialogs& dialogs);
+    IdentityStores(const RegistryBackend& registry, platform::Dialogs& dialogs);
 
     // The local store folder of every identity under HKEY_CURRENT_USER\Identities that has one, in identity
     // order: the "Store Root" value of the first subkey of the identity's Software\Microsoft\Outlook Express
@@ -46,15 +46,15 @@ public:
     // cannot be mapped stays as text and lists no files). Identities without that key, without values or
     // without a "Store Root" text are skipped. Throws ComponentError (kDbxFilesFailure...) when no identity
     // has a store folder, or when anything inside fails.
-    QStringList GetStoreFolder() const;
+    QStringList identityStoreFolders() const;
 
-    // Fills arrFiles with the full paths of the *.dbx files (extension in any letter case) directly in the
-    // local folder strPath, by name (letter case ignored): ordinary files only, hidden ones (".name") not,
+    // Fills files with the full paths of the *.dbx files (extension in any letter case) directly in the
+    // local folder folderPath, by name (letter case ignored): ordinary files only, hidden ones (".name") not,
     // and never "folders.dbx" or "pop3uidl.dbx". A relative path, a missing or unreadable folder gives none.
-    static void GetDBXFilesInPath(const QString& strPath, QStringList& arrFiles);
+    static void dbxFilesIn(const QString& folderPath, QStringList& files);
 
     // True when the name in lower case is "folders.dbx" or "pop3uidl.dbx".
-    static bool IsSkippedStoreFile(const QString& fileName);
+    static bool isSkippedStoreFile(const QString& fileName);
 
 private:
     const RegistryBackend& m_registry;

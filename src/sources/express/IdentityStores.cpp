@@ -1,6 +1,6 @@
-#include "sources/express/DBXFiles.h"
+#include "sources/express/IdentityStores.h"
 
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "sources/express/Registry.h"
 #include "sources/express/WindowsPaths.h"
 
@@ -24,17 +24,17 @@ ComponentError storeFolderFailure()
 
 } // namespace
 
-DBXFiles::DBXFiles(const RegistryBackend& registry, platform::Dialogs& dialogs)
+IdentityStores::IdentityStores(const RegistryBackend& registry, platform::Dialogs& dialogs)
     : m_registry(registry), m_dialogs(dialogs)
 {
 }
 
-QStringList DBXFiles::GetStoreFolder() const
+QStringList IdentityStores::identityStoreFolders() const
 {
     QStringList folders;
     try {
         for (const QString& identity : EnumRegistryKeys(m_registry, m_dialogs, kIdentitiesKey)) {
-            if (IsBlankText(identity))
+            if (isBlankText(identity))
                 continue;
             const QString outlookExpress = kIdentitiesKey + u'\\' + identity + u'\\' + kOutlookExpressKey;
             const QStringList versions = EnumRegistryKeys(m_registry, m_dialogs, outlookExpress);
@@ -43,7 +43,7 @@ QStringList DBXFiles::GetStoreFolder() const
             const RegistryValues values =
                 EnumRegistryValues(m_registry, m_dialogs, outlookExpress + u'\\' + versions.first());
             const QVariant storeRoot = values.value(kStoreRoot);
-            if (storeRoot.typeId() != QMetaType::QString || IsBlankText(storeRoot.toString()))
+            if (storeRoot.typeId() != QMetaType::QString || isBlankText(storeRoot.toString()))
                 continue; // no values, or no "Store Root" text
             const QString windowsFolder = expandWindowsVariables(m_registry, storeRoot.toString());
             const QString local = localPathFor(m_registry, windowsFolder);
@@ -57,30 +57,30 @@ QStringList DBXFiles::GetStoreFolder() const
     return folders;
 }
 
-void DBXFiles::GetDBXFilesInPath(const QString& strPath, QStringList& arrFiles)
+void IdentityStores::dbxFilesIn(const QString& folderPath, QStringList& files)
 {
-    arrFiles.clear();
-    if (strPath.isEmpty() || QDir::isRelativePath(strPath))
+    files.clear();
+    if (folderPath.isEmpty() || QDir::isRelativePath(folderPath))
         return;
-    const QDir folder(strPath);
+    const QDir folder(folderPath);
     // Ordinary files (symbolic links to them too); without QDir::Hidden, names that begin with a dot are
     // left out, as Windows leaves out hidden files.
     QStringList names = folder.entryList(QDir::Files | QDir::Readable, QDir::Unsorted);
     names.removeIf([](const QString& name) {
-        return !name.endsWith(QLatin1String(".dbx"), Qt::CaseInsensitive) || IsSkippedStoreFile(name);
+        return !name.endsWith(QLatin1String(".dbx"), Qt::CaseInsensitive) || isSkippedStoreFile(name);
     });
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
-    QString prefix = QDir::cleanPath(strPath);
+    QString prefix = QDir::cleanPath(folderPath);
     if (!prefix.endsWith(u'/'))
         prefix += u'/';
     for (const QString& name : std::as_const(names))
-        arrFiles.append(prefix + name);
+        files.append(prefix + name);
 }
 
-bool DBXFiles::IsSkippedStoreFile(const QString& fileName)
+bool IdentityStores::isSkippedStoreFile(const QString& fileName)
 {
     const QString lower = fileName.toLower();
     return lower == QLatin1String("folders.dbx") || lower == QLatin1String("pop3uidl.dbx");
