@@ -2,7 +2,6 @@
 #include "gui/ExpressWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProfileStoresDialog.h"
-#include "gui/ServedPanel.h"
 #include "gui/TextSetsDialog.h"
 #include "gui/WindowFixture.h"
 
@@ -29,17 +28,6 @@ void PrintTo(const KeyboardCase& c, std::ostream* out)
 class KeyboardOrderTest : public guitest::WindowFixture, public ::testing::WithParamInterface<KeyboardCase>
 {
 public:
-    template <class Dialog>
-    QWidget* openDialog()
-    {
-        gui::CommandPanel* panel = staged.panelIn(host, freshContext());
-        auto* dialog = new Dialog({*panel, staged.source(), context->settings, QString()}, nullptr);
-        dialog->showDialog(false);
-        return dialog;
-    }
-
-    QWidget host;
-    guitest::StagedText staged{dir.file(u"test.txt"_qs), {}};
     sources::express::StoreDiscovery discovery;
     std::unique_ptr<QWidget> window;
 };
@@ -70,9 +58,9 @@ const KeyboardCase kCases[] = {
      names("PushButton14 PushButton1 ListView1 PushButton5 PushButton3 PushButton11 ListView3 PushButton21 "
            "PushButton22 PushButton23") +
          kPanelOptions + kPanelRest},
-    {"BetweenDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::BetweenDialog>(); },
+    {"BetweenDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::BetweenDialog>().release(); },
      names("Text1 Text2 Check1 Check2 PushButton4 PushButton11 PushButton1")},
-    {"TextSetsDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::TextSetsDialog>(); },
+    {"TextSetsDialog", [](KeyboardOrderTest& t) { return t.openDialog<gui::TextSetsDialog>().release(); },
      names("Combo1 PushButton2 PushButton1 PushButton5 PushButton3 PushButton4 PushButton11")},
     {"ProfileStoresDialog",
      [](KeyboardOrderTest& t) -> QWidget* {
