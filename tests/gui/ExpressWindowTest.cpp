@@ -55,7 +55,6 @@ protected:
     }
 
     testsupport::EnvGuard temp{"TEMP", dir.path()};
-    sources::express::StoreDiscovery discovery;
 };
 
 // Answers the next modal dialog: checks it is the window's own copy, fills it and starts its run.

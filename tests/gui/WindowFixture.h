@@ -6,7 +6,7 @@
 #include "gui/WindowContext.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
-#include "support/KeyboardChecks.h"
+#include "sources/express/Express1.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
@@ -18,7 +18,11 @@
 
 namespace guitest {
 
-using testsupport::names;
+// Names written as one space-separated list.
+inline QStringList names(const char* spaced)
+{
+    return QString::fromLatin1(spaced).split(u' ', Qt::SkipEmptyParts);
+}
 
 // A scripted desktop and a settings file of its own for each window test; and the main window's panel in a
 // bare window, each of its runs staging `staged` afresh.
@@ -56,7 +60,6 @@ public:
                                        .units = [this] { return stagedSource(); },
                                        .fieldChosen = {},
                                        .mayOpenDialog = {},
-                                       .modalDialogs = false,
                                        .betweenModule = u"Form2"_qs,
                                        .textSetsModule = u"Form3"_qs,
                                        .appClosing = [this] { return closing; }},
@@ -91,6 +94,7 @@ public:
     QWidget host;
     gui::CommandPanel* panel = nullptr;
     std::unique_ptr<core::Settings> dialogSettings;
+    sources::express::StoreDiscovery discovery;
 };
 
 inline QStringList rows(const results::ResultsList& list)
