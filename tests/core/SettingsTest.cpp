@@ -25,11 +25,9 @@ TEST(SettingValues, NumbersAndTruthsReadLikeTheRunTime)
                                                    {"-32768", -32768}, {"True", -1}, {"false", 0}};
     for (const auto& [text, value] : numbers)
         EXPECT_EQ(toInteger16(QString::fromLatin1(text)), value) << text;
-    const std::pair<const char*, int> failures[] = {{"", errors::kTypeMismatch},
-                                                    {"abc", errors::kTypeMismatch},
-                                                    {"1x", errors::kTypeMismatch},
-                                                    {"nan", errors::kTypeMismatch},
-                                                    {"40000", errors::kOverflow}};
+    const int mismatch = errors::kTypeMismatch;
+    const std::pair<const char*, int> failures[] = {
+        {"", mismatch}, {"abc", mismatch}, {"1x", mismatch}, {"nan", mismatch}, {"40000", errors::kOverflow}};
     for (const auto& [text, number] : failures) {
         try {
             toInteger16(QString::fromLatin1(text));

@@ -1,10 +1,13 @@
 #include "gui/CommandPanel.h"
 
+#include "gui/BetweenDialog.h"
 #include "gui/HelpTexts.h"
 #include "gui/RuleHelp.h"
+#include "gui/TextSetsDialog.h"
 #include "gui/WindowFixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,11 +19,21 @@ using platform::Pointer;
 
 namespace {
 
+// The main window's panel in a bare window, and the rule dialogs that serve it.
 class CommandPanelTest : public guitest::WindowFixture
 {
 protected:
+    static QStringList items(const gui::TextSetsDialog& form)
+    {
+        QStringList texts;
+        for (int i = 0; i < form.itemsBox->count(); ++i)
+            texts.append(form.itemsBox->itemText(i));
+        return texts;
+    }
+
     gui::CommandPanel& p = servedPanel();
 };
+using RuleDialogsTest = CommandPanelTest;
 
 } // namespace
 
@@ -82,4 +95,95 @@ TEST_F(CommandPanelTest, HoverPointersLeaveTheHourglassAlone)
     guitest::moveMouseOver(p.extractAllButton);
     guitest::moveMouseOver(p.optionsFrame);
     EXPECT_EQ(p.pointer().pointer(), Pointer::Hourglass);
+}
+
+TEST_F(RuleDialogsTest, BetweenDialogRunsWithItsControlsAndKeepsThemForTheNextProgramRun)
+{
+    auto form = openDialog<gui::BetweenDialog>();
+    EXPECT_TRUE(form->includeStartBox->isChecked() && form->includeEndBox->isChecked());
+    form->startTextBox->setText(u"p"_qs);
+    form->endTextBox->setText(u"n"_qs);
+    form->includeStartBox->setChecked(false);
+    staged = "\r\nThe rain in spain falls mainly on the plain.\r\n";
+    form->startButton->click();
+    EXPECT_EQ(rows(p.results()), (QStringList{u"ain"_qs, u"lain"_qs}));
+    EXPECT_EQ(dialogSettings->value(u"StartWith"_qs), u"p"_qs);
+    EXPECT_EQ(dialogSettings->value(u"Check21"_qs), u"0"_qs);
+    form->helpButton->click();
+    EXPECT_EQ(shown(), QStringList{gui::betweenHelp()});
+
+    form = openDialog<gui::BetweenDialog>();
+    EXPECT_EQ(form->endTextBox->text(), u"n"_qs);
+    EXPECT_FALSE(form->includeStartBox->isChecked());
+    EXPECT_TRUE(form->includeEndBox->isChecked());
+}
+
+TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
+{
+    auto form = openDialog<gui::BetweenDialog>();
+    form->startTextBox->setText(u"kept"_qs);
+    form->closeButton->click();
+    EXPECT_FALSE(form->isVisible());
+    form->showDialog(false);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->startTextBox->text(), u"kept"_qs);
+
+    closing = true;
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(RuleDialogsTest, TextSetsDialogStoresTheListAfterAddRemoveAndClearOnly)
+{
+    auto form = openDialog<gui::TextSetsDialog>();
+    desktop.dialogs.answerInput(u"quay"_qs);
+    form->addItemButton->click();
+    desktop.dialogs.answerInput(u"two words"_qs);
+    form->addItemButton->click();
+    EXPECT_EQ(dialogSettings->value(u"Combo1"_qs), u"quay!!!QUIBB!!!two words"_qs);
+
+    const QString a = dir.write(u"a.txt"_qs, "  tide\r\n \r\ngulls\r\n");
+    desktop.dialogs.answerFile({dir.path() + QChar(u'\0') + u"a.txt"_qs + QChar(u'\0') + u"gone.txt"_qs, 1});
+    form->loadItemsButton->click();
+    EXPECT_EQ(shown(), QStringList{u"File not found"_qs});
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form = openDialog<gui::TextSetsDialog>(); // loading alone stores nothing
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs}));
+
+    desktop.dialogs.answerFile({a, 1});
+    form->loadItemsButton->click();
+    form->addItemButton->click(); // cancelled: the list is stored all the same
+    form = openDialog<gui::TextSetsDialog>();
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+
+    form->itemsBox->setCurrentIndex(1);
+    form->removeItemButton->click();
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form->clearItemsButton->click();
+    form = openDialog<gui::TextSetsDialog>(); // an empty list stores nothing
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+}
+
+TEST_F(RuleDialogsTest, TextSetsDialogRunsItsItemsWithThePanelsOptionsAndClosesAlsoWithoutItems)
+{
+    auto form = openDialog<gui::TextSetsDialog>();
+    p.results().add({u"earlier"_qs, {}, false});
+    form->startButton->click();
+    EXPECT_EQ(shown(), QStringList{u"Fill out combobox text to use to extract lines."_qs});
+    EXPECT_EQ(rows(p.results()), QStringList{u"earlier"_qs});
+    EXPECT_EQ(stagings, 1); // the mail is staged before the list is looked at
+    EXPECT_FALSE(form->isVisible());
+
+    form->showDialog(false);
+    form->itemsBox->addItems({u"tide"_qs, u"slow"_qs});
+    staged = "\r\nthe tide runs slow\r\nA heron\r\n";
+    form->startButton->click(); // a line once per matching item
+    EXPECT_EQ(rows(p.results()), QStringList(2, u"the tide runs slow"_qs));
+    EXPECT_FALSE(form->isVisible());
+    p.removeDuplicatesBox->setChecked(true);
+    form->showDialog(false);
+    form->startButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList{u"the tide runs slow"_qs});
+    form->helpButton->click();
+    EXPECT_EQ(shown().last(), gui::textSetsHelp());
 }
