@@ -45,12 +45,9 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsAndChangesAreStoredAtOnceForThe
         form->bodyFieldBox->click();
         form->pstFileOption->click();
         form->pstFileBox->setText(u"/home/me/archive.pst"_qs);
-        for (const auto& [key, value] : {std::pair{"Check4", "1"},
-                                         {"Body", "1"},
-                                         {"Option3", "False"},
-                                         {"Option4", "True"},
-                                         {"PST File", "/home/me/archive.pst"}})
-            EXPECT_EQ(settings->value(QLatin1String(key)), QLatin1String(value)) << key;
+        for (const char* line :
+             {"Check4=1", "Body=1", "Option3=False", "Option4=True", "PST%20File=/home/me/archive.pst"})
+            EXPECT_TRUE(testsupport::TempDir::read(settings->filePath()).contains(line)) << line;
     }
     auto again = start();
     EXPECT_TRUE(again->draftsBox->isChecked() && again->bodyFieldBox->isChecked());
@@ -80,7 +77,6 @@ TEST_F(MainWindowTest, AnEmptyProfileIsToldInTheStatusAreaWithoutAMessageBox)
     profileStores = [&stores] { return stores; };
     auto form = start();
     EXPECT_TRUE(form->statusLabel->isVisibleTo(form.get()));
-    EXPECT_TRUE(form->statusLabel->text().contains(u"\"Profile Stores...\""_qs));
     EXPECT_TRUE(shown().isEmpty());
     // Reading a PST file needs no profile; back on the profile, the note returns.
     form->pstFileOption->click();
@@ -156,9 +152,8 @@ TEST_F(MainWindowTest, RuleDialogsNeedAFieldOpenOnceAndCloseForGoodWithTheMainWi
     form->panel().betweenButton->click();
     form->panel().textSetsButton->click();
     EXPECT_NE(form->findChild<QDialog*>(u"Form3"_qs), nullptr);
-    const auto between = form->findChildren<gui::BetweenDialog*>();
+    const auto between = form->findChildren<gui::BetweenDialog*>(u"Form2"_qs);
     ASSERT_EQ(between.size(), 1);
-    EXPECT_EQ(between[0]->objectName(), u"Form2"_qs);
     form->close();
     QCloseEvent whileClosing;
     QApplication::sendEvent(between[0], &whileClosing);
