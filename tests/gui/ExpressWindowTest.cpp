@@ -113,7 +113,8 @@ TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDe
     auto form = open();
     desktop.dialogs.answerFile({dir.file(u"Inbox.dbx"_qs), 1});
     form->addStoreFilesButton->click();
-    desktop.dialogs.answerFile({dir.path() + QChar(u'\0') + u"Sent.dbx"_qs + QChar(u'\0') + u"Drafts.dbx"_qs, 1});
+    desktop.dialogs.answerFile(
+        {dir.path() + u"/"_qs + QChar(u'\0') + u"Sent.dbx"_qs + QChar(u'\0') + u"Drafts.dbx"_qs, 1});
     form->addStoreFilesButton->click();
     EXPECT_EQ(texts(form->storeList),
               (QStringList{dir.file(u"Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"Drafts.dbx"_qs)}));
@@ -123,7 +124,6 @@ TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDe
     form->convertStoresButton->click();
     EXPECT_EQ(shown(), QStringList{u"Done."_qs});
     EXPECT_EQ(texts(form->messageList), names("Inbox Drafts"));
-    EXPECT_EQ(form->messageFiles(), names("Inbox-000001.eml Drafts-000001.eml"));
 
     form->selectAllMessagesButton->click();
     form->panel().extractAllButton->click();

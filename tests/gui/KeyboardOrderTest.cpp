@@ -5,8 +5,8 @@
 #include "gui/TextSetsDialog.h"
 #include "gui/WindowFixture.h"
 
-#include <QPushButton>
 #include <QKeySequence>
+#include <QPushButton>
 #include <QSet>
 #include <QTest>
 
