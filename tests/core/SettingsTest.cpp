@@ -2,7 +2,6 @@
 #include "core/SettingValues.h"
 #include "core/Settings.h"
 #include "core/SettingsTable.h"
-#include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,65 +9,35 @@
 using namespace core;
 using testsupport::TempDir;
 
-TEST(Settings, StoredValueIsOnDiskAtOnceAndReadByANewInstance)
-{
-    TempDir dir;
-    const QString path = dir.file(u"Brindlewick.ini"_qs);
-    {
-        Settings s(path);
-        s.store(u"PST File"_qs, u"/mail/a, b.pst"_qs);
-        s.store(u"Check2"_qs, u"0"_qs);
-        EXPECT_TRUE(TempDir::read(path).contains("[Quillmere]"));
-    }
-    Settings again(path);
-    EXPECT_EQ(again.value(u"PST File"_qs), u"/mail/a, b.pst"_qs);
-    EXPECT_EQ(again.value(u"Check2"_qs), u"0"_qs);
-    EXPECT_FALSE(again.value(u"Check1"_qs).has_value());
-}
-
 TEST(Settings, GarbageFileReadsWhatItCanAndNeverFails)
 {
     TempDir dir;
     static const char garbage[] = "\x00\xFF\xFE garbage [[[\n=\n[Quillmere]\nCheck1=1\nText1=a,b\nCheck2=@Invalid()\n";
-    const QString path = dir.write(u"Brindlewick.ini"_qs, QByteArray(garbage, sizeof garbage - 1));
-    Settings s(path);
+    const Settings s(dir.write(u"Brindlewick.ini"_qs, QByteArray(garbage, sizeof garbage - 1)));
     EXPECT_EQ(s.value(u"Check1"_qs), u"1"_qs);
     EXPECT_EQ(s.value(u"Text1"_qs), u"a,b"_qs);
     EXPECT_FALSE(s.value(u"Check2"_qs).has_value());
 }
 
-TEST(SettingValues, Integer16LikeTheRunTime)
+TEST(SettingValues, NumbersAndTruthsReadLikeTheRunTime)
 {
-    EXPECT_EQ(toInteger16(u"1"_qs), 1);
-    EXPECT_EQ(toInteger16(u" 0 "_qs), 0);
-    EXPECT_EQ(toInteger16(u"2.5"_qs), 2);
-    EXPECT_EQ(toInteger16(u"3.5"_qs), 4);
-    EXPECT_EQ(toInteger16(u"-32768"_qs), -32768);
-    EXPECT_EQ(toInteger16(u"True"_qs), -1);
-    EXPECT_EQ(toInteger16(u"false"_qs), 0);
-    for (const char* bad : {"", "abc", "1x", "nan"}) {
+    const std::pair<const char*, int> numbers[] = {{"1", 1},           {" 0 ", 0},   {"2.5", 2},  {"3.5", 4},
+                                                   {"-32768", -32768}, {"True", -1}, {"false", 0}};
+    for (const auto& [text, value] : numbers)
+        EXPECT_EQ(toInteger16(QString::fromLatin1(text)), value) << text;
+    const int mismatch = errors::kTypeMismatch;
+    const std::pair<const char*, int> failures[] = {
+        {"", mismatch}, {"abc", mismatch}, {"1x", mismatch}, {"nan", mismatch}, {"40000", errors::kOverflow}};
+    for (const auto& [text, number] : failures) {
         try {
-            toInteger16(QString::fromLatin1(bad));
-            ADD_FAILURE() << bad;
+            toInteger16(QString::fromLatin1(text));
+            ADD_FAILURE() << text;
         } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), errors::kTypeMismatch) << bad;
+            EXPECT_EQ(e.number(), number) << text;
         }
     }
-    try {
-        toInteger16(u"40000"_qs);
-        ADD_FAILURE();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), errors::kOverflow);
-    }
-}
-
-TEST(SettingValues, TruthAndStoredForms)
-{
-    EXPECT_TRUE(toTruth(u"1"_qs));
-    EXPECT_TRUE(toTruth(u"-1"_qs));
-    EXPECT_TRUE(toTruth(u"TRUE"_qs));
-    EXPECT_FALSE(toTruth(u"0"_qs));
-    EXPECT_FALSE(toTruth(u"False"_qs));
+    for (const auto& [text, on] : {std::pair{"1", true}, {"-1", true}, {"TRUE", true}, {"0", false}, {"False", false}})
+        EXPECT_EQ(toTruth(QString::fromLatin1(text)), on) << text;
     EXPECT_THROW(toTruth(u"yes"_qs), AppError);
 }
 

@@ -2,32 +2,21 @@
 
 #include <gtest/gtest.h>
 
-using gui::withAccelerators;
 using gui::withoutAccelerator;
 
-TEST(AcceleratorsTest, ShortCaptionsPickFirstAndWordInitialsComeBeforeOtherCharacters)
+// Word initials come before other characters, letters compare without case and digits count; a caption left
+// without a key takes one from a caption that can move; given accelerators are kept and reserved first.
+TEST(AcceleratorsTest, EachCaptionGetsAKeyOfItsOwnWhileOneIsFreeAndMarkersComeOutAgain)
 {
-    // The three "Help >" need three of their four letters; the longer captions still find word initials.
-    EXPECT_EQ(withAccelerators({u"Save Results"_qs, u"Select All"_qs, u"Help >"_qs, u"Help >"_qs, u"Help >"_qs}),
-              QStringList({u"Save &Results"_qs, u"&Select All"_qs, u"&Help >"_qs, u"H&elp >"_qs, u"He&lp >"_qs}));
-    // Letters are compared without case; digits count as well.
-    EXPECT_EQ(withAccelerators({u"add"_qs, u"All"_qs, u"2 x"_qs}), QStringList({u"&add"_qs, u"A&ll"_qs, u"&2 x"_qs}));
-    // A caption without a free character stays as it is.
-    EXPECT_EQ(withAccelerators({u"..."_qs, u"ab"_qs, u"ab"_qs, u"ab"_qs, u""_qs}),
-              QStringList({u"..."_qs, u"&ab"_qs, u"a&b"_qs, u"ab"_qs, u""_qs}));
-}
-
-TEST(AcceleratorsTest, ACaptionLeftWithoutAKeyTakesOneFromACaptionThatCanMove)
-{
-    // "ab" finds a and b taken; "ac" gives up a for c.
-    EXPECT_EQ(withAccelerators({u"ac"_qs, u"ba"_qs, u"ab"_qs}), QStringList({u"a&c"_qs, u"&ba"_qs, u"&ab"_qs}));
-}
-
-TEST(AcceleratorsTest, ExistingAcceleratorsAreKeptAndReservedAndMarkersComeOutAgain)
-{
-    // The later caption's own "&S" is reserved before the earlier one picks; "&&" is a literal ampersand.
-    EXPECT_EQ(withAccelerators({u"Save"_qs, u"&Send"_qs, u"Tom && Jerry"_qs}),
-              QStringList({u"S&ave"_qs, u"&Send"_qs, u"&Tom && Jerry"_qs}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"Save Results|Select All|Help >|Help >|Help >", "Save &Results|&Select All|&Help >|H&elp >|He&lp >"},
+        {"add|All|2 x", "&add|A&ll|&2 x"},
+        {"...|ab|ab|ab|", "...|&ab|a&b|ab|"},
+        {"ac|ba|ab", "a&c|&ba|&ab"},
+        {"Save|&Send|Tom && Jerry", "S&ave|&Send|&Tom && Jerry"},
+    };
+    for (const auto& [captions, expected] : cases)
+        EXPECT_EQ(gui::withAccelerators(QString::fromLatin1(captions).split(u'|')).join(u'|'), QLatin1String(expected));
     EXPECT_EQ(withoutAccelerator(u"&Tom && Jerry"_qs), u"Tom & Jerry"_qs);
     EXPECT_EQ(withoutAccelerator(u"Not Contain&. This Text:"_qs), u"Not Contain. This Text:"_qs);
     EXPECT_EQ(withoutAccelerator(u"x&"_qs), u"x&"_qs);

@@ -4,53 +4,43 @@
 #include "gui/HelpTexts.h"
 #include "gui/RuleHelp.h"
 #include "gui/TextSetsDialog.h"
-#include "gui/ServedPanel.h"
 #include "gui/WindowFixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
+using guitest::names;
+using guitest::rows;
 using platform::Pointer;
 
 namespace {
 
-// The panel in a bare window, with what a main window gives it recorded.
+// The main window's panel in a bare window, and the rule dialogs that serve it.
 class CommandPanelTest : public guitest::WindowFixture
 {
 protected:
-    void SetUp() override
+    static QStringList items(const gui::TextSetsDialog& form)
     {
-        panel = new gui::CommandPanel(freshContext(),
-                                      {.module = u"Form1"_qs,
-                                       .optionCaptions = {u"case"_qs, u"duplicates"_qs, u"source"_qs},
-                                       .units = [this] { return staged.source(); },
-                                       .fieldChosen = {},
-                                       .mayOpenDialog = [this] { return ++guardAsked > 2; },
-                                       .modalDialogs = false,
-                                       .betweenModule = u"Form2"_qs,
-                                       .textSetsModule = u"Form3"_qs,
-                                       .appClosing = [] { return false; }},
-                                      window);
-        (new QVBoxLayout(&window))->addWidget(panel);
-        results::SetInitialLayout(panel->results()); // as the windows' load does
+        QStringList texts;
+        for (int i = 0; i < form.itemsBox->count(); ++i)
+            texts.append(form.itemsBox->itemText(i));
+        return texts;
     }
 
-    QWidget window;
-    gui::CommandPanel* panel = nullptr;
-    guitest::StagedText staged{dir.file(u"test.txt"_qs), "alpha 1\r\nbeta 2\r\ngamma 3\r\n"};
-    int guardAsked = 0;
+    gui::CommandPanel& p = servedPanel();
 };
+using RuleDialogsTest = CommandPanelTest;
 
 } // namespace
 
 TEST_F(CommandPanelTest, RuleButtonsRunOverFreshlyStagedTextWithTheirOwnBoxAndHelpButtonsShowTheirHelp)
 {
-    gui::CommandPanel& p = *panel;
-    p.containingTextBox->setText(u"BETA"_qs);
+    staged = "alpha 1\r\nbeta 2\r\ngamma 3\r\n";
+    p.containingTextBox->setText(u"BETA"_qs); // case is ignored by default
     p.notContainingTextBox->setText(u"gamma"_qs);
     p.lineNumbersBox->setText(u"3"_qs);
     const std::pair<QPushButton*, const char*> runs[] = {{p.extractAllButton, "alpha_1 beta_2 gamma_3"},
@@ -59,11 +49,10 @@ TEST_F(CommandPanelTest, RuleButtonsRunOverFreshlyStagedTextWithTheirOwnBoxAndHe
                                                          {p.byNumberButton, "gamma_3"}};
     for (const auto& [button, expected] : runs) {
         button->click();
-        EXPECT_EQ(guitest::rows(p.results()).replaceInStrings(u" "_qs, u"_"_qs), guitest::names(expected))
+        EXPECT_EQ(rows(p.results()).replaceInStrings(u" "_qs, u"_"_qs), names(expected))
             << button->objectName().toStdString();
     }
-    EXPECT_EQ(staged.stagings, 4);
-    EXPECT_EQ(p.progress().text(), u"Progress Bar"_qs);
+    EXPECT_EQ(stagings, 4);
     for (QPushButton* b : {p.byNumberHelpButton, p.betweenHelpButton, p.textSetsHelpButton})
         b->click();
     EXPECT_EQ(shown(), (QStringList{gui::linesByNumberHelp(), gui::betweenHelp(), gui::textSetsHelp()}));
@@ -71,50 +60,30 @@ TEST_F(CommandPanelTest, RuleButtonsRunOverFreshlyStagedTextWithTheirOwnBoxAndHe
 
 TEST_F(CommandPanelTest, ListCommandsRemoveRowsButNotWhileACommandRuns)
 {
-    gui::CommandPanel& p = *panel;
     auto& list = p.results();
-    for (const QString& text : guitest::names("alpha Beta gamma delta"))
+    for (const QString& text : names("alpha Beta gamma delta"))
         list.add({text, {}, false});
     QCoreApplication::processEvents();
     desktop.dialogs.answerInput(u"BETA"_qs);
     p.removeContainingButton->click();
     desktop.dialogs.answerInput(u"L"_qs);
     p.removeNotContainingButton->click();
-    EXPECT_EQ(guitest::rows(list), guitest::names("alpha delta"));
+    EXPECT_EQ(rows(list), names("alpha delta"));
 
     p.resultsView->setCurrentIndex(list.index(0, 0));
     p.pointer().setPointer(Pointer::Hourglass);
     p.onResultDoubleClicked();
-    EXPECT_EQ(list.count(), 2); // busy: nothing removed
+    EXPECT_EQ(list.count(), 2);
     p.pointer().setPointer(Pointer::Default);
     p.onResultDoubleClicked();
-    EXPECT_EQ(guitest::rows(list), guitest::names("delta"));
+    EXPECT_EQ(rows(list), names("delta"));
     p.clearListButton->click();
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.columns().size(), 1);
 }
 
-TEST_F(CommandPanelTest, EachRuleDialogOpensPastTheGuardOnceUnderItsModule)
-{
-    window.show();
-    panel->betweenButton->click(); // the guard says no twice
-    panel->textSetsButton->click();
-    EXPECT_EQ(window.findChildren<QDialog*>().size(), 0);
-    panel->betweenButton->click();
-    panel->betweenButton->click();
-    panel->textSetsButton->click();
-    const auto between = window.findChildren<gui::BetweenDialog*>();
-    ASSERT_EQ(between.size(), 1);
-    EXPECT_EQ(between[0]->objectName(), u"Form2"_qs);
-    EXPECT_TRUE(between[0]->isVisible());
-    EXPECT_FALSE(between[0]->isModal());
-    EXPECT_EQ(window.findChild<gui::TextSetsDialog*>()->objectName(), u"Form3"_qs);
-    EXPECT_EQ(guardAsked, 5);
-}
-
 TEST_F(CommandPanelTest, HoverPointersLeaveTheHourglassAlone)
 {
-    gui::CommandPanel& p = *panel;
     p.watchPointer();
     for (QWidget* hand : {static_cast<QWidget*>(p.extractAllButton), static_cast<QWidget*>(p.saveTextButton)}) {
         guitest::moveMouseOver(hand);
@@ -126,4 +95,90 @@ TEST_F(CommandPanelTest, HoverPointersLeaveTheHourglassAlone)
     guitest::moveMouseOver(p.extractAllButton);
     guitest::moveMouseOver(p.optionsFrame);
     EXPECT_EQ(p.pointer().pointer(), Pointer::Hourglass);
+}
+
+TEST_F(RuleDialogsTest, BetweenDialogRunsWithItsControlsAndKeepsThemForTheNextProgramRun)
+{
+    auto form = openDialog<gui::BetweenDialog>();
+    EXPECT_TRUE(form->includeStartBox->isChecked() && form->includeEndBox->isChecked());
+    form->startTextBox->setText(u"p"_qs);
+    form->endTextBox->setText(u"n"_qs);
+    form->includeStartBox->setChecked(false);
+    staged = "\r\nThe rain in spain falls mainly on the plain.\r\n";
+    form->startButton->click();
+    EXPECT_EQ(rows(p.results()), (QStringList{u"ain"_qs, u"lain"_qs}));
+    EXPECT_EQ(dialogSettings->value(u"StartWith"_qs), u"p"_qs);
+    EXPECT_EQ(dialogSettings->value(u"Check21"_qs), u"0"_qs);
+    form->helpButton->click();
+    EXPECT_EQ(shown(), QStringList{gui::betweenHelp()});
+
+    form = openDialog<gui::BetweenDialog>();
+    EXPECT_EQ(form->endTextBox->text(), u"n"_qs);
+    EXPECT_TRUE(!form->includeStartBox->isChecked() && form->includeEndBox->isChecked());
+}
+
+TEST_F(RuleDialogsTest, ClosingHidesWhileTheProgramRunsAndClosesOnceItEnds)
+{
+    auto form = openDialog<gui::BetweenDialog>();
+    form->startTextBox->setText(u"kept"_qs);
+    form->closeButton->click();
+    EXPECT_FALSE(form->isVisible());
+    form->showDialog(false);
+    EXPECT_EQ(form->startTextBox->text(), u"kept"_qs);
+
+    closing = true;
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(RuleDialogsTest, TextSetsDialogStoresTheListAfterAddRemoveAndClearOnly)
+{
+    auto form = openDialog<gui::TextSetsDialog>();
+    desktop.dialogs.answerInput(u"quay"_qs);
+    form->addItemButton->click();
+    desktop.dialogs.answerInput(u"two words"_qs);
+    form->addItemButton->click();
+    EXPECT_EQ(dialogSettings->value(u"Combo1"_qs), u"quay!!!QUIBB!!!two words"_qs);
+
+    const QString a = dir.write(u"a.txt"_qs, "  tide\r\n \r\ngulls\r\n");
+    desktop.dialogs.answerFile({dir.path() + QChar(u'\0') + u"a.txt"_qs + QChar(u'\0') + u"gone.txt"_qs, 1});
+    form->loadItemsButton->click();
+    EXPECT_EQ(shown(), QStringList{u"File not found"_qs});
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form = openDialog<gui::TextSetsDialog>(); // loading alone stores nothing
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs}));
+
+    desktop.dialogs.answerFile({a, 1});
+    form->loadItemsButton->click();
+    form->addItemButton->click(); // cancelled: the list is stored all the same
+    form = openDialog<gui::TextSetsDialog>();
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
+
+    form->itemsBox->setCurrentIndex(1);
+    form->removeItemButton->click();
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form->clearItemsButton->click();
+    form = openDialog<gui::TextSetsDialog>(); // an empty list stores nothing
+    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+}
+
+TEST_F(RuleDialogsTest, TextSetsDialogRunsItsItemsWithThePanelsOptionsAndClosesAlsoWithoutItems)
+{
+    auto form = openDialog<gui::TextSetsDialog>();
+    p.results().add({u"earlier"_qs, {}, false});
+    form->startButton->click();
+    EXPECT_EQ(shown(), QStringList{u"Fill out combobox text to use to extract lines."_qs});
+    EXPECT_EQ(rows(p.results()), QStringList{u"earlier"_qs});
+    EXPECT_EQ(stagings, 1); // the mail is staged before the list is looked at
+    EXPECT_FALSE(form->isVisible());
+
+    form->itemsBox->addItems({u"tide"_qs, u"slow"_qs});
+    staged = "\r\nthe tide runs slow\r\nA heron\r\n";
+    form->startButton->click(); // a line once per matching item
+    EXPECT_EQ(rows(p.results()), QStringList(2, u"the tide runs slow"_qs));
+    p.removeDuplicatesBox->setChecked(true);
+    form->startButton->click();
+    EXPECT_EQ(rows(p.results()), QStringList{u"the tide runs slow"_qs});
+    form->helpButton->click();
+    EXPECT_EQ(shown().last(), gui::textSetsHelp());
 }

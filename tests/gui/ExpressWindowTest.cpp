@@ -6,10 +6,9 @@
 #include "gui/WindowFixture.h"
 #include "sources/express/ExpressFixtures.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,13 +32,13 @@ protected:
     // Stages a message file as the conversion would and lists it, ticked.
     void addMessage(ExpressWindow& form, const QString& name, const QByteArray& text)
     {
-        QFile file(staged(name));
+        QFile file(inStaging(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        auto* item = new QTreeWidgetItem(form.messageList, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs});
-        item->setCheckState(0, Qt::Checked);
+        (new QTreeWidgetItem(form.messageList, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs}))
+            ->setCheckState(0, Qt::Checked);
         form.messageFiles().append(name);
     }
-    static QString staged(const QString& name) { return QDir(core::privateTempFolder()).filePath(name); }
+    static QString inStaging(const QString& name) { return QDir(core::privateTempFolder()).filePath(name); }
     static QStringList texts(const QTreeWidget* list, int column = 0)
     {
         QStringList cells;
@@ -47,13 +46,10 @@ protected:
             cells << list->topLevelItem(i)->text(column);
         return cells;
     }
-
     testsupport::EnvGuard temp{"TEMP", dir.path()};
-    sources::express::StoreDiscovery discovery;
 };
 
-// Answers the next modal dialog: checks it is the window's own copy, fills it, starts its run, and closes it
-// if the run did not.
+// Answers the next modal dialog: checks it is the window's own copy, fills it and starts its run.
 template <class Dialog, class Fill>
 void driveNextDialog(const QString& module, Fill fill)
 {
@@ -70,46 +66,10 @@ void driveNextDialog(const QString& module, Fill fill)
 
 } // namespace
 
-TEST_F(ExpressWindowTest, SharesTheMainWindowsRuleSettings)
+// The options and texts are those of the main window's panel.
+TEST_F(ExpressWindowTest, StoredRulesAndRuleDialogsRunOverTheTickedMessagesShowingEachOnTheBar)
 {
-    storeRaw("Text1=typed in the main window\nCheck2=0\n");
-    auto form = open();
-    EXPECT_EQ(form->panel().containingTextBox->text(), u"typed in the main window"_qs);
-    EXPECT_FALSE(form->panel().ignoreCaseBox->isChecked());
-    form->panel().removeDuplicatesBox->click();
-    form->panel().notContainingTextBox->setText(u"spam"_qs);
-    EXPECT_EQ(settings->value(u"Check1"_qs), u"1"_qs);
-    EXPECT_EQ(settings->value(u"Text2"_qs), u"spam"_qs);
-    EXPECT_EQ(form->windowTitle(), u"Quillmere"_qs);
-    EXPECT_TRUE(shown().isEmpty());
-}
-
-TEST_F(ExpressWindowTest, AddedDbxFilesAndTickButtons)
-{
-    auto form = open();
-    desktop.dialogs.answerFile({u"/mail/Inbox.dbx"_qs, 1});
-    form->addStoreFilesButton->click();
-    desktop.dialogs.answerFile({u"/"_qs + QChar(u'\0') + u"a.dbx"_qs + QChar(u'\0') + u"b.dbx"_qs, 1});
-    form->addStoreFilesButton->click();
-    EXPECT_EQ(texts(form->storeList), names("/mail/Inbox.dbx /a.dbx /b.dbx"));
-
-    addMessage(*form, u"m.eml"_qs, "text\r\n");
-    const auto ticks = [](QTreeWidget* list) {
-        return list->topLevelItem(list->topLevelItemCount() - 1)->checkState(0);
-    };
-    EXPECT_EQ(ticks(form->storeList), Qt::Unchecked);
-    form->selectAllStoresButton->click();
-    form->deselectAllMessagesButton->click();
-    EXPECT_EQ(ticks(form->storeList), Qt::Checked);
-    EXPECT_EQ(ticks(form->messageList), Qt::Unchecked);
-    form->deselectAllStoresButton->click();
-    form->selectAllMessagesButton->click();
-    EXPECT_EQ(ticks(form->storeList), Qt::Unchecked);
-    EXPECT_EQ(ticks(form->messageList), Qt::Checked);
-}
-
-TEST_F(ExpressWindowTest, RulesAndRuleDialogsRunOverTheTickedMessagesShowingEachOnTheBar)
-{
+    storeRaw("Check1=1\nCheck14=1\nText1=SHARED\n");
     auto form = open();
     gui::CommandPanel& p = form->panel();
     addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\n\r\nHello\r\nshared line\r\n");
@@ -119,88 +79,84 @@ TEST_F(ExpressWindowTest, RulesAndRuleDialogsRunOverTheTickedMessagesShowingEach
     QStringList bar;
     QObject::connect(p.progressBar, &QProgressBar::valueChanged, p.progressBar,
                      [&](int value) { bar << p.progressBar->format() + u' ' + QString::number(value); });
-    p.removeDuplicatesBox->setChecked(true);
-    p.showSourceBox->setChecked(true);
-    p.containingTextBox->setText(u"SHARED"_qs);
     p.containingButton->click();
     EXPECT_EQ(rows(p.results()), QStringList{u"shared line"_qs});
-    EXPECT_EQ(p.results().row(0).text, staged(u"a.eml"_qs));
+    EXPECT_EQ(p.results().row(0).text, inStaging(u"a.eml"_qs));
     const QString looking = u"Please wait.. Looking at.. "_qs;
-    EXPECT_EQ(bar, (QStringList{looking + staged(u"a.eml"_qs) + u" 33"_qs, looking + staged(u"c.eml"_qs) + u" 100"_qs,
-                                looking + staged(u"c.eml"_qs) + u" 0"_qs}));
-    EXPECT_EQ(p.progressBar->format(), u"Progress Bar"_qs);
+    EXPECT_EQ(bar,
+              (QStringList{looking + inStaging(u"a.eml"_qs) + u" 33"_qs, looking + inStaging(u"c.eml"_qs) + u" 100"_qs,
+                           looking + inStaging(u"c.eml"_qs) + u" 0"_qs}));
 
     p.removeDuplicatesBox->setChecked(false);
-    form->messageList->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-    form->messageList->topLevelItem(1)->setCheckState(0, Qt::Checked);
-    p.lineNumbersBox->setText(u"1"_qs);
-    p.byNumberButton->click();
-    EXPECT_EQ(rows(p.results()), QStringList(2, u"shared line"_qs));
+    EXPECT_EQ(settings->value(u"Check1"_qs), u"0"_qs);
     driveNextDialog<gui::BetweenDialog>(u"Form22"_qs, [](gui::BetweenDialog& d) {
         d.startTextBox->setText(u"sh"_qs);
         d.endTextBox->setText(u"d"_qs);
     });
     p.betweenButton->click();
     EXPECT_EQ(rows(p.results()), QStringList(2, u"shared"_qs));
-    driveNextDialog<gui::TextSetsDialog>(u"Form33"_qs, [](gui::TextSetsDialog& d) { d.itemsBox->addItem(u"bye"_qs); });
+    driveNextDialog<gui::TextSetsDialog>(u"Form33"_qs, [](gui::TextSetsDialog& d) { d.itemsBox->addItem(u"e"_qs); });
     p.textSetsButton->click();
-    EXPECT_EQ(rows(p.results()), QStringList{u"bye"_qs});
+    EXPECT_EQ(rows(p.results()), (QStringList{u"Hello"_qs, u"shared line"_qs, u"shared line"_qs}));
 }
 
-TEST_F(ExpressWindowTest, HelpAndClosingDeletesTheStagedMessages)
+// A stand-in converter in the program folder writes one message for each store it is given.
+TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDeletes)
 {
+    programFolder = dir.path();
+    QFile::setPermissions(dir.write(u"DBXToEML"_qs, "#!/bin/sh\nb=$(basename \"$1\" .dbx)\nprintf 'From: %s\\r\\n"
+                                                    "Date: today\\r\\n\\r\\nbody of %s' \"$b\" \"$b\" > "
+                                                    "\"$2/$b-000001.eml\"\n"),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    for (const QString& store : names("Inbox.dbx Sent.dbx Drafts.dbx"))
+        dir.write(store, "x");
     auto form = open();
-    addMessage(*form, u"x.eml"_qs, "text\r\n");
-    form->helpButton->click();
-    EXPECT_TRUE(shown().value(0).contains(u"Outlook Express cannot handle PST files"_qs));
+    desktop.dialogs.answerFile({dir.file(u"Inbox.dbx"_qs), 1});
+    form->addStoreFilesButton->click();
+    desktop.dialogs.answerFile(
+        {dir.path() + u"/"_qs + QChar(u'\0') + u"Sent.dbx"_qs + QChar(u'\0') + u"Drafts.dbx"_qs, 1});
+    form->addStoreFilesButton->click();
+    EXPECT_EQ(texts(form->storeList),
+              (QStringList{dir.file(u"Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"Drafts.dbx"_qs)}));
+    EXPECT_EQ(form->storeList->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    form->selectAllStoresButton->click();
+    form->storeList->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    form->convertStoresButton->click();
+    EXPECT_EQ(shown(), QStringList{u"Done."_qs});
+    EXPECT_EQ(texts(form->messageList), names("Inbox Drafts"));
+
+    form->selectAllMessagesButton->click();
+    form->panel().extractAllButton->click();
+    EXPECT_EQ(rows(form->panel().results()), (QStringList{u"body of Inbox"_qs, u"body of Drafts"_qs}));
+    form->deselectAllStoresButton->click();
+    form->deselectAllMessagesButton->click();
+    EXPECT_EQ(form->storeList->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(form->messageList->topLevelItem(0)->checkState(0), Qt::Unchecked);
     form->reject();
-    EXPECT_FALSE(QFileInfo::exists(staged(u"x.eml"_qs)));
+    EXPECT_FALSE(QFileInfo::exists(inStaging(u"Inbox-000001.eml"_qs)));
     EXPECT_FALSE(desktop.loop.ended()); // Outlook is there: back to the main window
 }
 
-TEST_F(ExpressWindowTest, SearchListsTheStoresOfTheWinePrefixEachTimeItIsPressed)
+// A chosen hive wins over the Wine prefix; each search adds what it finds to the list.
+TEST_F(ExpressWindowTest, SearchReadsTheChosenRegistryAndPointsToAddFileWhenItFindsNothing)
 {
     const expresstest::WinePrefixFixture wine(dir.file(u"wine"_qs));
     const testsupport::EnvGuard prefix("WINEPREFIX", wine.prefix);
     auto form = open();
-    form->searchExpressButton->click();
-    form->searchExpressButton->click();
-    const QStringList once = expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
-    EXPECT_EQ(texts(form->storeList), once + once);
-    EXPECT_TRUE(shown().isEmpty());
-}
-
-TEST_F(ExpressWindowTest, SearchWithoutIdentitiesReportsAndPointsToAddFile)
-{
-    const testsupport::EnvGuard prefix("WINEPREFIX", dir.file(u"no-prefix"_qs));
-    auto form = open();
-    form->show();
+    const QList<QAction*> registries = form->searchExpressButton->actions();
+    desktop.dialogs.answerFile({dir.file(u"NTUSER.DAT"_qs), 1});
+    registries[0]->trigger();
+    EXPECT_EQ(settings->value(u"Registry Hive"_qs), dir.file(u"NTUSER.DAT"_qs));
     form->searchExpressButton->click();
     ASSERT_FALSE(shown().isEmpty());
     EXPECT_TRUE(shown().first().startsWith(u"DBXFiles component failure\r\n"_qs));
     EXPECT_EQ(shown().last(),
               u"You may be have no Outlook Express installed. \r\nPlease try to use Add Outlook Express "
               "File button."_qs);
-    EXPECT_EQ(form->storeList->topLevelItemCount(), 0);
-}
 
-TEST_F(ExpressWindowTest, SampleStoreConvertsAndListsItsMessagesForTheRules)
-{
-    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
-    auto form = open();
-    desktop.dialogs.answerFile({store, 1});
-    form->addStoreFilesButton->click();
-    form->selectAllStoresButton->click();
-    form->convertStoresButton->click();
-    EXPECT_EQ(shown(), QStringList{u"Done."_qs});
-    ASSERT_EQ(form->messageList->topLevelItemCount(), 28);
-    EXPECT_EQ(form->messageFiles().size(), 28);
-    EXPECT_FALSE(texts(form->messageList, 3).contains(QString())); // every row has its date
-
-    form->selectAllMessagesButton->click();
-    form->panel().extractAllButton->click();
-    EXPECT_GT(form->panel().results().count(), 28);
-    form->panel().lineNumbersBox->setText(u"1"_qs);
-    form->panel().byNumberButton->click();
-    EXPECT_EQ(form->panel().results().count(), 28); // the first body line of every message
+    registries[1]->trigger();
+    form->searchExpressButton->click();
+    form->searchExpressButton->click();
+    const QStringList once = expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
+    EXPECT_EQ(texts(form->storeList), once + once);
 }
