@@ -6,7 +6,7 @@
 #include "gui/WindowContext.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
-#include "sources/express/Express1.h"
+#include "sources/express/StoreDiscovery.h"
 #include "support/OutlookStub.h"
 #include "support/TempDir.h"
 
