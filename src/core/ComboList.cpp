@@ -22,8 +22,8 @@ void LoadLinesIntoCombo(QStringList& items, const QString& path, platform::Dialo
 
 void SaveComboList(const QStringList& items, Settings& settings)
 {
-    if (!items.isEmpty())
-        settings.store(QStringLiteral("Combo1"), items.join(QLatin1String(kComboSeparator)));
+    // An emptied list is stored too, so that clearing it lasts.
+    settings.store(QStringLiteral("Combo1"), items.join(QLatin1String(kComboSeparator)));
 }
 
 } // namespace core

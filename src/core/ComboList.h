@@ -16,7 +16,7 @@ inline constexpr char kComboSeparator[] = "!!!QUIBB!!!";
 // "File not found" when the file is missing.
 void LoadLinesIntoCombo(QStringList& items, const QString& path, platform::Dialogs& dialogs);
 
-// Stores the items joined by the marker under "Combo1"; an empty list stores nothing.
+// Stores the items joined by the marker under "Combo1", an empty list as an empty text.
 void SaveComboList(const QStringList& items, Settings& settings);
 
 } // namespace core

@@ -198,8 +198,8 @@ void ExpressWindow::onHelpClicked()
 {
     core::Trap trap(dialogs(), kModule, QStringLiteral("PushButton23_Click"));
     trap(1, [&] {
-        dialogs().message(QStringLiteral("You must install Outlook that comes with MS Office in order to work with PST "
-                                         "files \r\nbecause Outlook Express cannot handle PST files."));
+        dialogs().message(QStringLiteral("PST and OST files are read in the main window: choose one with \"PST File:\" "
+                                         "there, \r\nor list your stores with \"Profile Stores...\"."));
     });
 }
 

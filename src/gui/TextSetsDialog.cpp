@@ -81,6 +81,8 @@ void TextSetsDialog::loadWindow()
             if (!item.isEmpty()) // items are never empty; an empty stored text holds none
                 itemsBox->addItem(item);
         }
+        // The list picks its first item by itself; only an item the user picks is removed.
+        itemsBox->setCurrentIndex(-1);
     });
     applyLook(trap, 2);
 }
@@ -121,6 +123,7 @@ void TextSetsDialog::onRemoveItemClicked()
     trap(1, [&] {
         if (itemsBox->currentIndex() >= 0)
             itemsBox->removeItem(itemsBox->currentIndex());
+        itemsBox->setCurrentIndex(-1); // not the neighbour the list moves to
     });
     trap(2, [&] { storeList(); });
 }

@@ -50,10 +50,18 @@ QStringList qtNameFilters(const QString& filter)
     for (const FilterEntry& entry : parseFilter(filter)) {
         QString patterns = entry.pattern;
         patterns.replace(u';', u' ');
+        QString description = entry.description;
+        // "*.*" means every file, also one without a dot in its name, which only "*" matches here.
+        if (patterns == QLatin1String("*.*")) {
+            patterns = QStringLiteral("*");
+            if (description.endsWith(QLatin1String("(*.*)"))) {
+                description.chop(5);
+                description += QLatin1String("(*)");
+            }
+        }
         // Qt reads the patterns from the last parentheses; add them unless the description already ends so.
         const QString suffix = QStringLiteral("(%1)").arg(patterns);
-        filters.append(entry.description.endsWith(suffix) ? entry.description
-                                                          : QStringLiteral("%1 %2").arg(entry.description, suffix));
+        filters.append(description.endsWith(suffix) ? description : QStringLiteral("%1 %2").arg(description, suffix));
     }
     return filters;
 }
@@ -72,6 +80,8 @@ Answer QtDialogs::messageBox(const QString& text, Buttons buttons, Icon icon, co
 {
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, activeWindow());
+    // Messages and help are plain text, also when they hold a line of sample HTML.
+    box.setTextFormat(Qt::PlainText);
     const int result = box.exec();
     if (buttons == Buttons::Ok)
         return Answer::Ok;

@@ -154,12 +154,15 @@ TEST_F(RuleDialogsTest, TextSetsDialogStoresTheListAfterAddRemoveAndClearOnly)
     form = openDialog<gui::TextSetsDialog>();
     EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"two words"_qs, u"  tide"_qs, u"gulls"_qs}));
 
+    form->removeItemButton->click(); // nothing picked since the opening: nothing removed
+    EXPECT_EQ(items(*form).size(), 4);
     form->itemsBox->setCurrentIndex(1);
     form->removeItemButton->click();
+    form->removeItemButton->click(); // only what was picked, not its neighbour
     EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
     form->clearItemsButton->click();
-    form = openDialog<gui::TextSetsDialog>(); // an empty list stores nothing
-    EXPECT_EQ(items(*form), (QStringList{u"quay"_qs, u"  tide"_qs, u"gulls"_qs}));
+    form = openDialog<gui::TextSetsDialog>(); // the emptied list stays empty
+    EXPECT_EQ(form->itemsBox->count(), 0);
 }
 
 TEST_F(RuleDialogsTest, TextSetsDialogRunsItsItemsWithThePanelsOptionsAndClosesAlsoWithoutItems)

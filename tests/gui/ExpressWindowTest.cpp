@@ -130,6 +130,8 @@ TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDe
     EXPECT_EQ(rows(form->panel().results()), (QStringList{u"body of Inbox"_qs, u"body of Drafts"_qs}));
     form->deselectAllStoresButton->click();
     form->deselectAllMessagesButton->click();
+    form->helpButton->click(); // how PST and OST files are chosen here, not an installation to make
+    EXPECT_TRUE(shown().last().contains(u"\"PST File:\""_qs) && shown().last().contains(u"Profile Stores..."_qs));
     EXPECT_EQ(form->storeList->topLevelItem(0)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(form->messageList->topLevelItem(0)->checkState(0), Qt::Unchecked);
     form->reject();
