@@ -150,11 +150,8 @@ TEST_F(ExpressWindowTest, SearchReadsTheChosenRegistryAndPointsToAddFileWhenItFi
     registries[0]->trigger();
     EXPECT_EQ(settings->value(u"Registry Hive"_qs), dir.file(u"NTUSER.DAT"_qs));
     form->searchExpressButton->click();
-    ASSERT_FALSE(shown().isEmpty());
-    EXPECT_TRUE(shown().first().startsWith(u"DBXFiles component failure\r\n"_qs));
-    EXPECT_EQ(shown().last(),
-              u"You may be have no Outlook Express installed. \r\nPlease try to use Add Outlook Express "
-              "File button."_qs);
+    EXPECT_EQ(shown(), QStringList{u"You may be have no Outlook Express installed. \r\nPlease try to use Add "
+                                   "Outlook Express File button."_qs}); // nothing found is no error
 
     registries[1]->trigger();
     form->searchExpressButton->click();

@@ -52,8 +52,6 @@ QStringList IdentityStores::identityStoreFolders() const
     } catch (...) {
         throw storeFolderFailure();
     }
-    if (folders.isEmpty())
-        throw storeFolderFailure();
     return folders;
 }
 

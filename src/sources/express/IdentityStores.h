@@ -44,8 +44,8 @@ public:
     // order: the "Store Root" value of the first subkey of the identity's Software\Microsoft\Outlook Express
     // key, its %variables% expanded whatever their letter case, mapped to a local path (a Windows path that
     // cannot be mapped stays as text and lists no files). Identities without that key, without values or
-    // without a "Store Root" text are skipped. Throws ComponentError (kDbxFilesFailure...) when no identity
-    // has a store folder, or when anything inside fails.
+    // without a "Store Root" text are skipped; none with a store folder is an empty list, not an error.
+    // Throws ComponentError (kDbxFilesFailure...) when anything inside fails.
     QStringList identityStoreFolders() const;
 
     // Fills files with the full paths of the *.dbx files (extension in any letter case) directly in the

@@ -1,38 +1,24 @@
 #include "sources/express/StoreDiscovery.h"
 
-#include "core/AppError.h"
 #include "core/ErrorReport.h"
 #include "sources/express/IdentityStores.h"
-
-#include <memory>
 
 namespace sources::express {
 
 namespace {
 
 const QString kModule = QStringLiteral("Express1");
-constexpr int kSubscriptOutOfRange = 9;
 
 } // namespace
 
 void searchIdentities(StoreDiscovery& discovery, const RegistryBackend& registry, platform::Dialogs& dialogs)
 {
     core::Trap trap(dialogs, kModule, QStringLiteral("SearchIdentities"));
-    std::unique_ptr<IdentityStores> dbxFiles;
-    trap(1, [&] {
-        dbxFiles = std::make_unique<IdentityStores>(registry, dialogs);
-        discovery.storeFolders = dbxFiles->identityStoreFolders();
-    });
-    bool searchFolders = false;
-    trap(2, [&] {
-        if (!discovery.storeFolders)
-            throw core::AppError(kSubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        searchFolders = !discovery.storeFolders->isEmpty();
-    });
-    if (!searchFolders)
-        return;
+    // Each search lists only what its own registry holds, also after a failed one.
+    discovery.storeFolders.clear();
+    trap(1, [&] { discovery.storeFolders = IdentityStores(registry, dialogs).identityStoreFolders(); });
     trap(3, [&] {
-        for (const QString& folder : std::as_const(*discovery.storeFolders)) {
+        for (const QString& folder : std::as_const(discovery.storeFolders)) {
             QStringList files;
             IdentityStores::dbxFilesIn(folder, files);
             discovery.dbxFiles.append(files);
