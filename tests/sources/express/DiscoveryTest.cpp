@@ -298,16 +298,6 @@ TEST(searchIdentities, NothingToFindIsAnEmptyResultWithoutReports)
         expectNothingFound(WineRegistry(dir.file(u"prefix"_qs)));
     }
 
-    const QString hive = expresstest::HiveFixture(dir.path()).hive;
-    const QByteArray whole = testsupport::TempDir::read(hive);
-    ASSERT_GT(whole.size(), 4096);
-    const QByteArray zeroedBins = whole.left(4096) + QByteArray(whole.size() - 4096, '\0');
-    for (const QByteArray& bytes :
-         {QByteArray(), whole.left(4096), whole.left(whole.size() - 1000), QByteArray(whole).replace(0, 1, "X"),
-          zeroedBins, QByteArray(whole.size(), '\xff')}) {
-        dir.write(u"disk/Users/alice/NTUSER.DAT"_qs, bytes);
-        expectNothingFound(HiveRegistry(hive));
-    }
     expectNothingFound(HiveRegistry(dir.file(u"missing/NTUSER.DAT"_qs)));
     expectNothingFound(HiveRegistry(dir.path()));
 }
