@@ -33,11 +33,19 @@ QString errorLocation(const QString& module, const QString& procedure)
     return QStringLiteral("in Quillmere2021/08/31.%1.%2 ").arg(module, procedure);
 }
 
-QString errorReportText(const QString& module, const QString& procedure, int line, const QString& description)
+QString supportAddress()
 {
-    return description + QStringLiteral("\r\n") + errorLocation(module, procedure) + QStringLiteral("at line ") +
-           QString::number(line) + QStringLiteral("\r\rPlease email screenshot of this message to ") +
-           QLatin1String(kSupportAddress);
+    return QStringLiteral(QUILLMERE_SUPPORT_ADDRESS);
+}
+
+QString errorReportText(const QString& module, const QString& procedure, int line, const QString& description,
+                        const QString& address)
+{
+    QString text = description + QStringLiteral("\r\n") + errorLocation(module, procedure) +
+                   QStringLiteral("at line ") + QString::number(line);
+    if (!address.isEmpty())
+        text += QStringLiteral("\r\rPlease email screenshot of this message to ") + address;
+    return text;
 }
 
 void ShowErrorReport(platform::Dialogs& dialogs, const QString& module, const QString& procedure, int line,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Desktop.h"
+
 #include <QString>
 
 namespace platform {
@@ -8,19 +10,23 @@ class Dialogs;
 
 namespace core {
 
-inline constexpr char kSupportAddress[] = "support@brindlewick.example";
+// The mail address error reports ask users to write to; empty unless the build names one.
+QString supportAddress();
 
 // "in Quillmere2021/08/31.<module>.<procedure> "
 QString errorLocation(const QString& module, const QString& procedure);
 
-QString errorReportText(const QString& module, const QString& procedure, int line, const QString& description);
+// The description, where it happened and, when there is a support address, whom to tell.
+QString errorReportText(const QString& module, const QString& procedure, int line, const QString& description,
+                        const QString& address = supportAddress());
 
 // Shows the "Application Error" box for a failure at a numbered statement of a procedure.
 void ShowErrorReport(platform::Dialogs& dialogs, const QString& module, const QString& procedure, int line,
                      const QString& description);
 
 // The error trap of a command handler. Each statement runs under its number; a failure shows the error
-// report with that number and the handler goes on with its next statement, as it would after OK.
+// report with that number and the handler goes on with its next statement, as it would after OK. A cancelled
+// run is no failure: it passes on to the command that started the run.
 class Trap
 {
 public:
@@ -36,6 +42,8 @@ public:
         try {
             statement();
             return true;
+        } catch (const platform::RunCancelled&) {
+            throw;
         } catch (...) {
             report(line);
             return false;

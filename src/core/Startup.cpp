@@ -20,10 +20,15 @@ QString applicationTitle(const QString& fullName)
     return title;
 }
 
-void OpenHomePageAtRandom(platform::RandomSource& random, platform::Opener& opener)
+QString homePage()
 {
-    if (random.between(1, 100) == 7)
-        opener.open(QLatin1String(kHomePage));
+    return QStringLiteral(QUILLMERE_HOME_PAGE);
+}
+
+void OpenHomePageAtRandom(platform::RandomSource& random, platform::Opener& opener, const QString& page)
+{
+    if (!page.isEmpty() && random.between(1, 100) == 7)
+        opener.open(page);
 }
 
 } // namespace core

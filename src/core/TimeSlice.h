@@ -16,12 +16,12 @@ public:
     }
 
     // Called once per step of the loop; true when it yielded, so that inputs the user may have changed
-    // meanwhile are read again.
+    // meanwhile are read again. Throws RunCancelled when the user cancelled the run at the yield.
     bool step()
     {
         if (++m_steps % m_checkEvery != 0 || m_loop.clockMs() - m_sliceStart < m_sliceMs)
             return false;
-        m_loop.yieldOnce();
+        m_loop.yieldWithinRun();
         m_sliceStart = m_loop.clockMs();
         return true;
     }

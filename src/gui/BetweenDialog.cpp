@@ -26,6 +26,8 @@ BetweenDialog::BetweenDialog(DialogContext context, QWidget* parent, const QStri
     connect(startButton, &QPushButton::clicked, this, &BetweenDialog::onStartClicked);
     connect(helpButton, &QPushButton::clicked, this, &BetweenDialog::onHelpClicked);
     connect(closeButton, &QPushButton::clicked, this, &BetweenDialog::onCloseClicked);
+    m_context.panel.keepEnabledDuringRuns(helpButton);
+    m_context.panel.keepEnabledDuringRuns(closeButton);
     watchPointer({endFrame, startFrame, includeFrame});
 }
 
@@ -81,7 +83,7 @@ void BetweenDialog::onStartClicked()
     request.includeStart = includeStartBox->isChecked();
     request.includeEnd = includeEndBox->isChecked();
     request.module = m_module;
-    m_context.panel.run(request, *m_context.units, dialogPointer());
+    runRule(request);
 }
 
 void BetweenDialog::onHelpClicked()

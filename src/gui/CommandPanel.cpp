@@ -16,17 +16,32 @@
 #include "rules/ResultsSink.h"
 #include "rules/UnitSource.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace gui {
+
+namespace {
+
+const QString kResultsKept = QStringLiteral("Cancelled. The results found so far are kept.");
+const QString kNothingSaved = QStringLiteral("Cancelled. Nothing was saved.");
+const QString kNothingCopied = QStringLiteral("Cancelled. Nothing was copied.");
+
+} // namespace
 
 CommandPanel::CommandPanel(WindowContext& context, PanelSetup setup, QWidget& window)
     : m_context(context), m_setup(std::move(setup)), m_window(window),
@@ -132,9 +147,15 @@ void CommandPanel::connectControls()
     onClick(textSetsHelpButton, [this] { showHelp("PushButton17_Click", textSetsHelp()); });
     onClick(betweenButton, [this] { onBetweenClicked(); });
     onClick(textSetsButton, [this] { onTextSetsClicked(); });
-    onClick(saveTextButton, [this] { results::SaveResultsAsTextFile(*m_results, saveContext()); });
-    onClick(saveWorkbookButton, [this] { results::SaveResultsAsExcelFile(*m_results, saveContext()); });
-    onClick(copyResultsButton, [this] { results::CopyResultsToClipboard(*m_results, saveContext()); });
+    onClick(saveTextButton, [this] {
+        runExclusive(kNothingSaved, [this] { results::SaveResultsAsTextFile(*m_results, saveContext()); });
+    });
+    onClick(saveWorkbookButton, [this] {
+        runExclusive(kNothingSaved, [this] { results::SaveResultsAsExcelFile(*m_results, saveContext()); });
+    });
+    onClick(copyResultsButton, [this] {
+        runExclusive(kNothingCopied, [this] { results::CopyResultsToClipboard(*m_results, saveContext()); });
+    });
     onClick(clearListButton, [this] { underTrap("PushButton9_Click", [this] { m_results->clear(); }); });
     onClick(removeContainingButton, [this] {
         underTrap("PushButton19_Click", [this] {
@@ -146,7 +167,10 @@ void CommandPanel::connectControls()
             results::RemoveResults(*m_results, results::RemoveWhen::NotContaining, dialogs(), *m_pointer);
         });
     });
-    connect(resultsView, &QTreeView::doubleClicked, this, &CommandPanel::onResultDoubleClicked);
+    // Double-clicks anywhere in the list remove the selected row, also beside the rows.
+    resultsView->viewport()->installEventFilter(this);
+    for (QWidget* help : {byNumberHelpButton, betweenHelpButton, textSetsHelpButton})
+        keepEnabledDuringRuns(help);
 }
 
 void CommandPanel::underTrap(const char* procedure, const std::function<void()>& statement)
@@ -180,7 +204,102 @@ void CommandPanel::run(rules::RunRequest request, rules::UnitSource& units, plat
     request.removeDuplicates = removeDuplicates();
     request.showSource = showSource();
     const platform::Platform& p = m_context.platform;
-    rules::run(request, units, *m_hits, {p.dialogs, pointer, *m_progress, p.loop});
+    runExclusive(
+        kResultsKept,
+        [&] {
+            rules::run(request, units, *m_hits, {p.dialogs, pointer, *m_progress, p.loop});
+        },
+        &pointer);
+}
+
+void CommandPanel::runExclusive(const QString& cancelledText, const std::function<void()>& work,
+                                platform::PointerControl* pointer)
+{
+    platform::EventLoop& loop = m_context.platform.loop;
+    if (loop.runGoing())
+        return;
+    const platform::RunScope scope(loop);
+    // Only controls enabled now are disabled, and only those are enabled again.
+    QList<QPointer<QWidget>> locked;
+    QList<QWidget*> widgets = m_window.findChildren<QWidget*>();
+    for (QWidget* dialog : std::as_const(m_ruleDialogs)) {
+        if (dialog)
+            widgets += dialog->findChildren<QWidget*>();
+    }
+    for (QWidget* w : std::as_const(widgets)) {
+        const bool command = qobject_cast<QAbstractButton*>(w) || qobject_cast<QTreeWidget*>(w);
+        if (command && !m_keepEnabled.contains(w) && !w->testAttribute(Qt::WA_Disabled) && !locked.contains(w)) {
+            w->setEnabled(false);
+            locked.append(w);
+        }
+    }
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    qApp->installEventFilter(this);
+    const auto restore = qScopeGuard([&] {
+        qApp->removeEventFilter(this);
+        for (const QPointer<QWidget>& w : std::as_const(locked)) {
+            if (w)
+                w->setEnabled(true);
+        }
+        if (focus && locked.contains(focus))
+            focus->setFocus();
+    });
+    try {
+        work();
+    } catch (const platform::RunCancelled&) {
+        m_pointer->setPointer(platform::Pointer::Default);
+        if (pointer)
+            pointer->setPointer(platform::Pointer::Default);
+        m_progress->setValue(0);
+        m_progress->setText(cancelledText);
+    }
+}
+
+bool CommandPanel::runGoing() const
+{
+    return m_context.platform.loop.runGoing();
+}
+
+void CommandPanel::cancelRun()
+{
+    m_context.platform.loop.requestCancel();
+}
+
+void CommandPanel::keepEnabledDuringRuns(QWidget* widget)
+{
+    m_keepEnabled.append(widget);
+}
+
+void CommandPanel::addRuleDialog(QWidget* dialog)
+{
+    m_ruleDialogs.append(dialog);
+}
+
+bool CommandPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == resultsView->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            onResultDoubleClicked();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+            // A click beside the rows keeps the selected row.
+            return !resultsView->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid();
+        default:
+            return false;
+        }
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        // Message boxes shown during the run keep their own Esc.
+        QWidget* target = qobject_cast<QWidget*>(watched);
+        QWidget* window = target ? target->window() : nullptr;
+        if (window && (window == &m_window || m_ruleDialogs.contains(window))) {
+            cancelRun();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CommandPanel::onLineCommandClicked(rules::RuleKind rule)
@@ -207,6 +326,9 @@ void CommandPanel::onTextSetsClicked()
 
 void CommandPanel::onResultDoubleClicked()
 {
+    // The run going on adds to the list.
+    if (runGoing())
+        return;
     results::RemoveSelectedRow(*m_results, selectedRow(*resultsView), *m_pointer);
 }
 

@@ -4,6 +4,7 @@
 #include "results/ResultsCommands.h"
 #include "rules/Run.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -82,6 +83,20 @@ public:
     // Runs a rule over units into the results list, with the panel's options as they are now; the pointer is
     // the one of the window whose button started it.
     void run(rules::RunRequest request, rules::UnitSource& units, platform::PointerControl& pointer);
+    // Runs long work (a rule, staging, a conversion, a save) as the program's one run. Meanwhile the buttons
+    // and tick lists of the window and its rule dialogs are disabled, but for help and close buttons, and Esc
+    // or closing the window cancels the work at its next yield; a cancelled run keeps what it did and shows
+    // cancelledText on the progress bar, and the default pointer over the window (and over pointer, the
+    // dialog's whose button started it). Does nothing while another run goes on.
+    void runExclusive(const QString& cancelledText, const std::function<void()>& work,
+                      platform::PointerControl* pointer = nullptr);
+    bool runGoing() const;
+    // Asks the run going on to stop at its next yield.
+    void cancelRun();
+    // A button that stays usable during runs: help, and closing a dialog (which cancels the run).
+    void keepEnabledDuringRuns(QWidget* widget);
+    // A rule dialog serving the panel: its commands too are off during runs, and Esc in it cancels them.
+    void addRuleDialog(QWidget* dialog);
 
     // Set from the settings, one statement of the load handler's trap each from line on.
     void restoreOptions(core::Trap& trap, int& line) const;
@@ -124,6 +139,10 @@ public:
     QPushButton* removeNotContainingButton = nullptr;
     QProgressBar* progressBar = nullptr;
 
+protected:
+    // Esc in the window or one of its rule dialogs, while a run goes on.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildControls();
     void connectControls();
@@ -147,6 +166,8 @@ private:
     std::unique_ptr<HoverPointers> m_hover;
     SettingControls m_optionSettings;
     SettingControls m_textSettings;
+    QList<QPointer<QWidget>> m_keepEnabled;
+    QList<QPointer<QWidget>> m_ruleDialogs;
     BetweenDialog* m_betweenDialog = nullptr;
     TextSetsDialog* m_textSetsDialog = nullptr;
 };

@@ -98,6 +98,7 @@ void ExpressWindow::connectControls()
     };
     for (const auto& [button, handler] : handlers)
         connect(button, &QPushButton::clicked, this, handler);
+    m_panel->keepEnabledDuringRuns(helpButton);
     searchExpressButton->setContextMenuPolicy(Qt::ActionsContextMenu);
     searchExpressButton->setToolTip(QStringLiteral("Right-click to choose which registry is searched."));
     auto* hive = new QAction(QStringLiteral("Search a Windows Registry Hive (NTUSER.DAT)..."), searchExpressButton);
@@ -256,7 +257,8 @@ QString ExpressWindow::stagingFolder() const
 
 void ExpressWindow::onConvertStoresClicked()
 {
-    sources::express::convertTickedStores(*this);
+    m_panel->runExclusive(QStringLiteral("Cancelled. The messages listed so far are kept."),
+                          [this] { sources::express::convertTickedStores(*this); });
 }
 
 void ExpressWindow::onCloseRequested()
@@ -278,7 +280,8 @@ void ExpressWindow::onClosed()
 
 void ExpressWindow::done(int result)
 {
-    // Every way of closing (title bar, Escape) passes here once.
+    // Every way of closing (title bar, Escape) passes here once; a run going on stops at its next yield.
+    m_panel->cancelRun();
     onCloseRequested();
     QDialog::done(result);
     onClosed();

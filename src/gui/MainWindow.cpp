@@ -89,6 +89,7 @@ void MainWindow::connectControls()
     }
 
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
+    m_panel->keepEnabledDuringRuns(helpButton);
     connect(choosePstFileButton, &QPushButton::clicked, this, &MainWindow::onChoosePstFileClicked);
     connect(showExpressButton, &QPushButton::clicked, this, &MainWindow::onShowExpressWindowClicked);
     connect(profileStoresButton, &QPushButton::clicked, this, &MainWindow::onProfileStoresClicked);
@@ -238,6 +239,8 @@ void MainWindow::onCloseRequested()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A run going on stops at its next yield, so the program ends promptly.
+    m_panel->cancelRun();
     onCloseRequested();
     event->accept();
     // Unloading the main window ends the program, closing every other window with it.

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace gui {
 
@@ -15,6 +16,7 @@ RuleDialog::RuleDialog(DialogContext context, QString module, QWidget* parent)
       m_pointer(std::make_unique<platform::WindowPointer>(*this))
 {
     setObjectName(m_module);
+    m_context.panel.addRuleDialog(this);
 }
 
 RuleDialog::~RuleDialog() = default;
@@ -37,6 +39,13 @@ void RuleDialog::showDialog(bool modal)
     show();
     raise();
     activateWindow();
+}
+
+void RuleDialog::runRule(const rules::RunRequest& request)
+{
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+    m_context.panel.run(request, *m_context.units, dialogPointer());
 }
 
 void RuleDialog::applyLook(core::Trap& trap, int line)
@@ -68,6 +77,9 @@ void RuleDialog::onCloseRequested(bool& cancel)
 
 void RuleDialog::closeEvent(QCloseEvent* event)
 {
+    // Closing a dialog during its own run cancels the run.
+    if (m_running)
+        m_context.panel.cancelRun();
     bool cancel = false;
     onCloseRequested(cancel);
     if (cancel) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rules/Run.h"
 #include "rules/UnitSource.h"
 
 #include <QDialog>
@@ -53,11 +54,14 @@ protected:
     // Hover pointers for the buttons, and for the background and the given frames.
     void watchPointer(const QList<QWidget*>& frames);
     void onCloseRequested(bool& cancel);
+    // Runs the dialog's rule through the panel it serves.
+    void runRule(const rules::RunRequest& request);
     void closeEvent(QCloseEvent* event) override;
 
     DialogContext m_context;
     QString m_module;
     bool m_loaded = false;
+    bool m_running = false;
 
 private:
     std::unique_ptr<platform::WindowPointer> m_pointer;

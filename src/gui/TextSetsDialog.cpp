@@ -42,6 +42,7 @@ TextSetsDialog::TextSetsDialog(DialogContext context, QWidget* parent, const QSt
     connect(startButton, &QPushButton::clicked, this, &TextSetsDialog::onStartClicked);
     connect(clearItemsButton, &QPushButton::clicked, this, &TextSetsDialog::onClearItemsClicked);
     connect(helpButton, &QPushButton::clicked, this, &TextSetsDialog::onHelpClicked);
+    m_context.panel.keepEnabledDuringRuns(helpButton);
     watchPointer({itemsFrame});
 }
 
@@ -169,7 +170,7 @@ void TextSetsDialog::onStartClicked()
     request.rule = rules::RuleKind::TextSets;
     request.textSets = items();
     request.module = m_module;
-    m_context.panel.run(request, *m_context.units, dialogPointer());
+    runRule(request);
     // The last statement of the same handler: the dialog closes on every path.
     core::Trap(m_context.panel.dialogs(), m_module, QStringLiteral("PushButton4_Click"))(9, [&] { close(); });
 }

@@ -6,6 +6,12 @@
 
 namespace platform {
 
+// Thrown at a yield of long work once the user asked to cancel it; the command that started the work
+// catches it, keeps what was done so far and says so.
+struct RunCancelled
+{
+};
+
 // What the desktop session offers besides dialogs: the event loop, the clipboard, opening addresses.
 class EventLoop
 {
@@ -13,6 +19,17 @@ public:
     virtual ~EventLoop() = default;
     // Lets windows repaint and handle pending input once; returns at once when nothing is pending.
     virtual void yieldOnce() = 0;
+    // The yield of long work: yields once, then throws RunCancelled when the user asked meanwhile to cancel
+    // the run. Handlers of window events yield with yieldOnce, which never throws.
+    void yieldWithinRun()
+    {
+        yieldOnce();
+        if (m_cancelRequested)
+            throw RunCancelled{};
+    }
+    // Asks the run going on, if any, to stop at its next yield.
+    void requestCancel() { m_cancelRequested = m_runs > 0; }
+    bool runGoing() const { return m_runs > 0; }
     // Ends the program at once, closing every window without further questions.
     virtual void endProgram() = 0;
     // A monotonic clock in milliseconds, by which long work decides when to yield next.
@@ -21,6 +38,28 @@ public:
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
+
+private:
+    friend class RunScope;
+    int m_runs = 0;
+    bool m_cancelRequested = false;
+};
+
+// Marks long work as the run going on while it lives; a cancel request ends with the last run.
+class RunScope
+{
+public:
+    explicit RunScope(EventLoop& loop) : m_loop(loop) { ++m_loop.m_runs; }
+    ~RunScope()
+    {
+        if (--m_loop.m_runs == 0)
+            m_loop.m_cancelRequested = false;
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    EventLoop& m_loop;
 };
 
 class Clipboard

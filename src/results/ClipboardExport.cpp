@@ -46,13 +46,13 @@ QString ClipboardText(const ResultsList& list, platform::EventLoop* loop)
     return text;
 }
 
-void CopyListviewToClipboard(const ResultsList& list, platform::Clipboard& clipboard, platform::EventLoop* loop)
+bool CopyListviewToClipboard(const ResultsList& list, platform::Clipboard& clipboard, platform::EventLoop* loop)
 {
     if (list.count() == 0)
-        return;
+        return true;
     const QString text = ClipboardText(list, loop);
     ClearClipboardRetrying(clipboard);
-    SetClipboardTextRetrying(clipboard, text);
+    return SetClipboardTextRetrying(clipboard, text);
 }
 
 void ClearClipboardRetrying(platform::Clipboard& clipboard)

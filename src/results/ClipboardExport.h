@@ -19,8 +19,9 @@ inline constexpr int kClipboardAttempts = 1000;
 // after every line. Empty for an empty list.
 QString ClipboardText(const ResultsList& list, platform::EventLoop* loop = nullptr);
 
-// Puts the clipboard text on the clipboard; an empty list leaves the clipboard as it was.
-void CopyListviewToClipboard(const ResultsList& list, platform::Clipboard& clipboard,
+// Puts the clipboard text on the clipboard; an empty list leaves the clipboard as it was. False when the
+// clipboard never took the text.
+bool CopyListviewToClipboard(const ResultsList& list, platform::Clipboard& clipboard,
                              platform::EventLoop* loop = nullptr);
 
 // Both try again while the clipboard refuses, kClipboardAttempts in all, and then give up quietly.

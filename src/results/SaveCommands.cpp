@@ -11,6 +11,9 @@
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace results {
 
 namespace {
@@ -58,6 +61,14 @@ bool spreadsheetProgramInstalled(platform::FileAssociations& associations, platf
     return false;
 }
 
+QString defaultWorkbookPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("Results.xlsx"));
+}
+
 void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
 {
     core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton12_Click"));
@@ -72,24 +83,36 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
     }
     if (list.count() == 0)
         return;
-    trap(3, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
+    // The workbook goes where the user chooses: opened from a temporary folder, the spreadsheet program would
+    // save the user's work where nobody finds it.
     QString path;
-    WorkbookSummary summary;
-    const bool written = trap(4, [&] {
-        path = NewWorkbookPath();
-        try {
-            summary = WriteWorkbook(list, path, &context.loop);
-        } catch (...) {
-            QFile::remove(path);
-            throw;
-        }
+    trap(3, [&] {
+        path = context.dialogs
+                   .saveFile({defaultWorkbookPath(), kTextFileDialogFlags, QStringLiteral("Save"),
+                              QLatin1String(kWorkbookFilter)})
+                   .fileName;
+        if (!path.isEmpty() && !path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+            path += QLatin1String(".xlsx");
     });
-    trap(5, [&] {
+    if (path.isEmpty())
+        return;
+    bool overwrite = true;
+    trap(4, [&] {
+        if (core::FileExists(path))
+            overwrite = context.dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + path +
+                                                 QStringLiteral(" ?"));
+    });
+    if (!overwrite)
+        return;
+    trap(5, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
+    WorkbookSummary summary;
+    const bool written = trap(6, [&] { summary = WriteWorkbook(list, path, &context.loop); });
+    trap(7, [&] {
         if (written && !context.opener.open(path))
             throw core::AppError(kCannotStartProgram, QStringLiteral("No program could open the workbook ") + path);
     });
-    trap(6, [&] { context.pointer.setPointer(platform::Pointer::Default); });
-    trap(7, [&] {
+    trap(8, [&] { context.pointer.setPointer(platform::Pointer::Default); });
+    trap(9, [&] {
         if (summary.cutCells > 0)
             context.dialogs.message(QStringLiteral("%1 of the results held more than 32,767 characters, the most a "
                                                    "spreadsheet cell can hold, and were cut short in the workbook. "
@@ -103,10 +126,14 @@ void CopyResultsToClipboard(const ResultsList& list, const SaveContext& context)
     core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton18_Click"));
     trap(1, [&] { context.progress.setText(QStringLiteral("Copying text to clipboard.. please wait..")); });
     trap(2, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
-    trap(3, [&] { CopyListviewToClipboard(list, context.clipboard, &context.loop); });
+    bool copied = false;
+    trap(3, [&] { copied = CopyListviewToClipboard(list, context.clipboard, &context.loop); });
     trap(4, [&] {
-        context.dialogs.message(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "
-                                               "you normally type and press Ctrl+V to paste the clipboard."));
+        context.dialogs.message(
+            copied ? QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where you "
+                                    "normally type and press Ctrl+V to paste the clipboard.")
+                   : QStringLiteral("The clipboard did not take the results. Try again, or save them as a text "
+                                    "file."));
     });
     trap(5, [&] { context.pointer.setPointer(platform::Pointer::Default); });
     trap(6, [&] { context.progress.setText(QStringLiteral("Progress Bar")); });

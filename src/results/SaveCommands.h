@@ -41,9 +41,13 @@ inline constexpr char kXlsxMimeType[] = "application/vnd.openxmlformats-officedo
 // with the second filter, the comma-delimited line; ends with "Done.".
 void SaveResultsAsTextFile(const ResultsList& list, const SaveContext& context);
 
-// "Save Results As Excel File": writes the rows into a new workbook in the private temporary folder and opens
-// it in the desktop's spreadsheet program, where the user saves it. Nothing happens for an empty list.
+inline constexpr char kWorkbookFilter[] = "Excel Workbooks (*.xlsx)|*.xlsx|";
+
+// "Save Results As Excel File": asks where to save the workbook (Results.xlsx in the documents folder at
+// first; ".xlsx" added to a name without it) and before overwriting a file, writes the rows there and opens it
+// in the desktop's spreadsheet program. Nothing happens for an empty list.
 void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context);
+QString defaultWorkbookPath();
 
 // "Copy Results To Clipboard": puts the padded, tab-separated rows on the clipboard and says so.
 void CopyResultsToClipboard(const ResultsList& list, const SaveContext& context);

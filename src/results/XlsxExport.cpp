@@ -248,13 +248,4 @@ WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, plat
     return WorkbookWriter(list, loop, sheetRows).write(path);
 }
 
-QString NewWorkbookPath()
-{
-    QTemporaryFile file(QDir(core::privateTempFolder()).filePath(QStringLiteral("Results-XXXXXX.xlsx")));
-    file.setAutoRemove(false);
-    if (!file.open())
-        throw AppError(errors::kPermissionDenied, QStringLiteral("Permission denied"));
-    return file.fileName();
-}
-
 } // namespace results

@@ -28,7 +28,4 @@ struct WorkbookSummary
 WorkbookSummary WriteWorkbook(const ResultsList& list, const QString& path, platform::EventLoop* loop = nullptr,
                               qsizetype sheetRows = kSheetRows);
 
-// Reserves a new, unique workbook name in the program's private temporary folder.
-QString NewWorkbookPath();
-
 } // namespace results

@@ -58,13 +58,17 @@ public:
 
     void operator()(const TextUnit& unit)
     {
-        if (!unit.body) {
+        if (!unit.loadBody) {
             scanStagedText(unit.path, m_rule, m_sink, unit.path, m_loop);
             return;
         }
+        // A message without a body has no line, not one empty line.
+        const QString body = unit.loadBody();
+        if (body.isEmpty())
+            return;
         LineHits hits(m_sink, unit.path);
         qint64 number = 1;
-        for (const QStringView line : QStringTokenizer(*unit.body, u"\r\n")) {
+        for (const QStringView line : QStringTokenizer(body, u"\r\n")) {
             m_slice.step();
             if (const int times = m_rule.hitsInLine(line, number++))
                 hits.add(line.toString(), times);
@@ -169,11 +173,14 @@ void runBetween(const RunRequest& request, UnitSource& units, HitSink& sink, con
     trap(5, [&] {
         const BetweenOptions options{request.startText, request.endText, request.ignoreCase, request.includeStart,
                                      request.includeEnd};
+        // A message that cannot be read is reported, and the run goes on with the next.
         units.forEachUnit(feedback.progress, [&](const TextUnit& unit) {
-            if (unit.body)
-                runBetweenOverText(*unit.body, options, sink, unit.path);
-            else
-                runBetweenOverFile(unit.path, options, sink, unit.path);
+            trap(5, [&] {
+                if (unit.loadBody)
+                    runBetweenOverText(unit.loadBody(), options, sink, unit.path);
+                else
+                    runBetweenOverFile(unit.path, options, sink, unit.path);
+            });
         });
     });
     trap(6, [&] { feedback.pointer.setPointer(platform::Pointer::Default); });
@@ -202,7 +209,7 @@ void runTextSets(const RunRequest& request, UnitSource& units, HitSink& sink, co
         trap(5, [&] {
             TextSetRule rule(request.textSets, request.ignoreCase);
             LineScan scan(rule, sink, feedback.loop);
-            units.forEachUnit(feedback.progress, std::ref(scan));
+            units.forEachUnit(feedback.progress, [&](const TextUnit& unit) { trap(5, [&] { scan(unit); }); });
         });
     }
     trap(6, [&] { feedback.pointer.setPointer(platform::Pointer::Default); });

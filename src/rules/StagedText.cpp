@@ -66,7 +66,7 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
         if (!more)
             break;
         if (loop.clockMs() - sliceStart >= kSliceMs) {
-            loop.yieldOnce();
+            loop.yieldWithinRun();
             sliceStart = loop.clockMs();
         }
     }

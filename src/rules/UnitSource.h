@@ -14,7 +14,9 @@ namespace rules {
 struct TextUnit
 {
     QString path;
-    const QString* body = nullptr; // null: the text is the file at path
+    // Unset: the text is the file at path. Else it loads the message's body; a message file that is missing
+    // or cannot be read fails with an AppError naming it.
+    std::function<QString()> loadBody;
 };
 
 // Where a run reads its text from.
@@ -45,7 +47,7 @@ public:
     bool stage() override;
     void forEachUnit(platform::ProgressControl&, const std::function<void(const TextUnit&)>& read) override
     {
-        read({m_path});
+        read({m_path, {}});
     }
     bool readsMessages() const override { return false; }
     QString stagingFile() const override { return m_path; }
@@ -81,6 +83,8 @@ public:
     bool readsMessages() const override { return true; }
 
 private:
+    QString loadBody(const QString& path) const;
+
     Lister m_list;
     BodyLoader m_load;
 };

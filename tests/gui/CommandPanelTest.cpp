@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 using guitest::names;
@@ -75,7 +76,17 @@ TEST_F(CommandPanelTest, ListCommandsRemoveRowsButNotWhileACommandRuns)
     p.onResultDoubleClicked();
     EXPECT_EQ(list.count(), 2);
     p.pointer().setPointer(Pointer::Default);
-    p.onResultDoubleClicked();
+    // Clicks beside the rows keep the selected row, which a double-click there removes.
+    host.resize(400, 300);
+    host.show();
+    QWidget* viewport = p.resultsView->viewport();
+    const QPoint beside(10, viewport->height() - 5);
+    ASSERT_FALSE(p.resultsView->indexAt(beside).isValid());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, beside);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, beside);
+    EXPECT_EQ(rows(list), names("delta"));
+    p.resultsView->clearSelection();
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, beside); // nothing selected: nothing removed
     EXPECT_EQ(rows(list), names("delta"));
     p.clearListButton->click();
     EXPECT_EQ(list.count(), 0);

@@ -1,6 +1,7 @@
 #include "results/SaveCommands.h"
 
 #include "core/ErrorReport.h"
+#include "core/TempFolder.h"
 #include "platform/ScriptedPlatform.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,7 +40,7 @@ protected:
     }
 
     TempDir dir;
-    testsupport::EnvGuard temp{"TEMP", dir.path()}; // workbooks go to the private temporary folder in here
+    testsupport::EnvGuard temp{"TEMP", dir.path()}; // the private temporary folder is in here
     ResultsList list;
     platform::ScriptedPlatform desk;
     platform::ScriptedPointer pointer;
@@ -88,36 +90,56 @@ TEST_F(SaveCommands, TextFileFailuresAreReportedWhereTheyHappen)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"blocker"_qs}); // nothing partial
 }
 
-// Without a spreadsheet program: said twice, nothing written. With one: each save opens a new workbook in the
-// private folder; an empty list does nothing; cut cells and a failed opening are said.
-TEST_F(SaveCommands, ExcelOpensANewWorkbookWhenASpreadsheetProgramIsThere)
+// Without a spreadsheet program: said twice, nothing asked. With one, the user picks where the workbook goes
+// (Results.xlsx in the documents folder at first; ".xlsx" added), is asked before a file is replaced, and the
+// saved workbook opens; nothing is left in the private folder. An empty list does nothing; cut cells and a
+// failed opening are said.
+TEST_F(SaveCommands, ExcelSavesWhereTheUserChoosesThenOpensTheWorkbook)
 {
-    const QString xlsx = QLatin1String(results::kXlsxMimeType);
     results::SaveResultsAsExcelFile(list, context());
     EXPECT_EQ(desk.dialogs.messageTexts().filter(u"Excel is not installed on this computer."_qs).size(), 2);
     EXPECT_EQ(desk.dialogs.messageTexts().size(), 2);
+    EXPECT_TRUE(desk.dialogs.fileRequests().isEmpty());
 
     desk.dialogs.clearRecord();
-    desk.associations.known = QStringList{xlsx};
-    results::SaveResultsAsExcelFile(list, context());
-    results::SaveResultsAsExcelFile(list, context());
+    desk.associations.known = QStringList{QLatin1String(results::kXlsxMimeType)};
+    results::SaveResultsAsExcelFile(list, context()); // cancelled
+    ASSERT_EQ(desk.dialogs.fileRequests().size(), 1);
+    EXPECT_EQ(desk.dialogs.fileRequests()[0].fileName,
+              QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(u"Results.xlsx"_qs));
+    EXPECT_TRUE(desk.dialogs.lastFileDialogWasSave());
+    EXPECT_TRUE(desk.opener.opened.isEmpty());
+
+    const QString old = dir.write(u"old.xlsx"_qs, "old");
+    const auto save = [&](const QString& path) {
+        desk.dialogs.answerFile({path, 1});
+        results::SaveResultsAsExcelFile(list, context());
+    };
+    save(dir.file(u"report"_qs));
+    save(old); // refused
+    EXPECT_EQ(TempDir::read(old), QByteArray("old"));
+    desk.dialogs.answerMessage(platform::Answer::Yes);
+    save(old);
     results::SaveResultsAsExcelFile(ResultsList(), context());
-    ASSERT_EQ(desk.opener.opened.size(), 2);
-    EXPECT_NE(desk.opener.opened[0], desk.opener.opened[1]);
-    const QFileInfo workbook(desk.opener.opened[0]);
-    EXPECT_TRUE(workbook.fileName().endsWith(u".xlsx"_qs));
-    EXPECT_TRUE(workbook.absolutePath().startsWith(QDir(dir.path()).absolutePath()));
-    EXPECT_TRUE(TempDir::read(workbook.filePath()).startsWith("PK"));
-    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty());
+    EXPECT_EQ(desk.opener.opened, (QStringList{dir.file(u"report.xlsx"_qs), old}));
+    for (const QString& workbook : desk.opener.opened)
+        EXPECT_TRUE(TempDir::read(workbook).startsWith("PK"));
+    const QString ask = u"Are you sure you wish to overwrite "_qs + old + u" ?"_qs;
+    EXPECT_EQ(desk.dialogs.messageTexts(), (QStringList{ask, ask}));
+    EXPECT_EQ(QDir(dir.path()).entryList({u"*.xlsx*"_qs}, QDir::Files),
+              (QStringList{u"old.xlsx"_qs, u"report.xlsx"_qs}));
+    EXPECT_TRUE(QDir(core::privateTempFolder()).entryList({u"*.xlsx*"_qs}, QDir::Files).isEmpty());
     expectBusyWhileRunning(2);
 
+    desk.dialogs.clearRecord();
     desk.opener.succeeds = false;
     list.add({QString(40000, u'x'), {}, false});
+    desk.dialogs.answerFile({dir.file(u"long.XLSX"_qs), 1});
     results::SaveResultsAsExcelFile(list, context());
     const QStringList texts = desk.dialogs.messageTexts();
     ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains(u"in Quillmere2021/08/31.Form1.PushButton12_Click at line 5"_qs));
-    EXPECT_TRUE(texts[0].contains(desk.opener.opened.value(2)));
+    EXPECT_TRUE(texts[0].contains(u"in Quillmere2021/08/31.Form1.PushButton12_Click at line 7"_qs));
+    EXPECT_TRUE(texts[0].contains(dir.file(u"long.XLSX"_qs)));
     EXPECT_TRUE(texts[1].startsWith(u"1 of the results held more than 32,767 characters"_qs));
 }
 
@@ -136,6 +158,8 @@ TEST_F(SaveCommands, ClipboardCopyRetriesAndSaysSo)
     results::CopyResultsToClipboard(list, context());
     EXPECT_EQ(desk.clipboard.failuresLeft, 0);
     EXPECT_EQ(desk.clipboard.text, u"before"_qs);
+    EXPECT_EQ(desk.dialogs.messageTexts().last(),
+              u"The clipboard did not take the results. Try again, or save them as a text file."_qs);
 }
 
 } // namespace

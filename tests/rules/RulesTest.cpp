@@ -38,7 +38,7 @@ QString picked(const QString& list, const QByteArray& staged)
     LineNumberRule rule(parseNumberList(list, trap, 7));
     QString result = scanFile(dir.write(u"staged.txt"_qs, staged), rule).join(u',');
     for (const QString& shown : dialogs.messageTexts()) {
-        EXPECT_TRUE(shown.contains(u"\r\nin Quillmere2021/08/31.Form1.PushButton7_Click at line 7\r"_qs))
+        EXPECT_TRUE(shown.contains(u"\r\nin Quillmere2021/08/31.Form1.PushButton7_Click at line 7"_qs))
             << qPrintable(list);
         result += u" ["_qs + shown.section(u'\r', 0, 0) + u']';
     }

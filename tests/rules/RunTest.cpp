@@ -5,8 +5,10 @@
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace rules;
 using platform::Pointer;
@@ -60,12 +62,18 @@ protected:
         run(r, units, sink, feedback);
     }
 
-    void runMessages(const RunRequest& r)
+    // Message files a.eml and b.eml unless others are given; the loader makes up their bodies, and an empty one
+    // for empty.eml.
+    void runMessages(const RunRequest& r, QList<MessageFile> messages = {})
     {
-        MessagesSource units({{u"/q/a.eml"_qs, 50}, {u"/q/b.eml"_qs, 100}}, [this](const QString& path) {
+        if (messages.isEmpty())
+            messages = {{dir.write(u"a.eml"_qs, "a"), 50}, {dir.write(u"b.eml"_qs, "b"), 100}};
+        MessagesSource units(messages, [this](const QString& path) {
             loadedAt << progress.value();
             if (path == failingMessage)
                 throw core::AppError(53, u"File not found"_qs);
+            if (path.endsWith(u"empty.eml"))
+                return QString();
             return path.endsWith(u"a.eml") ? u"Hello\r\nshared line\r\nbye"_qs : u"shared line\r\nother\r\n"_qs;
         });
         run(r, units, sink, feedback);
@@ -157,12 +165,12 @@ TEST_F(RunTest, FailuresAreReportedWhereTheyHappenAndTheRunComesToRest)
         {RuleKind::AllEmailData, "Form1", false, "Quillmere2021/08/31.Form1.PushButton13_Click at line 8"},
         {RuleKind::Between, "Form2", false, "Quillmere2021/08/31.Form2.PushButton4_Click at line 5"},
         {RuleKind::TextSets, "Form3", false, "Quillmere2021/08/31.Form3.PushButton4_Click at line 5"},
-        {RuleKind::AllEmailData, "Form11", true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 5"},
+        {RuleKind::AllEmailData, "Form11", true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 7"},
         {RuleKind::Between, "Form22", true, "Quillmere2021/08/31.Form22.PushButton4_Click at line 5"},
         {RuleKind::TextSets, "Form33", true, "Quillmere2021/08/31.Form33.PushButton4_Click at line 5"},
     };
     staged = QByteArray();
-    failingMessage = u"/q/a.eml"_qs; // its body cannot be loaded
+    failingMessage = dir.file(u"a.eml"_qs); // its body cannot be loaded
     for (const auto& [rule, module, messages, location] : cases) {
         dialogs.clearRecord();
         const RunRequest r = request(rule, module, u"x"_qs);
@@ -182,4 +190,45 @@ TEST_F(RunTest, FailuresAreReportedWhereTheyHappenAndTheRunComesToRest)
     EXPECT_EQ(sink.rows, (QStringList{u"Hello"_qs, u"shared line"_qs, u"shared line"_qs, u"other"_qs, QString()}));
     EXPECT_EQ(loadedAt, (QList<int>{50, 100})); // each message shows its share of the list while it is read
     expectAtRest("listing failed");
+}
+
+// A message file that is missing (or cannot be read) is reported by name and adds no row, nor does a message
+// without a body; the run goes on with the next message.
+TEST_F(RunTest, MessagesThatCannotBeReadOrHaveNoBodyAddNoRow)
+{
+    QList<MessageFile> messages{{dir.file(u"gone.eml"_qs), 25}, {dir.write(u"empty.eml"_qs, ""), 50}};
+    QStringList unread{dir.file(u"gone.eml"_qs)};
+    if (geteuid() != 0) { // root reads every file
+        const QString locked = dir.write(u"locked.eml"_qs, "x");
+        QFile::setPermissions(locked, {});
+        messages.append({locked, 75});
+        unread.append(locked);
+    }
+    messages.append({dir.write(u"b.eml"_qs, "b"), 100});
+    const std::tuple<RuleKind, const char*, int, QStringList> cases[] = {
+        {RuleKind::AllEmailData, "Form11", 7, {u"shared line"_qs, u"other"_qs, QString()}},
+        {RuleKind::NotContaining, "Form11", 7, {u"shared line"_qs, u"other"_qs, QString()}},
+        {RuleKind::TextSets, "Form33", 5, {u"shared line"_qs}},
+        {RuleKind::Between, "Form22", 5, {u"shared line\r\nother"_qs}},
+    };
+    for (const auto& [rule, module, line, rows] : cases) {
+        dialogs.clearRecord();
+        runMessages(request(rule, module, {},
+                            [](RunRequest& r) {
+                                r.searchText = u"zzz"_qs;
+                                r.textSets = QStringList{u"line"_qs};
+                                r.startText = u"shared"_qs;
+                                r.endText = u"other"_qs;
+                            }),
+                    messages);
+        EXPECT_EQ(sink.rows, rows) << module;
+        const QStringList shown = dialogs.messageTexts();
+        ASSERT_EQ(shown.size(), unread.size()) << shown.join(u'|').toStdString();
+        for (qsizetype i = 0; i < unread.size(); ++i) {
+            EXPECT_TRUE(shown[i].startsWith((i == 0 ? u"File not found: "_qs : u"Permission denied: "_qs) + unread[i]));
+            EXPECT_TRUE(
+                shown[i].contains(u".%1.%2 at line %3"_qs.arg(QLatin1String(module), procedureOf(rule)).arg(line)));
+        }
+        expectAtRest(module);
+    }
 }

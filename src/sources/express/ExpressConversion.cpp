@@ -26,7 +26,7 @@ void convertTickedStores(ExpressConversionWindow& window, ProcessRunner* runner)
     int rows = 0;
     trap(4, [&] { rows = window.dbxRowCount(); });
     for (int row = 0; row < rows; ++row) {
-        trap(5, [&] { loop.yieldOnce(); });
+        trap(5, [&] { loop.yieldWithinRun(); });
         // The list may have shrunk while the last conversion yielded.
         bool ticked = false;
         trap(6, [&] { ticked = row < window.dbxRowCount() && window.dbxTicked(row); });

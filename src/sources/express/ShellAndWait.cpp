@@ -96,14 +96,14 @@ qint32 ShellAndWait(platform::EventLoop& loop, const QString& program, const QSt
     int exitCode = 0;
     do {
         exitCode = process.exitCode();
-        loop.yieldOnce();
+        loop.yieldWithinRun();
         process.pause();
         if (progress && ++polls >= kFirstProgressPoll) {
-            loop.yieldOnce();
+            loop.yieldWithinRun();
             showProgress(*progress, progressText, polls, progressStart, progressSpan);
-            loop.yieldOnce();
+            loop.yieldWithinRun();
         }
-        loop.yieldOnce();
+        loop.yieldWithinRun();
     } while (exitCode == kStillActive);
 
     if (progress)
