@@ -21,26 +21,40 @@ namespace {
 // The run-time error of an outside program that cannot be started.
 inline constexpr int kCannotStartProgram = 429;
 
+// Asks for the file to save to as statement `line` (adding `suffix` to a name without it) and, when that file
+// exists, whether to replace it as statement line + 1. The name is empty when the user cancelled or declined.
+platform::FileDialogAnswer chooseSaveFile(core::Trap& trap, int line, platform::Dialogs& dialogs,
+                                          const platform::FileDialogRequest& request, const QString& suffix = {})
+{
+    platform::FileDialogAnswer answer;
+    trap(line, [&] {
+        answer = dialogs.saveFile(request);
+        if (!answer.fileName.isEmpty() && !answer.fileName.endsWith(suffix, Qt::CaseInsensitive))
+            answer.fileName += suffix;
+    });
+    if (answer.fileName.isEmpty())
+        return answer;
+    bool overwrite = true;
+    trap(line + 1, [&] {
+        if (core::FileExists(answer.fileName))
+            overwrite = dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + answer.fileName +
+                                         QStringLiteral(" ?"));
+    });
+    if (!overwrite)
+        answer.fileName.clear();
+    return answer;
+}
+
 } // namespace
 
 void SaveResultsAsTextFile(const ResultsList& list, const SaveContext& context)
 {
     core::Trap trap(context.dialogs, context.window, QStringLiteral("PushButton6_Click"));
-    platform::FileDialogAnswer answer;
-    trap(1, [&] {
-        answer = context.dialogs.saveFile(
-            {QString(), kTextFileDialogFlags, QStringLiteral("Save"), QLatin1String(kTextFileFilter)});
-    });
+    const platform::FileDialogAnswer answer =
+        chooseSaveFile(trap, 1, context.dialogs,
+                       {QString(), kTextFileDialogFlags, QStringLiteral("Save"), QLatin1String(kTextFileFilter)});
     const QString name = answer.fileName;
     if (name.isEmpty())
-        return;
-    bool overwrite = true;
-    trap(2, [&] {
-        if (core::FileExists(name))
-            overwrite = context.dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + name +
-                                                 QStringLiteral(" ?"));
-    });
-    if (!overwrite)
         return;
     trap(3, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
     if (answer.filterIndex == 2) {
@@ -85,24 +99,12 @@ void SaveResultsAsExcelFile(const ResultsList& list, const SaveContext& context)
         return;
     // The workbook goes where the user chooses: opened from a temporary folder, the spreadsheet program would
     // save the user's work where nobody finds it.
-    QString path;
-    trap(3, [&] {
-        path = context.dialogs
-                   .saveFile({defaultWorkbookPath(), kTextFileDialogFlags, QStringLiteral("Save"),
-                              QLatin1String(kWorkbookFilter)})
-                   .fileName;
-        if (!path.isEmpty() && !path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-            path += QLatin1String(".xlsx");
-    });
+    const QString path = chooseSaveFile(trap, 3, context.dialogs,
+                                        {defaultWorkbookPath(), kTextFileDialogFlags, QStringLiteral("Save"),
+                                         QLatin1String(kWorkbookFilter)},
+                                        QStringLiteral(".xlsx"))
+                             .fileName;
     if (path.isEmpty())
-        return;
-    bool overwrite = true;
-    trap(4, [&] {
-        if (core::FileExists(path))
-            overwrite = context.dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") + path +
-                                                 QStringLiteral(" ?"));
-    });
-    if (!overwrite)
         return;
     trap(5, [&] { context.pointer.setPointer(platform::Pointer::Hourglass); });
     WorkbookSummary summary;
