@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 // Failures show bytes as text.
@@ -314,4 +315,26 @@ TEST(MailboxStaging, RealMailboxGivesPythonsCountAndSenders)
     ASSERT_EQ(got.size(), count);
     for (qsizetype i = 0; i < count; ++i)
         EXPECT_EQ(got[i], expected[i]) << "message " << i + 1;
+}
+
+// The worker pool stages mailboxes side by side, each into its own buffer, and joins them in order.
+TEST(MailboxStaging, MailboxesStagedOnThreadsGiveTheBytesOfOneAfterTheOther)
+{
+    QUILLMERE_REQUIRE_FIXTURE(real, "mbox/easy-ham-2.mbox");
+    QUILLMERE_REQUIRE_FIXTURE(small, "mbox/test-attached.mbox");
+    const QList<Mailbox> boxes = {mbox(real), mbox(small), mbox(real)};
+    QByteArray sequential;
+    for (const Mailbox& box : boxes)
+        sequential += staged(box);
+    std::vector<QByteArray> parts(boxes.size());
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < parts.size(); ++i)
+        workers.emplace_back([&, i] { parts[i] = staged(boxes[qsizetype(i)]); });
+    for (std::thread& worker : workers)
+        worker.join();
+    QByteArray joined;
+    for (const QByteArray& part : parts)
+        joined += part;
+    EXPECT_EQ(joined.size(), sequential.size());
+    EXPECT_TRUE(joined == sequential);
 }
