@@ -83,9 +83,11 @@ public:
         for (const QFileInfo& entry : entries) {
             if (!entry.isDir())
                 continue;
+            // "X.sbd" belongs to the mailbox X beside it; without one (Gmail's "[Gmail].sbd") it only groups.
             QString top = inheritedTop;
-            if (top.isEmpty() && entry.fileName().endsWith(kSubfolderSuffix))
-                top = entry.fileName().chopped(kSubfolderSuffix.size());
+            const QString base = entry.fileName().chopped(kSubfolderSuffix.size());
+            if (top.isEmpty() && entry.fileName().endsWith(kSubfolderSuffix) && QFileInfo(dir.filePath(base)).isFile())
+                top = base;
             folder(entry.filePath(), top, depth + 1);
         }
     }

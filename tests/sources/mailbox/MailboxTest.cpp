@@ -90,6 +90,7 @@ void writeMailTree(const TempDir& dir)
     dir.write(u"Mail/Local Folders/Trash.msf"_qs, "");
     dir.write(u"Mail/Local Folders/Stray"_qs, ""); // empty, and no index: no folder of Thunderbird's
     dir.write(u"Mail/Local Folders/Junk"_qs, one);
+    dir.write(u"Mail/Local Folders/[Gmail].sbd/Sent Mail"_qs, one); // no "[Gmail]" mailbox: the folder only groups
     dir.write(u"Mail/Local Folders/Unsent Messages"_qs, one);
     dir.write(u"Mail/Local Folders/filterlog.html"_qs, "<html></html>");
     dir.write(u"Mail/Local Folders/msgFilterRules.dat"_qs, "version=\"9\"\nlogging=\"no\"\n");
@@ -116,6 +117,7 @@ TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
                        u"Mail/Local Folders/Inbox.sbd/Lists.sbd/Work=Inbox"_qs,
                        u"Mail/Local Folders/Inbox.sbd/Lists=Inbox"_qs,
                        u"Mail/Local Folders/Junk=Junk"_qs,
+                       u"Mail/Local Folders/[Gmail].sbd/Sent Mail=Sent Mail"_qs,
                        u"Mail/Local Folders/Trash=Trash"_qs,
                        u"Mail/Local Folders/Unsent Messages=Unsent Messages"_qs,
                        u"md/Maildir/.Sent.2019=Sent"_qs,
@@ -149,7 +151,7 @@ TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
     platform::ScriptedDialogs dialogs;
     const QString staging = out.file(u"staging.txt"_qs);
     ASSERT_TRUE(sources::mailbox::stageMailboxes(choice, staging, dialogs));
-    EXPECT_EQ(TempDir::read(staging).count("ann@example.org\r\n"), 5);
+    EXPECT_EQ(TempDir::read(staging).count("ann@example.org\r\n"), 6);
     EXPECT_EQ(TempDir::read(staging).count("bob@example.org\r\n"), 5);
     EXPECT_EQ(snapshot(dir.path()), before);
 }
