@@ -85,9 +85,11 @@ public:
                 continue;
             // "X.sbd" belongs to the mailbox X beside it; without one (Gmail's "[Gmail].sbd") it only groups.
             QString top = inheritedTop;
-            const QString base = entry.fileName().chopped(kSubfolderSuffix.size());
-            if (top.isEmpty() && entry.fileName().endsWith(kSubfolderSuffix) && QFileInfo(dir.filePath(base)).isFile())
-                top = base;
+            if (top.isEmpty() && entry.fileName().endsWith(kSubfolderSuffix)) {
+                const QString base = entry.fileName().chopped(kSubfolderSuffix.size());
+                if (QFileInfo(dir.filePath(base)).isFile())
+                    top = base;
+            }
             folder(entry.filePath(), top, depth + 1);
         }
     }

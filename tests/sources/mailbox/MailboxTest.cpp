@@ -279,8 +279,13 @@ TEST(MailboxStaging, BadMailboxesGiveWhatTheyHoldOrAProblem)
     dir.write(u"nomail/notes.txt"_qs, "notes");
     EXPECT_EQ(sources::mailbox::findMailboxes(noMail).problems,
               QStringList{noMail + u": no mailbox in this folder"_qs});
+}
 
-    // A folder that cannot be read is told; its neighbours are still read.
+// A folder that cannot be read is told; its neighbours are still read.
+TEST(MailboxSearch, AnUnreadableFolderIsToldAndItsNeighboursRead)
+{
+    TempDir dir;
+    const QByteArray one = mboxMessage("ann@example.org", "first");
     if (geteuid() == 0)
         GTEST_SKIP() << "running as root: every folder can be read, so the unreadable folder is not tested";
     dir.write(u"tree/a/Inbox"_qs, one);
