@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
+#include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 
@@ -27,7 +29,77 @@ struct GObjectUnref
 template <class T>
 using GRef = std::unique_ptr<T, GObjectUnref>;
 
+// A message whose header block passes this is staged empty. GMime grows its header buffer a little at a time, so
+// parsing a header block of many megabytes takes minutes; message files over it give no body either.
+constexpr qint64 kMaxHeaderBytes = qint64(8) * 1024 * 1024;
+
+// Null for a message that is staged empty.
 using MessageHandler = std::function<void(GMimeMessage*)>;
+
+struct Span
+{
+    qint64 start;
+    qint64 end;
+};
+
+// The messages of an mbox whose header block passes the cap, found by a scan of the lines: a message starts at
+// a "From " line, its header block ends at the first empty line.
+QList<Span> oversizedMessages(const QString& path)
+{
+    QList<Span> spans;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return spans;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    qint64 lineStart = 0;
+    char head[5];
+    int headLength = 0;
+    qint64 messageStart = 0;
+    qint64 headerStart = -1; // -1: past the header block
+    bool oversized = false;
+    const auto endLine = [&](qint64 next) {
+        const bool from = headLength == 5 && std::memcmp(head, "From ", 5) == 0;
+        const qint64 length = next - lineStart;
+        const bool empty = length <= 1 || (length == 2 && head[0] == '\r');
+        if (from) {
+            if (oversized)
+                spans.append({messageStart, lineStart});
+            messageStart = lineStart;
+            headerStart = next;
+            oversized = false;
+        } else if (headerStart >= 0 && (empty || next - headerStart > kMaxHeaderBytes)) {
+            oversized = !empty;
+            headerStart = -1;
+        }
+        lineStart = next;
+        headLength = 0;
+    };
+    qint64 offset = 0;
+    for (;;) {
+        const qint64 read = file.read(block.data(), block.size());
+        if (read <= 0)
+            break;
+        const char* data = block.constData();
+        qint64 at = 0;
+        while (at < read) {
+            const char* newline = static_cast<const char*>(std::memchr(data + at, '\n', size_t(read - at)));
+            const qint64 end = newline ? newline - data + 1 : read;
+            for (qint64 i = at; i < end && headLength < 5; ++i)
+                head[headLength++] = data[i];
+            if (newline)
+                endLine(offset + end);
+            at = end;
+        }
+        offset += read;
+    }
+    if (lineStart < offset)
+        endLine(offset);
+    if (headerStart >= 0 && offset - headerStart > kMaxHeaderBytes)
+        oversized = true;
+    if (oversized)
+        spans.append({messageStart, offset});
+    return spans;
+}
 
 GRef<GMimeStream> openReadOnly(const QString& path)
 {
@@ -55,6 +127,25 @@ QString cannotRead(const QString& path)
     return path + QStringLiteral(": cannot be read (permission denied)");
 }
 
+// The messages from byte from to byte to (-1: the end); false when the reading was stopped.
+bool readMboxStretch(GMimeStream* file, qint64 from, qint64 to, ReadReport& report, const MessageHandler& handle,
+                     const KeepReading& keepReading)
+{
+    GRef<GMimeStream> stretch(g_mime_stream_substream(file, from, to));
+    GRef<GMimeParser> parser = parserOver(stretch.get(), GMIME_FORMAT_MBOX);
+    GMimeParserOptions* options = express::messageParserOptions();
+    while (!g_mime_parser_eos(parser.get())) {
+        GRef<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), options));
+        if (!message)
+            break;
+        ++report.messages;
+        handle(message.get());
+        if (keepReading && !keepReading())
+            return false;
+    }
+    return true;
+}
+
 void readMbox(const QString& path, ReadReport& report, const MessageHandler& handle, const KeepReading& keepReading)
 {
     // An empty mbox is an empty mailbox; GMime would call it a parse error.
@@ -65,22 +156,43 @@ void readMbox(const QString& path, ReadReport& report, const MessageHandler& han
         report.problems.append(cannotRead(path));
         return;
     }
-    GRef<GMimeParser> parser = parserOver(stream.get(), GMIME_FORMAT_MBOX);
-    GMimeParserOptions* options = express::messageParserOptions();
-    while (!g_mime_parser_eos(parser.get())) {
-        GRef<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), options));
-        if (!message)
+    // The parser reads the stretches between oversized messages; almost always that is the whole file.
+    const QList<Span> oversized = oversizedMessages(path);
+    qint64 from = 0;
+    for (qsizetype i = 0; i <= oversized.size(); ++i) {
+        // A stretch ends before the line break that separates it from the next message, as the parser cuts
+        // a message before the next "From " line.
+        const qint64 to = i == oversized.size() ? -1 : std::max<qint64>(oversized[i].start - 1, from);
+        if (to != from && !readMboxStretch(stream.get(), from, to, report, handle, keepReading))
+            return;
+        if (i == oversized.size())
             break;
         ++report.messages;
-        handle(message.get());
+        handle(nullptr);
         if (keepReading && !keepReading())
-            break;
+            return;
+        from = oversized[i].end;
     }
+}
+
+// Whether the header block of a message file (up to the first empty line, or the end) fits under the cap.
+bool headerBlockFits(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= kMaxHeaderBytes)
+        return true;
+    const QByteArray head = file.read(kMaxHeaderBytes);
+    return head.contains("\n\n") || head.contains("\n\r\n");
 }
 
 // Files whose text holds no header field are not messages and are left out.
 void readMessageFile(const QString& path, ReadReport& report, const MessageHandler& handle)
 {
+    if (!headerBlockFits(path)) {
+        ++report.messages;
+        handle(nullptr);
+        return;
+    }
     GRef<GMimeStream> stream = openReadOnly(path);
     if (!stream) {
         report.problems.append(cannotRead(path));
@@ -192,10 +304,10 @@ ReadReport stageMailbox(const Mailbox& mailbox, StagedFields fields, QIODevice& 
         mailbox,
         [&](GMimeMessage* message) {
             record.clear();
-            if (fields.from)
+            if (fields.from && message)
                 record += senderOf(message).toUtf8();
             record += "\r\n";
-            if (fields.body) {
+            if (fields.body && message) {
                 const QString body = express::messageBody(message);
                 record += (mbox ? unquoteFromLines(body) : body).toUtf8();
             }

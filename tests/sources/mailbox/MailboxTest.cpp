@@ -253,6 +253,11 @@ TEST(MailboxStaging, BadMailboxesGiveWhatTheyHoldOrAProblem)
         {"cut-in-header", one + "From x Mon Jan  6 10:00:00 2003\nFrom: bob@exa", "", nullptr},
         {"nul-bytes", mboxMessage("ann@exa\0mple.org"_ba, "a\0b"_ba) + one, "", nullptr},
         {"long-line", mboxMessage("ann@example.org", QByteArray(3 * 1024 * 1024, 'x')), "", nullptr},
+        // A header block that would take the parser minutes is staged empty; the messages around it are read.
+        {"huge-header", one + mboxMessage("bob@example.org\nSubject: " + QByteArray(9 * 1024 * 1024, 'x'), "b") + one,
+         "ann@example.org\r\nfirst\r\n\r\n\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n", nullptr},
+        {"huge-header-first", mboxMessage("bob@example.org\nSubject: " + QByteArray(9 * 1024 * 1024, 'x'), "b") + one,
+         "\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n", nullptr},
     };
     for (const auto& c : cases) {
         const QString path = dir.write(QString::fromLatin1(c.name), c.bytes);
