@@ -222,7 +222,8 @@ TEST_F(CliTest, SampleStoresAreReadOrRefused)
     EXPECT_EQ(cli("--dbx '" + dbx.toUtf8() + "' --lines 1").out.count('\n'), 28);
 }
 
-// Mailboxes given by path and Thunderbird's found through HOME, through the folder boxes, rules and listing.
+// Mailboxes given by path (a subfolder right after its mailbox) and Thunderbird's found through HOME, through
+// the folder boxes, rules and listing.
 TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
 {
     const auto message = [](const char* from, const char* body) {
@@ -242,7 +243,7 @@ TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
     // Each command, the home it runs with, its status, all its output and a part of its messages.
     const std::tuple<QByteArray, const char*, int, QByteArray, QByteArray> cases[] = {
         {"--mailbox $D/mb --all-data", "", 0,
-         "\nann@example.org\n\nbob@example.org\n\nme@example.org\n\ncy@example.org\n\n", ""},
+         "\nann@example.org\n\nbob@example.org\n\ncy@example.org\n\nme@example.org\n\n", ""},
         {"--mailbox $D/mb --all-folders --no-from --body --containing meeting", "", 0,
          "meeting at noon\nmeeting offer\n", ""},
         {"--mailbox $D/mb/Junk $D/mb/Sent --folders inbox --all-data", "", 1, "",

@@ -76,33 +76,37 @@ public:
                 return e.isFile() && e.suffix().compare(u"eml", Qt::CaseInsensitive) == 0;
             }))
             add(Mailbox::Kind::MessageFolder, path, inheritedTop, info.fileName());
+        // Thunderbird's order: a mailbox, then its subfolders in "<name>.sbd", then the next mailbox.
+        QSet<QString> walked;
         for (const QFileInfo& entry : entries) {
-            if (entry.isFile())
-                file(entry, inheritedTop);
-        }
-        for (const QFileInfo& entry : entries) {
-            if (!entry.isDir())
+            if (!entry.isFile() || !file(entry, inheritedTop))
                 continue;
-            // "X.sbd" belongs to the mailbox X beside it; without one (Gmail's "[Gmail].sbd") it only groups.
-            QString top = inheritedTop;
-            if (top.isEmpty() && entry.fileName().endsWith(kSubfolderSuffix)) {
-                const QString base = entry.fileName().chopped(kSubfolderSuffix.size());
-                if (QFileInfo(dir.filePath(base)).isFile())
-                    top = base;
+            const QFileInfo subfolders(entry.filePath() + kSubfolderSuffix);
+            if (subfolders.isDir()) {
+                walked.insert(subfolders.fileName());
+                folder(subfolders.filePath(), inheritedTop.isEmpty() ? entry.fileName() : inheritedTop, depth + 1);
             }
-            folder(entry.filePath(), top, depth + 1);
+        }
+        // "X.sbd" without a mailbox X beside it (Gmail's "[Gmail].sbd") only groups.
+        for (const QFileInfo& entry : entries) {
+            if (entry.isDir() && !walked.contains(entry.fileName()))
+                folder(entry.filePath(), inheritedTop, depth + 1);
         }
     }
 
-    void file(const QFileInfo& entry, const QString& inheritedTop)
+    // Whether the file is a mailbox (and added).
+    bool file(const QFileInfo& entry, const QString& inheritedTop)
     {
         if (entry.suffix() == u"msf" || entry.suffix().compare(u"eml", Qt::CaseInsensitive) == 0)
-            return;
+            return false;
         const bool emptyFolder = entry.size() == 0 && QFileInfo::exists(entry.filePath() + QStringLiteral(".msf"));
-        if (emptyFolder || isMbox(entry.filePath()))
+        if (emptyFolder || isMbox(entry.filePath())) {
             add(Mailbox::Kind::Mbox, entry.filePath(), inheritedTop, entry.fileName());
-        else if (!entry.isReadable())
+            return true;
+        }
+        if (!entry.isReadable())
             m_found.problems.append(cannotRead(entry.filePath()));
+        return false;
     }
 
     // A Maildir++ root is the account's inbox; its dot-folders are mailboxes of their own, a dot in their
