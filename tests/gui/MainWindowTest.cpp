@@ -194,6 +194,19 @@ TEST_F(MainWindowTest, MailboxSourceReadsThunderbirdMailOrTheChosenPathAndIsStor
         form->panel().containingTextBox->setText(u"meeting"_qs);
         form->panel().containingButton->click();
         EXPECT_EQ(guitest::rows(form->panel().results()), QStringList{u"meeting"_qs});
+        // An mbox file, a folder of message files and a Maildir++ tree, typed into the box.
+        dir.write(u"export/Inbox"_qs, "From x Mon Jan  6 10:00:00 2003\nFrom: a@example.org\n\nmbox meeting\n");
+        dir.write(u"saved/Sent/1.eml"_qs, "From: b@example.org\n\neml meeting\n");
+        dir.write(u"plus/cur/1.host"_qs, "From: c@example.org\n\ninbox meeting\n");
+        dir.write(u"plus/.Trash/new/2.host"_qs, "From: d@example.org\n\ntrash meeting\n");
+        for (const auto& [path, rows] :
+             {std::pair{u"export/Inbox"_qs, QStringList{u"mbox meeting"_qs}},
+              std::pair{u"saved"_qs, QStringList{u"eml meeting"_qs}},
+              std::pair{u"plus"_qs, QStringList{u"inbox meeting"_qs, u"trash meeting"_qs}}}) {
+            form->mailboxPathBox->setText(dir.file(path));
+            form->panel().containingButton->click();
+            EXPECT_EQ(guitest::rows(form->panel().results()), rows) << path.toStdString();
+        }
         EXPECT_TRUE(shown().isEmpty()) << shown().join(u'|').toStdString();
 
         form->mailboxPathBox->setText(notMail);
