@@ -38,6 +38,8 @@ enum class Setting {
     IncludeStart,
     IncludeEnd,
     TextSetItems,
+    MailboxSource,
+    MailboxPath,
 };
 
 struct SettingEntry

@@ -6,6 +6,7 @@
 #include "core/Startup.h"
 #include "core/TempFolder.h"
 #include "core/TextFiles.h"
+#include "core/TimeSlice.h"
 #include "gui/ExpressWindow.h"
 #include "gui/HelpTexts.h"
 #include "gui/ProfileStoresDialog.h"
@@ -13,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "results/ResultsList.h"
 #include "rules/UnitSource.h"
+#include "sources/mailbox/MailboxStaging.h"
 #include "sources/outlook/OutlookModel.h"
 
 #include <QCheckBox>
@@ -38,7 +40,7 @@ const QString kNoStoreFound = QStringLiteral(
 
 MainWindow::MainWindow(WindowContext context)
     : m_context(std::move(context)), m_fieldAndFileSettings(m_context.settings),
-      m_folderAndSourceSettings(m_context.settings)
+      m_folderAndSourceSettings(m_context.settings), m_mailboxSettings(m_context.settings)
 {
     setObjectName(QStringLiteral("Form1"));
     m_panel = new CommandPanel(
@@ -50,7 +52,7 @@ MainWindow::MainWindow(WindowContext context)
              [this] {
                  return std::make_unique<rules::StagingSource>(
                      [] { return core::stagingFilePath(); },
-                     [this](const QString& path) { return m_reader->stageSelectedMail(path); });
+                     [this](const QString& path) { return stageSelectedSource(path); });
              },
          .fieldChosen = [this] { return fromFieldBox->isChecked() || bodyFieldBox->isChecked(); },
          .mayOpenDialog = [this] { return fieldChosen(); },
@@ -87,6 +89,16 @@ void MainWindow::connectControls()
         });
         connect(option, &QRadioButton::clicked, this, [this, option] { selectOption(option); });
     }
+    m_mailboxSettings.add(mailboxPathBox, core::Setting::MailboxPath);
+    m_mailboxSettings.add(core::Setting::MailboxSource, [this](bool on) {
+        if (on)
+            selectOption(mailboxOption);
+        else
+            mailboxOption->setChecked(false);
+    });
+    connect(mailboxOption, &QRadioButton::clicked, this, [this] { selectOption(mailboxOption); });
+    connect(mailboxPathBox, &QLineEdit::editingFinished, this, &MainWindow::showProfileStatus);
+    connect(chooseMailboxButton, &QPushButton::clicked, this, &MainWindow::onChooseMailboxClicked);
 
     connect(helpButton, &QPushButton::clicked, this, &MainWindow::onHelpClicked);
     m_panel->keepEnabledDuringRuns(helpButton);
@@ -102,23 +114,66 @@ void MainWindow::connectControls()
 
 void MainWindow::selectOption(QRadioButton* option)
 {
-    option->setChecked(true);
-    (option == profileOption ? pstFileOption : profileOption)->setChecked(false);
+    for (QRadioButton* each : {profileOption, pstFileOption, mailboxOption})
+        each->setChecked(each == option);
     persistOptions();
     showProfileStatus();
 }
 
 void MainWindow::showProfileStatus()
 {
+    if (mailboxOption->isChecked()) {
+        // Without a path the mailbox source is Thunderbird's mail: say what there is of it.
+        const bool thunderbird = mailboxPathBox->text().trimmed().isEmpty();
+        QString found;
+        if (thunderbird) {
+            const sources::mailbox::ChosenMailboxes chosen =
+                sources::mailbox::chooseMailboxes({{}, QDir::homePath(), {}, {true, true, true, true, true}});
+            found = chosen.profiles == 0
+                        ? sources::mailbox::noThunderbirdMail(QDir::homePath())
+                        : sources::mailbox::describeFound(chosen.profiles, int(chosen.mailboxes.size()));
+        }
+        statusLabel->setText(found);
+        statusLabel->setVisible(thunderbird);
+        return;
+    }
     const bool noStore = profileOption->isChecked() && m_context.profileStores && m_context.profileStores().isEmpty();
     statusLabel->setText(noStore ? kNoStoreFound : QString());
     statusLabel->setVisible(noStore);
+}
+
+bool MainWindow::stageSelectedSource(const QString& path)
+{
+    return mailboxOption->isChecked() ? stageChosenMailboxes(path) : m_reader->stageSelectedMail(path);
+}
+
+bool MainWindow::stageChosenMailboxes(const QString& path)
+{
+    sources::mailbox::MailboxChoice choice;
+    const QString typed = mailboxPathBox->text().trimmed();
+    if (!typed.isEmpty())
+        choice.paths = {typed};
+    choice.home = QDir::homePath();
+    choice.fields = {fromFieldBox->isChecked(), bodyFieldBox->isChecked()};
+    choice.folders = {inboxBox->isChecked(), outboxBox->isChecked(), draftsBox->isChecked(), sentItemsBox->isChecked(),
+                      deletedItemsBox->isChecked()};
+    platform::PointerControl& pointer = m_panel->pointer();
+    pointer.setPointer(platform::Pointer::Hourglass);
+    // A message takes far longer than a line, so the clock is read often.
+    core::TimeSlice slice(m_context.platform.loop, 20, 8);
+    const bool staged = sources::mailbox::stageMailboxes(choice, path, m_context.platform.dialogs, [&] {
+        slice.step();
+        return !m_appClosing;
+    });
+    pointer.setPointer(platform::Pointer::Default);
+    return staged;
 }
 
 void MainWindow::persistOptions()
 {
     core::storeSwitch(m_context.settings, core::Setting::ProfileSource, profileOption->isChecked());
     core::storeSwitch(m_context.settings, core::Setting::PstFileSource, pstFileOption->isChecked());
+    core::storeSwitch(m_context.settings, core::Setting::MailboxSource, mailboxOption->isChecked());
 }
 
 void MainWindow::loadWindow()
@@ -143,6 +198,8 @@ void MainWindow::loadWindow()
             onShowExpressWindowClicked();
         }
     });
+    int mailboxLine = 25;
+    m_mailboxSettings.restore(trap, mailboxLine);
     showProfileStatus();
 }
 
@@ -186,6 +243,17 @@ void MainWindow::onChoosePstFileClicked()
         if (!answer.fileName.isEmpty())
             pstFileBox->setText(answer.fileName);
     });
+}
+
+void MainWindow::onChooseMailboxClicked()
+{
+    const platform::FileDialogAnswer answer = m_context.platform.dialogs.openFile(
+        {mailboxPathBox->text(), platform::kFileOrFolder, QStringLiteral("Select Mailbox File or Folder"),
+         QStringLiteral("All Files (*.*)|*.*|")});
+    if (answer.fileName.isEmpty())
+        return;
+    mailboxPathBox->setText(answer.fileName);
+    selectOption(mailboxOption);
 }
 
 void MainWindow::onShowExpressWindowClicked()

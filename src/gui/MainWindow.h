@@ -35,6 +35,7 @@ public:
     void onChoosePstFileClicked();
     void onShowExpressWindowClicked();
     void onProfileStoresClicked();
+    void onChooseMailboxClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -45,6 +46,8 @@ private:
     void persistOptions();
     void selectOption(QRadioButton* option);
     void showProfileStatus();
+    bool stageSelectedSource(const QString& path);
+    bool stageChosenMailboxes(const QString& path);
     void onCloseRequested();
     void applySkinLook();
     bool fieldChosen();
@@ -64,6 +67,7 @@ private:
     // The load restores the panel's options, these, the panel's rule texts, then the folders and the source.
     SettingControls m_fieldAndFileSettings;
     SettingControls m_folderAndSourceSettings;
+    SettingControls m_mailboxSettings;
 
 public:
     // Controls, by the names the commands and settings use.
@@ -81,6 +85,9 @@ public:
     QRadioButton* pstFileOption = nullptr;
     QLineEdit* pstFileBox = nullptr;
     QPushButton* choosePstFileButton = nullptr;
+    QRadioButton* mailboxOption = nullptr;
+    QLineEdit* mailboxPathBox = nullptr;
+    QPushButton* chooseMailboxButton = nullptr;
     QPushButton* showExpressButton = nullptr;
     QPushButton* helpButton = nullptr;
     QPushButton* profileStoresButton = nullptr;

@@ -50,6 +50,11 @@ void MainWindow::buildControls()
     profileOption->setChecked(true);
     pstFileBox = makeTextBox("Text6");
     choosePstFileButton = makeButton("PushButton3", QStringLiteral("..."));
+    mailboxOption = named(new QRadioButton(QStringLiteral("Mailbox:")), "MailboxOption");
+    mailboxOption->setAutoExclusive(false);
+    mailboxPathBox = makeTextBox("MailboxPath");
+    mailboxPathBox->setPlaceholderText(QStringLiteral("Thunderbird's mail, or an mbox file or mail folder"));
+    chooseMailboxButton = makeButton("ChooseMailboxButton", QStringLiteral("..."));
     profileStoresButton = makeButton("ProfileStoresButton", QStringLiteral("Profile Stores..."));
     showExpressButton = makeButton("PushButton5", QStringLiteral("Show Outlook Express Options"));
     helpButton = makeButton("PushButton1", QStringLiteral("Help"));
@@ -58,12 +63,15 @@ void MainWindow::buildControls()
     source->addWidget(pstFileOption, 1, 0);
     source->addWidget(pstFileBox, 1, 1);
     source->addWidget(choosePstFileButton, 1, 2);
+    source->addWidget(mailboxOption, 2, 0);
+    source->addWidget(mailboxPathBox, 2, 1);
+    source->addWidget(chooseMailboxButton, 2, 2);
     auto* sourceButtons = new QHBoxLayout;
     sourceButtons->addWidget(profileStoresButton);
     sourceButtons->addWidget(showExpressButton);
     sourceButtons->addWidget(helpButton);
     sourceButtons->addStretch();
-    source->addLayout(sourceButtons, 2, 0, 1, 3);
+    source->addLayout(sourceButtons, 3, 0, 1, 3);
 
     // Says what the user should do when there is nothing to read; hidden otherwise.
     statusLabel = named(new QLabel, "StatusLabel");

@@ -15,6 +15,8 @@ enum class Answer { Ok, Yes, No };
 
 // Common-dialog flags that change what the dialog offers.
 inline constexpr quint32 kAllowMultiSelect = 0x200;
+// Ours: an open dialog that also takes the folder selected, or the folder shown when nothing is selected.
+inline constexpr quint32 kFileOrFolder = 0x10000000;
 
 struct FileDialogRequest
 {

@@ -22,9 +22,33 @@ QWidget* activeWindow()
     return QApplication::activeWindow();
 }
 
+// Opening a folder chooses it instead of entering it (a double click still enters it).
+class FileOrFolderDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+    QString folder;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        const QString chosen = files.isEmpty() ? directory().absolutePath() : files.constFirst();
+        if (files.size() <= 1 && QFileInfo(chosen).isDir()) {
+            folder = chosen;
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
 FileDialogAnswer runFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(activeWindow(), request.title);
+    FileOrFolderDialog dialog(activeWindow(), request.title);
+    const bool fileOrFolder = mode == QFileDialog::AcceptOpen && (request.flags & kFileOrFolder);
+    // A desktop's own dialog would never ask accept().
+    if (fileOrFolder)
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
     // The commands ask about overwriting themselves.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -36,7 +60,11 @@ FileDialogAnswer runFileDialog(const FileDialogRequest& request, QFileDialog::Ac
     dialog.setNameFilters(filters);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    if (fileOrFolder && !dialog.folder.isEmpty())
+        return {dialog.folder, 1};
+    if (dialog.selectedFiles().isEmpty())
         return {};
     const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
     return {joinSelection(dialog.selectedFiles()), chosen < 0 ? 1 : int(chosen) + 1};

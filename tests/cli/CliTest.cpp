@@ -42,6 +42,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"TEMP"_qs, dir.path());
         env.insert(u"QUILLMERE_SETTINGS_DIR"_qs, dir.path());
+        if (!home.isEmpty())
+            env.insert(u"HOME"_qs, home);
         return env;
     }
 
@@ -57,6 +59,7 @@ protected:
     QByteArray withDir(QByteArray text) const { return text.replace("$D", dir.path().toUtf8()); }
 
     TempDir dir;
+    QString home; // empty: the user's own
 };
 
 } // namespace
@@ -217,6 +220,52 @@ TEST_F(CliTest, SampleStoresAreReadOrRefused)
     EXPECT_EQ(listed.status, 0) << listed.err.constData();
     EXPECT_EQ(listed.out.count('\n'), 28);
     EXPECT_EQ(cli("--dbx '" + dbx.toUtf8() + "' --lines 1").out.count('\n'), 28);
+}
+
+// Mailboxes given by path (a subfolder right after its mailbox) and Thunderbird's found through HOME, through
+// the folder boxes, rules and listing.
+TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
+{
+    const auto message = [](const char* from, const char* body) {
+        return "From x Mon Jan  6 10:00:00 2003\nFrom: " + QByteArray(from) +
+               "\nTo: you@example.org\nSubject: s\nDate: Mon, 6 Jan 2003 10:00:00 +0000\n\n" + body + "\n\n";
+    };
+    const QByteArray inbox = message("Ann <ann@example.org>", "hello") + message("bob@example.org", "meeting at noon");
+    dir.write(u"mb/Inbox"_qs, inbox);
+    dir.write(u"mb/Inbox.msf"_qs, "index");
+    dir.write(u"mb/Inbox.sbd/Lists"_qs, message("cy@example.org", "list mail"));
+    dir.write(u"mb/Junk"_qs, message("spam@example.org", "meeting offer"));
+    dir.write(u"mb/Sent"_qs, message("me@example.org", "sent"));
+    dir.write(u"mb/notes.txt"_qs, "no mail");
+    dir.write(u"mb/empty"_qs, "");
+    dir.write(u"home/.thunderbird/profiles.ini"_qs, "[Profile0]\nIsRelative=1\nPath=p.default\n");
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Inbox"_qs, inbox);
+    // Each command, the home it runs with, its status, all its output and a part of its messages.
+    const std::tuple<QByteArray, const char*, int, QByteArray, QByteArray> cases[] = {
+        {"--mailbox $D/mb --all-data", "", 0,
+         "\nann@example.org\n\nbob@example.org\n\ncy@example.org\n\nme@example.org\n\n", ""},
+        {"--mailbox $D/mb --all-folders --no-from --body --containing meeting", "", 0,
+         "meeting at noon\nmeeting offer\n", ""},
+        {"--mailbox $D/mb/Junk $D/mb/Sent --folders inbox --all-data", "", 1, "",
+         "quillmere-cli: None of the 2 mailboxes found lies in a folder chosen."},
+        {"--mailbox $D/mb/Inbox --list-messages", "", 0,
+         "Ann <ann@example.org>\tyou@example.org\ts\tMon, 6 Jan 2003 10:00:00 +0000\n"
+         "bob@example.org\tyou@example.org\ts\tMon, 6 Jan 2003 10:00:00 +0000\n",
+         ""},
+        {"--mailbox $D/mb/empty --all-folders --all-data", "", 0, "\n", ""},
+        {"--mailbox $D/mb/notes.txt $D/mb/Sent --all-data", "", 1, "\nme@example.org\n\n",
+         "quillmere-cli: $D/mb/notes.txt: not a mailbox"},
+        {"--thunderbird --lines 2,4", "home", 0, "ann@example.org\nbob@example.org\n", ""},
+        {"--thunderbird --all-data", "nohome", 1, "", "quillmere-cli: No Thunderbird mail was found"},
+    };
+    for (const auto& [command, homeName, status, out, err] : cases) {
+        home = dir.file(QString::fromLatin1(homeName));
+        const CliResult result = cli(command);
+        EXPECT_EQ(result.status, status) << command.constData();
+        EXPECT_EQ(result.out, out) << command.constData();
+        EXPECT_TRUE(err.isEmpty() ? result.err.isEmpty() : result.err.contains(withDir(err)))
+            << command.constData() << ": " << result.err.constData();
+    }
 }
 
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)

@@ -46,10 +46,10 @@ const KeyboardCase kCases[] = {
          return form;
      },
      names("Check18 Check17") + kPanelOptions +
-         names("Check16 Check15 Check4 Check5 Check3 Option3 Option4 Text6 PushButton3 ProfileStoresButton "
-               "PushButton5 PushButton1") +
+         names("Check16 Check15 Check4 Check5 Check3 Option3 Option4 Text6 PushButton3 MailboxOption MailboxPath "
+               "ChooseMailboxButton ProfileStoresButton PushButton5 PushButton1") +
          kPanelRest,
-     {u"PushButton3"_qs}},
+     {u"PushButton3"_qs, u"ChooseMailboxButton"_qs}},
     {"ExpressWindow",
      [](guitest::WindowFixture& t) -> QWidget* {
          return new gui::ExpressWindow(

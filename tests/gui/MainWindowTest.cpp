@@ -161,3 +161,61 @@ TEST_F(MainWindowTest, RuleDialogsNeedAFieldOpenOnceAndCloseForGoodWithTheMainWi
     EXPECT_TRUE(desktop.loop.ended());
     EXPECT_GE(desktop.loop.yields(), 2);
 }
+
+// The third source: Thunderbird's mail when no path is given, told in the status area; a chosen folder; a
+// file that is no mailbox reported; the choice and the path kept for the next start.
+TEST_F(MainWindowTest, MailboxSourceReadsThunderbirdMailOrTheChosenPathAndIsStored)
+{
+    const testsupport::EnvGuard temp{"TEMP", dir.path()};
+    const testsupport::EnvGuard home{"HOME", dir.file(u"home"_qs)};
+    const auto message = [](const char* from) {
+        return "From x Mon Jan  6 10:00:00 2003\nFrom: " + QByteArray(from) + "\nSubject: s\n\nhello\n\n";
+    };
+    dir.write(u"home/.thunderbird/profiles.ini"_qs, "[Profile0]\nIsRelative=1\nPath=p.default\n");
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Inbox"_qs, message("ann@example.org"));
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Sent"_qs, message("Me <me@example.org>"));
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Junk"_qs, message("spam@example.org"));
+    dir.write(u"Maildir/new/1.host"_qs, "From: bob@example.org\n\nmeeting\n");
+    const QString notMail = dir.write(u"notes.txt"_qs, "no mail here\n");
+    {
+        auto form = start();
+        form->mailboxOption->click();
+        EXPECT_FALSE(form->profileOption->isChecked() || form->pstFileOption->isChecked());
+        ASSERT_TRUE(form->statusLabel->isVisibleTo(form.get()));
+        EXPECT_EQ(form->statusLabel->text(), u"1 Thunderbird profile, 3 mailboxes"_qs);
+        form->panel().extractAllButton->click();
+        EXPECT_EQ(guitest::rows(form->panel().results()),
+                  (QStringList{{}, u"ann@example.org"_qs, {}, u"me@example.org"_qs, {}}));
+
+        desktop.dialogs.answerFile({dir.file(u"Maildir"_qs), 1});
+        form->chooseMailboxButton->click();
+        EXPECT_FALSE(form->statusLabel->isVisibleTo(form.get()));
+        form->bodyFieldBox->setChecked(true);
+        form->panel().containingTextBox->setText(u"meeting"_qs);
+        form->panel().containingButton->click();
+        EXPECT_EQ(guitest::rows(form->panel().results()), QStringList{u"meeting"_qs});
+        // An mbox file, a folder of message files and a Maildir++ tree, typed into the box.
+        dir.write(u"export/Inbox"_qs, "From x Mon Jan  6 10:00:00 2003\nFrom: a@example.org\n\nmbox meeting\n");
+        dir.write(u"saved/Sent/1.eml"_qs, "From: b@example.org\n\neml meeting\n");
+        dir.write(u"plus/cur/1.host"_qs, "From: c@example.org\n\ninbox meeting\n");
+        dir.write(u"plus/.Trash/new/2.host"_qs, "From: d@example.org\n\ntrash meeting\n");
+        for (const auto& [path, rows] :
+             {std::pair{u"export/Inbox"_qs, QStringList{u"mbox meeting"_qs}},
+              std::pair{u"saved"_qs, QStringList{u"eml meeting"_qs}},
+              std::pair{u"plus"_qs, QStringList{u"inbox meeting"_qs, u"trash meeting"_qs}}}) {
+            form->mailboxPathBox->setText(dir.file(path));
+            form->panel().containingButton->click();
+            EXPECT_EQ(guitest::rows(form->panel().results()), rows) << path.toStdString();
+        }
+        EXPECT_TRUE(shown().isEmpty()) << shown().join(u'|').toStdString();
+
+        form->mailboxPathBox->setText(notMail);
+        form->panel().extractAllButton->click();
+        ASSERT_EQ(shown().size(), 1);
+        EXPECT_TRUE(shown()[0].startsWith(notMail + u": not a mailbox"_qs)) << shown()[0].toStdString();
+        form->mailboxPathBox->setText(dir.file(u"Maildir"_qs));
+    }
+    auto again = start();
+    EXPECT_TRUE(again->mailboxOption->isChecked() && !again->profileOption->isChecked());
+    EXPECT_EQ(again->mailboxPathBox->text(), dir.file(u"Maildir"_qs));
+}

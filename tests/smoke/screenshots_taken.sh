@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The README's screenshot program still pictures every window: four PNG files, each of a plausible size.
+# The README's screenshot program still pictures every window: five PNG files, each of a plausible size.
 set -euo pipefail
 program=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$work/shots"
-for name in form1 form2 form3 form11; do
+for name in form1 form2 form3 form11 mailbox; do
     file="$work/shots/$name.png"
     [[ -f "$file" ]] || { echo "no $name.png"; exit 1; }
     [[ $(head -c 8 "$file" | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] || { echo "$name.png is no PNG"; exit 1; }

@@ -69,6 +69,8 @@ const QList<QCommandLineOption>& options()
         option("staged", "FILE"),
         option("dbx"), // and the files after it, see walk()
         option("eml"),
+        option("mailbox"), // and the paths after it, see walk()
+        option("thunderbird"),
         // fields and folders
         option("from"),
         option("no-from"),
@@ -133,14 +135,14 @@ QString needsValue(const QString& option)
 }
 
 // QCommandLineParser gives an option one value and keeps no place for the other arguments, but --between takes
-// two values and --dbx and --eml every argument up to the next that begins with a dash, however empty. This walk
-// takes those out of the parser's way. It returns the usage error of the first argument that is no option or
-// lacks its value, else nothing.
+// two values and --dbx, --eml and --mailbox every argument up to the next that begins with a dash, however empty. This
+// walk takes those out of the parser's way. It returns the usage error of the first argument that is no option or lacks
+// its value, else nothing.
 struct Walk
 {
     QStringList forParser{QStringLiteral("quillmere-cli")};
     QString betweenEnd; // of the last --between
-    QStringList files;  // of the last --dbx or --eml
+    QStringList files;  // of the last --dbx, --eml or --mailbox
 };
 
 QString walk(const QStringList& args, Walk& w)
@@ -163,7 +165,7 @@ QString walk(const QStringList& args, Walk& w)
             if (i + 1 == args.size() || args[i + 1].isEmpty())
                 return needsValue(QStringLiteral("--between"));
             w.betweenEnd = args[++i];
-        } else if (name == u"dbx" || name == u"eml") {
+        } else if (name == u"dbx" || name == u"eml" || name == u"mailbox") {
             w.files.clear();
             while (i + 1 < args.size() && !args[i + 1].startsWith(u'-'))
                 w.files << args[++i];
@@ -213,12 +215,14 @@ Arguments argumentsFrom(const QCommandLineParser& parser, const Walk& walked)
     auto valueOf = [&](const QString& name) { return name.isEmpty() ? QString() : parser.value(name); };
     auto isSet = [&](const char* name) { return parser.isSet(QLatin1String(name)); };
     Arguments a;
-    const QString source = last({u"profile", u"pst", u"staged", u"dbx", u"eml"});
-    a.source = source == u"pst"      ? Source::PstFile
-               : source == u"staged" ? Source::Staged
-               : source == u"dbx"    ? Source::Dbx
-               : source == u"eml"    ? Source::Eml
-                                     : Source::Profile;
+    const QString source = last({u"profile", u"pst", u"staged", u"dbx", u"eml", u"mailbox", u"thunderbird"});
+    a.source = source == u"pst"           ? Source::PstFile
+               : source == u"staged"      ? Source::Staged
+               : source == u"dbx"         ? Source::Dbx
+               : source == u"eml"         ? Source::Eml
+               : source == u"mailbox"     ? Source::Mailbox
+               : source == u"thunderbird" ? Source::Thunderbird
+                                          : Source::Profile;
     a.sourceFile = valueOf(last({u"pst", u"staged"}));
     a.sourceFiles = walked.files;
     const QString task = last({u"list-messages", u"find-dbx"});
@@ -271,8 +275,9 @@ QString combinationError(const Arguments& a, const QStringList& given)
             return QStringLiteral("--") + option + QStringLiteral(" does not apply to ") + source +
                    QStringLiteral(": ") + why;
     }
-    if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml)
-        return QStringLiteral("--list-messages needs --dbx or --eml");
+    if (a.task == Task::ListMessages && a.source != Source::Dbx && a.source != Source::Eml &&
+        a.source != Source::Mailbox && a.source != Source::Thunderbird)
+        return QStringLiteral("--list-messages needs --dbx, --eml, --mailbox or --thunderbird");
     // Each of these counts as a rule, the text sets all together as one.
     int rules = a.textSets.isEmpty() && a.textSetFiles.isEmpty() ? 0 : 1;
     for (const QString& name : given)
@@ -322,13 +327,19 @@ QString usageText()
         "  --staged FILE        an already staged text file, read as the staging file\n"
         "  --dbx FILE...        Outlook Express stores, converted to messages first\n"
         "  --eml PATH...        message files (.eml), or folders of them\n"
-        "FIELDS (--profile and --pst only; elsewhere a usage error)\n"
+        "  --mailbox PATH...    mailboxes: mbox files, Maildir folders, folders of .eml files, or folders\n"
+        "                       holding them at any depth (a Thunderbird Mail/ or ImapMail/ folder)\n"
+        "  --thunderbird        the mail of every Thunderbird profile of this user (also Snap and Flatpak)\n"
+        "FIELDS (--profile, --pst, --mailbox and --thunderbird only; elsewhere a usage error)\n"
         "  --from | --no-from   stage each message's sender (default --from)\n"
         "  --body | --no-body   stage each message's body (default --no-body)\n"
-        "FOLDERS (--profile and --pst only; elsewhere a usage error)\n"
+        "FOLDERS (--profile, --pst, --mailbox and --thunderbird only; elsewhere a usage error)\n"
         "  --folders LIST       comma list of inbox,outbox,drafts,sent,deleted\n"
         "                       (default inbox,outbox,sent,deleted)\n"
         "  --all-folders        every folder, whatever its name\n"
+        "                       A mailbox counts as the folder its name says: Inbox; Outbox or Unsent\n"
+        "                       Messages; Drafts; Sent, Sent Items, Sent Messages or Sent Mail; Trash,\n"
+        "                       Deleted Items, Deleted Messages or Bin. A subfolder counts as its top mailbox.\n"
         "RULE (exactly one)\n"
         "  --all-data           every staged line\n"
         "  --containing TEXT    lines containing TEXT\n"
@@ -355,7 +366,8 @@ QString usageText()
         "                       also ends the lines of --list-messages and --find-dbx\n"
         "  -o FILE              write to FILE instead of standard output\n"
         "OTHER TASKS\n"
-        "  --list-messages      with --dbx or --eml: list the messages (From, To, Subject, Date, TAB-separated)\n"
+        "  --list-messages      with --dbx, --eml, --mailbox or --thunderbird: list the messages (From, To,\n"
+        "                       Subject, Date, TAB-separated)\n"
         "  --find-dbx           list the Outlook Express stores (DBX files) found through the registry of\n"
         "                       the Wine prefix ($WINEPREFIX, else ~/.wine), or of:\n"
         "  --wine-prefix DIR    another Wine prefix\n"
@@ -384,6 +396,9 @@ QString usageText()
         "  The messages of an Outlook Express store, then every line of their bodies that contains \"meeting\":\n"
         "    $ quillmere-cli --dbx Inbox.dbx --list-messages\n"
         "    $ quillmere-cli --dbx Inbox.dbx --containing meeting\n"
+        "  Every sender in a Thunderbird profile's Inbox and Sent folders, once each, then the same for an mbox:\n"
+        "    $ quillmere-cli --thunderbird --folders inbox,sent --all-data --dedupe\n"
+        "    $ quillmere-cli --mailbox ~/export/archive.mbox --all-folders --all-data --dedupe\n"
         "  Which Outlook Express stores a Wine prefix, or a Windows user's registry hive, knows of:\n"
         "    $ quillmere-cli --find-dbx --wine-prefix ~/.wine\n"
         "    $ quillmere-cli --find-dbx --registry-hive /mnt/windows/Users/ada/NTUSER.DAT\n");

@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Source { Profile, PstFile, Staged, Dbx, Eml };
+enum class Source { Profile, PstFile, Staged, Dbx, Eml, Mailbox, Thunderbird };
 enum class Rule { AllData, Containing, NotContaining, LineNumbers, Between, TextSets };
 // Besides running a rule: list the converted messages, or find the Outlook Express stores.
 enum class Task { RunRule, ListMessages, FindDbx };
@@ -23,7 +23,7 @@ struct Arguments
     Task task = Task::RunRule;
     Source source = Source::Profile;
     QString sourceFile;      // the PST file or the staged text
-    QStringList sourceFiles; // the DBX files, or the EML files and folders
+    QStringList sourceFiles; // the DBX files, the EML files and folders, or the mailboxes
     QString winePrefix;      // the registry searched by --find-dbx
     QString registryHive;
     bool from = true;

@@ -21,6 +21,7 @@
 #include "sources/express/RegistrySource.h"
 #include "sources/express/ShellAndWait.h"
 #include "sources/express/WineRegistry.h"
+#include "sources/mailbox/MailboxStaging.h"
 #include "sources/outlook/OutlookReader.h"
 #include "sources/outlook/ProfileStores.h"
 #include "sources/outlook/PstApplication.h"
@@ -309,6 +310,41 @@ QList<CliMessage> givenMessages(const Arguments& args, platform::Dialogs& dialog
     return messages;
 }
 
+bool mailboxSource(const Arguments& args)
+{
+    return args.source == Source::Mailbox || args.source == Source::Thunderbird;
+}
+
+sources::mailbox::MailboxChoice mailboxChoice(const Arguments& args)
+{
+    sources::mailbox::MailboxChoice choice;
+    if (args.source == Source::Mailbox)
+        choice.paths = args.sourceFiles;
+    choice.home = QDir::homePath();
+    choice.fields = {args.from, args.body};
+    choice.folders = args.folders;
+    return choice;
+}
+
+// The messages of the chosen mailboxes, each listed with the mailbox it is in.
+QList<CliMessage> mailboxMessages(const Arguments& args, platform::Dialogs& dialogs)
+{
+    const sources::mailbox::MailboxChoice choice = mailboxChoice(args);
+    const sources::mailbox::ChosenMailboxes chosen = sources::mailbox::chooseMailboxes(choice);
+    if (chosen.thunderbird && chosen.profiles == 0)
+        dialogs.message(sources::mailbox::noThunderbirdMail(choice.home));
+    QStringList problems = chosen.problems;
+    QList<CliMessage> messages;
+    for (const sources::mailbox::Mailbox& mailbox : chosen.mailboxes) {
+        problems += sources::mailbox::listMailbox(mailbox, [&](const sources::mailbox::ListedMessage& m) {
+                        messages.append({mailbox.path, {m.from, m.to, m.subject, m.date, QString()}});
+                    }).problems;
+    }
+    for (const QString& problem : std::as_const(problems))
+        dialogs.message(problem);
+    return messages;
+}
+
 void listMessages(const QList<CliMessage>& messages, const Arguments& args, std::function<void()> beforeEnding)
 {
     Output out(args.output, std::move(beforeEnding));
@@ -385,6 +421,15 @@ void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::
     const rules::RunRequest request = requestOf(args);
     if (messageSource(args)) {
         rules::MessagesSource units(messageFiles(messages), sources::express::LoadMessageBody);
+        rules::run(request, units, sink, console.feedback());
+        return;
+    }
+    if (mailboxSource(args)) {
+        rules::StagingSource units([] { return core::stagingFilePath(); },
+                                   [&](const QString& path) {
+                                       return sources::mailbox::stageMailboxes(mailboxChoice(args), path,
+                                                                               console.dialogs);
+                                   });
         rules::run(request, units, sink, console.feedback());
         return;
     }
@@ -505,6 +550,8 @@ int run(const Arguments& args)
             messages = convertedMessages(args, console.loop, console.dialogs);
         else if (args.source == Source::Eml)
             messages = givenMessages(args, console.dialogs);
+        else if (mailboxSource(args) && args.task == Task::ListMessages)
+            messages = mailboxMessages(args, console.dialogs);
         if (args.task == Task::ListMessages) {
             listMessages(messages, args, clearStatus);
         } else if (args.format == Format::Lines) {

@@ -11,7 +11,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -37,6 +40,27 @@ void fillResults(results::ResultsList& list)
           "m.somerville@example.org", "billing@utility.example", "j.herschel@example.net", "events@library.example"})
         list.add({QLatin1String(address), QString(), false});
     list.showPendingRows();
+}
+
+// A made-up Thunderbird profile under home: a few folders of one message each.
+void writeThunderbirdProfile(const QString& home)
+{
+    const QDir profile(QDir(home).filePath(QStringLiteral(".thunderbird/ada.default")));
+    QDir().mkpath(profile.filePath(QStringLiteral("Mail/Local Folders/Inbox.sbd")));
+    QFile ini(QDir(home).filePath(QStringLiteral(".thunderbird/profiles.ini")));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write("[Profile0]\nName=default\nIsRelative=1\nPath=ada.default\n");
+    const std::pair<const char*, const char*> folders[] = {
+        {"Inbox", "Charles Babbage <c.babbage@example.net>"},
+        {"Inbox.sbd/Engine", "Mary Somerville <m.somerville@example.org>"},
+        {"Sent", "Ada Byron <ada.byron@example.org>"},
+        {"Trash", "Bookshop <orders@bookshop.example>"},
+    };
+    for (const auto& [name, from] : folders) {
+        QFile box(profile.filePath(QStringLiteral("Mail/Local Folders/") + QLatin1String(name)));
+        if (box.open(QIODevice::WriteOnly))
+            box.write(QByteArray("From - Mon Dec  6 10:12:00 2004\nFrom: ") + from + "\nSubject: Notes\n\nHello\n\n");
+    }
 }
 
 } // namespace
@@ -74,6 +98,15 @@ int main(int argc, char** argv)
     sets->itemsBox->addItems({QStringLiteral("invoice"), QStringLiteral("receipt"), QStringLiteral("order number")});
     saved = save(*sets, folder, "form3.png") && saved;
     sets->hide();
+
+    // The mailbox source reading a Thunderbird profile, as found under a made-up home folder.
+    writeThunderbirdProfile(settingsFolder.path());
+    qputenv("HOME", QFile::encodeName(settingsFolder.path()));
+    qputenv("TEMP", QFile::encodeName(settingsFolder.path()));
+    form.panel().containingTextBox->clear();
+    form.mailboxOption->click();
+    form.panel().extractAllButton->click();
+    saved = save(form, folder, "mailbox.png") && saved;
 
     // The Outlook Express window is modal: it is pictured and closed from inside its own event loop.
     QTimer::singleShot(0, &form, [&] {

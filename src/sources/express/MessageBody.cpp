@@ -230,12 +230,22 @@ QString LoadMessageBody(const QString& path)
     GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message.get()));
     if (!headers || g_mime_header_list_get_count(headers) == 0)
         return {};
-    GMimeObject* body = g_mime_message_get_mime_part(message.get());
+    return messageBody(message.get());
+}
+
+QString messageBody(GMimeMessage* message)
+{
+    GMimeObject* body = g_mime_message_get_mime_part(message);
     if (GMimePart* plain = findTextPart(body, "plain", 0))
         return withCrLf(partText(plain));
     if (GMimePart* html = findTextPart(body, "html", 0))
         return withCrLf(HtmlToText(partText(html).toUtf8()));
     return {};
+}
+
+GMimeParserOptions* messageParserOptions()
+{
+    return parserOptions();
 }
 
 QString decodeHeaderWords(const QByteArray& value)

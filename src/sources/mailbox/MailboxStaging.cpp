@@ -1,0 +1,86 @@
+#include "sources/mailbox/MailboxStaging.h"
+
+#include "core/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sources::mailbox {
+
+ChosenMailboxes chooseMailboxes(const MailboxChoice& choice)
+{
+    ChosenMailboxes chosen;
+    QStringList roots = choice.paths;
+    if (roots.isEmpty()) {
+        const ThunderbirdMail mail = findThunderbirdMail(choice.home);
+        chosen.thunderbird = true;
+        chosen.profiles = int(mail.profiles.size());
+        roots = mail.accountFolders;
+    }
+    for (const QString& root : std::as_const(roots)) {
+        Found found = findMailboxes(root);
+        // An account folder without mail (a news account, a new profile) is no problem of the user's.
+        if (chosen.thunderbird && found.mailboxes.isEmpty() && found.problems.size() == 1 &&
+            found.problems.constFirst().endsWith(QStringLiteral(": no mailbox in this folder")))
+            continue;
+        chosen.problems += found.problems;
+        chosen.found += int(found.mailboxes.size());
+        for (const Mailbox& mailbox : std::as_const(found.mailboxes)) {
+            if (mailboxQualifies(mailbox.topName, choice.folders))
+                chosen.mailboxes.append(mailbox);
+        }
+    }
+    return chosen;
+}
+
+QString noThunderbirdMail(const QString& home)
+{
+    return QStringLiteral("No Thunderbird mail was found (no profile in %1). Choose a mailbox file or folder.")
+        .arg(QDir::toNativeSeparators(QDir(home).filePath(QStringLiteral(".thunderbird/profiles.ini"))));
+}
+
+bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, platform::Dialogs& dialogs,
+                    const KeepReading& keepReading)
+{
+    const ChosenMailboxes chosen = chooseMailboxes(choice);
+    if (chosen.thunderbird && chosen.profiles == 0) {
+        dialogs.message(noThunderbirdMail(choice.home));
+        return false;
+    }
+    if (chosen.mailboxes.isEmpty() && chosen.found > 0) {
+        dialogs.message(QStringLiteral("None of the %1 mailboxes found lies in a folder chosen. Choose all five "
+                                       "folders to read every mailbox, whatever its name.")
+                            .arg(chosen.found));
+        return false;
+    }
+    QFile staging(stagingPath);
+    if (QFileInfo(stagingPath).isDir() || !staging.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        dialogs.message(QStringLiteral("Permission denied"));
+        return false;
+    }
+    QStringList problems = chosen.problems;
+    bool stopped = false;
+    const KeepReading keepGoing = [&] { return !(stopped = keepReading && !keepReading()); };
+    try {
+        if (staging.write("\r\n", 2) != 2)
+            throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        for (const Mailbox& mailbox : chosen.mailboxes) {
+            problems += stageMailbox(mailbox, choice.fields, staging, keepGoing).problems;
+            if (stopped)
+                break;
+        }
+        if (!staging.flush())
+            throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+    } catch (const core::AppError& e) {
+        dialogs.message(e.description());
+        return false;
+    }
+    if (!problems.isEmpty())
+        dialogs.message(problems.join(u'\n'));
+    // Paths given that all failed leave nothing to search; a mailbox left out by the folder boxes does not.
+    return !(chosen.mailboxes.isEmpty() && !problems.isEmpty());
+}
+
+} // namespace sources::mailbox
