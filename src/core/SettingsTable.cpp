@@ -14,15 +14,15 @@ namespace {
 using enum SettingType;
 
 // In the order of Setting.
-constexpr std::array<SettingEntry, 21> kTable = {{
+constexpr std::array<SettingEntry, 22> kTable = {{
     {"Check14", Tick, false},   {"Check1", Tick, false},   {"Check2", Tick, true},    {"From", Flag, true},
     {"Body", Flag, false},      {"PST File", Text, false}, {"Text1", Text, false},    {"Text2", Text, false},
     {"Text5", Text, false},     {"Check3", Tick, true},    {"Check4", Tick, false},   {"Check5", Tick, true},
     {"Check15", Tick, true},    {"Check16", Tick, true},   {"Option3", Option, true}, {"Option4", Option, false},
     {"StartWith", Text, false}, {"EndWith", Text, false},  {"Check21", Tick, true},   {"Check22", Tick, true},
-    {"Combo1", Text, false},
+    {"Combo1", Text, false},    {"Text7", Text, false},
 }};
-static_assert(kTable.size() == std::size_t(Setting::TextSetItems) + 1, "one entry per setting");
+static_assert(kTable.size() == std::size_t(Setting::PatternText) + 1, "one entry per setting");
 
 QString keyOf(const SettingEntry& entry)
 {

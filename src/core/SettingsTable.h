@@ -38,6 +38,7 @@ enum class Setting {
     IncludeStart,
     IncludeEnd,
     TextSetItems,
+    PatternText,
 };
 
 struct SettingEntry

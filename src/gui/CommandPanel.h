@@ -86,6 +86,8 @@ public:
     // Set from the settings, one statement of the load handler's trap each from line on.
     void restoreOptions(core::Trap& trap, int& line) const;
     void restoreRuleTexts(core::Trap& trap, int& line) const;
+    // The pattern box, as the statement at line: numbered after the load handler's others, which keep theirs.
+    void restorePatternText(core::Trap& trap, int line) const;
     // Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
     void loadHandCursor();
     // A line of the window's own, just above the progress bar.
@@ -115,6 +117,11 @@ public:
     QPushButton* betweenHelpButton = nullptr;
     QPushButton* textSetsButton = nullptr;
     QPushButton* textSetsHelpButton = nullptr;
+    QPushButton* addressesButton = nullptr;
+    QPushButton* addressesHelpButton = nullptr;
+    QPushButton* patternButton = nullptr;
+    QLineEdit* patternTextBox = nullptr;
+    QPushButton* patternHelpButton = nullptr;
     QTreeView* resultsView = nullptr;
     QPushButton* saveTextButton = nullptr;
     QPushButton* saveWorkbookButton = nullptr;
@@ -147,6 +154,7 @@ private:
     std::unique_ptr<HoverPointers> m_hover;
     SettingControls m_optionSettings;
     SettingControls m_textSettings;
+    SettingControls m_patternSettings;
     BetweenDialog* m_betweenDialog = nullptr;
     TextSetsDialog* m_textSetsDialog = nullptr;
 };

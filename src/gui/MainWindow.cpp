@@ -136,6 +136,7 @@ void MainWindow::loadWindow()
     m_fieldAndFileSettings.restore(trap, line);
     m_panel->restoreRuleTexts(trap, line);
     m_folderAndSourceSettings.restore(trap, line);
+    m_panel->restorePatternText(trap, 25);
     trap(24, [&] {
         if (!sources::outlook::IsOutlookAvailable(m_context.outlook)) {
             selectOption(pstFileOption);
