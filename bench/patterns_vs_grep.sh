@@ -34,7 +34,7 @@ compare() {
     local label=$1 ours_flags=$2 grep_flags=$3 pattern=$4
     # shellcheck disable=SC2086
     read -r ours ours_mem < <(measure "$cli" --staged "$text" $ours_flags -o "$work/ours.txt")
-    read -r theirs theirs_mem < <(measure sh -c "grep $grep_flags -- '$pattern' '$text' > '$work/grep.txt'")
+    read -r theirs theirs_mem < <(measure sh -c "grep $grep_flags -- '$pattern' '$text' > '$work/grep.txt' || test \$? = 1")
     local ours_rows theirs_rows
     ours_rows=$(wc -l < "$work/ours.txt")
     theirs_rows=$(wc -l < "$work/grep.txt")
