@@ -11,6 +11,8 @@ class RE2;
 
 namespace rules {
 
+class ContainingRule;
+
 // "Extract Lines Matching This Pattern": lines matching a grep -E pattern (see translateExtendedPattern), with
 // RE2, which takes time linear in the text whatever the pattern. Without regard to case, letters of every
 // script match in any case.
@@ -30,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<re2::RE2> m_pattern;
+    std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
     QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks
     QByteArray m_utf8;      // scratch: a line as UTF-8
