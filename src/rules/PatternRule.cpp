@@ -3,6 +3,7 @@
 #include "rules/PatternSyntax.h"
 #include "rules/TextRules.h"
 
+#include <re2/filtered_re2.h>
 #include <re2/re2.h>
 
 #include <algorithm>
@@ -54,6 +55,34 @@ QByteArrayView withoutLineCr(QByteArrayView block, QByteArray& copy)
     return copy;
 }
 
+void lowerAscii(QByteArrayView from, QByteArray& to)
+{
+    to.resize(from.size());
+    char* out = to.data();
+    for (const char c : from)
+        *out++ = static_cast<unsigned char>(c - 'A') < 26u ? char(c | 0x20) : c;
+}
+
+// A filter that tells from the texts a line holds (atoms, lower-cased) whether the pattern may match it; none
+// when a line may match without holding any of them, or a text is not ASCII.
+std::unique_ptr<re2::FilteredRE2> prefilterFor(const std::string& translated, const re2::RE2::Options& options,
+                                               std::vector<std::string>& atoms)
+{
+    // Texts shorter than three characters are found in too many lines to be worth searching for first.
+    auto filter = std::make_unique<re2::FilteredRE2>(3);
+    int id = 0;
+    if (filter->Add(translated, options, &id) != re2::RE2::NoError)
+        return nullptr;
+    filter->Compile(&atoms);
+    std::vector<int> potential;
+    filter->AllPotentials({}, &potential);
+    const bool usable =
+        potential.empty() && !atoms.empty() && std::all_of(atoms.begin(), atoms.end(), [](const std::string& atom) {
+            return std::all_of(atom.begin(), atom.end(), [](char c) { return c != '\n' && (c & 0x80) == 0; });
+        });
+    return usable ? std::move(filter) : nullptr;
+}
+
 bool isPlainText(const QString& pattern)
 {
     return std::none_of(pattern.begin(), pattern.end(),
@@ -87,6 +116,58 @@ PatternRule::PatternRule(const QString& pattern, bool ignoreCase)
         const qsizetype origin = at < translated.origins.size() ? translated.origins[at] : 0;
         m_problem = problemMessage({origin, whyRefused(*m_pattern)});
         m_pattern.reset();
+        return;
+    }
+    m_ignoreCase = ignoreCase;
+    m_prefilter = prefilterFor(translated.re2, options, m_atoms);
+}
+
+bool PatternRule::prefilterFits(QByteArrayView lines) const
+{
+    if (!m_prefilter || !m_ignoreCase)
+        return m_prefilter != nullptr;
+    // KELVIN SIGN matches k and LONG S matches s without regard to case; lower-casing ASCII does not show it.
+    const bool foldsFromNonAscii = std::any_of(m_atoms.begin(), m_atoms.end(), [](const std::string& atom) {
+        return atom.find_first_of("ks") != std::string::npos;
+    });
+    return !foldsFromNonAscii || (lines.indexOf("\xE2\x84\xAA") < 0 && lines.indexOf("\xC5\xBF") < 0);
+}
+
+void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
+{
+    lowerAscii(lines, m_lowered);
+    const char* const lowered = m_lowered.constData();
+    const qsizetype size = lines.size();
+    // Per text: where it next occurs at or after the search position; -1 when no more, -2 when not searched yet.
+    std::vector<qsizetype> next(m_atoms.size(), -2);
+    std::vector<int> found;
+    std::vector<int> potential;
+    for (qsizetype at = 0; at < size;) {
+        qsizetype candidate = -1;
+        for (size_t i = 0; i < m_atoms.size(); ++i) {
+            if (next[i] == -2 || (next[i] >= 0 && next[i] < at)) {
+                const void* hit = memmem(lowered + at, size_t(size - at), m_atoms[i].data(), m_atoms[i].size());
+                next[i] = hit ? static_cast<const char*>(hit) - lowered : -1;
+            }
+            if (next[i] >= 0 && (candidate < 0 || next[i] < candidate))
+                candidate = next[i];
+        }
+        if (candidate < 0)
+            break;
+        const auto* before = static_cast<const char*>(memrchr(lowered + at, '\n', size_t(candidate - at)));
+        const qsizetype lineStart = before ? before - lowered + 1 : at;
+        const qsizetype lineEnd =
+            static_cast<const char*>(memchr(lowered + candidate, '\n', size_t(size - candidate))) - lowered;
+        found.clear();
+        for (size_t i = 0; i < m_atoms.size(); ++i) {
+            if (next[i] >= 0 && next[i] + qsizetype(m_atoms[i].size()) <= lineEnd)
+                found.push_back(int(i));
+        }
+        m_prefilter->AllPotentials(found, &potential);
+        const re2::StringPiece line(lines.data() + lineStart, size_t(lineEnd - lineStart));
+        if (!potential.empty() && m_pattern->Match(line, 0, line.size(), re2::RE2::UNANCHORED, nullptr, 0))
+            hits.add(QByteArrayView(line.data(), qsizetype(line.size())), true);
+        at = lineEnd + 1;
     }
 }
 
@@ -116,6 +197,10 @@ void PatternRule::scan(const LineBlock& block, LineHits& hits)
         return;
     }
     const QByteArrayView lines = withoutLineCr(block.bytes, m_withoutCr);
+    if (prefilterFits(lines)) {
+        scanCandidates(lines, hits);
+        return;
+    }
     const re2::StringPiece text(lines.data(), size_t(lines.size()));
     const char* const end = lines.data() + lines.size();
     re2::StringPiece match;

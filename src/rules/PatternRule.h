@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace re2 {
+class FilteredRE2;
 class RE2;
-}
+} // namespace re2
 
 namespace rules {
 
@@ -31,7 +34,16 @@ public:
     void scan(const LineBlock& block, LineHits& hits) override;
 
 private:
+    bool prefilterFits(QByteArrayView lines) const;
+    void scanCandidates(QByteArrayView lines, LineHits& hits);
+
     std::unique_ptr<re2::RE2> m_pattern;
+    // Texts of which a matching line holds some (lower-cased, ASCII), and the filter that tells from those a
+    // line holds whether it may match; unset when every line may.
+    std::unique_ptr<re2::FilteredRE2> m_prefilter;
+    std::vector<std::string> m_atoms;
+    bool m_ignoreCase = false;
+    QByteArray m_lowered;                        // scratch: a block in ASCII lower case
     std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
     QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks

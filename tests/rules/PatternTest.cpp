@@ -207,6 +207,8 @@ TEST(Patterns, MatchAnyCaseInAnyScriptAndEveryEncodingTheRulesRead)
               (QStringList{u"caf\u00E9 au lait"_qs, u"\u00DCBER \u212AELVIN"_qs}));
     EXPECT_EQ(matchingLines(path, u"kelvin"_qs, true), QStringList{u"\u00DCBER \u212AELVIN"_qs});
     EXPECT_EQ(matchingLines(path, u"kelvin"_qs, false), QStringList());
+    // Searched for its texts first, a pattern still finds the letters that fold to them from outside ASCII.
+    EXPECT_EQ(matchingLines(path, u"(kel|vin)vin"_qs, true), QStringList{u"\u00DCBER \u212AELVIN"_qs});
 
     PatternRule rule(u"^pl.in$"_qs, false);
     EXPECT_EQ(rule.hitsInLine(u"plain"_qs, 1), 1);
