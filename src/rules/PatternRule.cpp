@@ -142,7 +142,14 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
     std::vector<qsizetype> next(m_atoms.size(), -2);
     std::vector<int> found;
     std::vector<int> potential;
+    qsizetype candidates = 0;
     for (qsizetype at = 0; at < size;) {
+        // Texts found in many lines filter little: past one candidate line in 512 bytes the automaton searching
+        // the rest of the block at once is faster than a search per line.
+        if (++candidates > 64 && candidates * 512 > at) {
+            scanWhole(lines, at, hits);
+            return;
+        }
         qsizetype candidate = -1;
         for (size_t i = 0; i < m_atoms.size(); ++i) {
             if (next[i] == -2 || (next[i] >= 0 && next[i] < at)) {
@@ -201,10 +208,15 @@ void PatternRule::scan(const LineBlock& block, LineHits& hits)
         scanCandidates(lines, hits);
         return;
     }
+    scanWhole(lines, 0, hits);
+}
+
+void PatternRule::scanWhole(QByteArrayView lines, qsizetype start, LineHits& hits)
+{
     const re2::StringPiece text(lines.data(), size_t(lines.size()));
     const char* const end = lines.data() + lines.size();
     re2::StringPiece match;
-    for (size_t from = 0; from < text.size();) {
+    for (size_t from = size_t(start); from < text.size();) {
         if (!m_pattern->Match(text, from, text.size(), re2::RE2::UNANCHORED, &match, 1) || match.data() == end)
             break;
         const char* const searched = text.data() + from;

@@ -35,7 +35,9 @@ public:
 
 private:
     bool prefilterFits(QByteArrayView lines) const;
+    // The lines from a position on: those holding the atoms, or all, each searched at once.
     void scanCandidates(QByteArrayView lines, LineHits& hits);
+    void scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
 
     std::unique_ptr<re2::RE2> m_pattern;
     // Texts of which a matching line holds some (lower-cased, ASCII), and the filter that tells from those a
