@@ -1,7 +1,9 @@
-// The line rules' block search against asking each line in turn: containing, not containing, text sets
-// and every line must find the same lines, in the same order and number.
+// The line rules' block search against asking each line in turn: containing, not containing, text sets,
+// patterns, addresses and every line must find the same hits, in the same order and number.
 #include "FuzzSupport.h"
 
+#include "rules/AddressRule.h"
+#include "rules/PatternRule.h"
 #include "rules/TextRules.h"
 #include "rules/TextSetRule.h"
 
@@ -26,6 +28,23 @@ void compare(rules::LineRule& rule, const rules::LineBlock& block, const char* w
             byLine.hits.append(line);
     });
     fuzzsupport::check(scanned.hits == byLine.hits, what);
+}
+
+// The addresses of a block against those of its lines, each decoded as a message body's line is.
+void compareAddresses(const rules::LineBlock& block)
+{
+    rules::AddressRule rule;
+    fuzzsupport::CollectingSink scanned, byLine;
+    const QString source;
+    rules::LineHits blockHits(scanned, source);
+    rule.scan(block, blockHits);
+    rules::LineHits lineHits(byLine, source);
+    QString line;
+    rules::forEachLine(block, [&](QByteArrayView bytes, qint64 number) {
+        rules::decodeInto(line, bytes, block.validUtf8);
+        rule.scanLine(line, number, lineHits);
+    });
+    fuzzsupport::check(scanned.hits == byLine.hits, "addresses: block scan differs from line by line");
 }
 
 } // namespace
@@ -54,6 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     rules::TextSetRule textSets(items, ignoreCase);
     compare(textSets, block, "text sets: block scan differs from line by line");
+
+    // The needle read as a pattern; one that does not compile matches nothing either way.
+    rules::PatternRule pattern(needle, ignoreCase);
+    compare(pattern, block, "pattern: block scan differs from line by line");
+    compareAddresses(block);
 
     rules::AllLinesRule all;
     compare(all, block, "all lines: block scan differs from line by line");

@@ -15,7 +15,7 @@ using enum SettingType;
 
 // In the order of Setting.
 // clang-format off
-constexpr std::array<SettingEntry, 23> kTable = {{
+constexpr std::array<SettingEntry, 24> kTable = {{
     {"Check14", Tick, false},   {"Check1", Tick, false},   {"Check2", Tick, true},    {"From", Flag, true},
     {"Body", Flag, false},      {"PST File", Text, false}, {"Text1", Text, false},    {"Text2", Text, false},
     {"Text5", Text, false},     {"Check3", Tick, true},    {"Check4", Tick, false},   {"Check5", Tick, true},
@@ -23,9 +23,10 @@ constexpr std::array<SettingEntry, 23> kTable = {{
     {"StartWith", Text, false}, {"EndWith", Text, false},  {"Check21", Tick, true},   {"Check22", Tick, true},
     {"Combo1", Text, false},
     {"MailboxSource", Option, false}, {"Mailbox", Text, false},
+    {"Text7", Text, false},
 }};
 // clang-format on
-static_assert(kTable.size() == std::size_t(Setting::MailboxPath) + 1, "one entry per setting");
+static_assert(kTable.size() == std::size_t(Setting::PatternText) + 1, "one entry per setting");
 
 QString keyOf(const SettingEntry& entry)
 {

@@ -40,6 +40,7 @@ enum class Setting {
     TextSetItems,
     MailboxSource,
     MailboxPath,
+    PatternText,
 };
 
 struct SettingEntry

@@ -46,7 +46,7 @@ const QString kNothingCopied = QStringLiteral("Cancelled. Nothing was copied.");
 CommandPanel::CommandPanel(WindowContext& context, PanelSetup setup, QWidget& window)
     : m_context(context), m_setup(std::move(setup)), m_window(window),
       m_pointer(std::make_unique<platform::WindowPointer>(window)), m_optionSettings(context.settings),
-      m_textSettings(context.settings)
+      m_textSettings(context.settings), m_patternSettings(context.settings)
 {
     buildControls();
     m_progress = std::make_unique<platform::QtProgressBar>(*progressBar);
@@ -79,6 +79,13 @@ void CommandPanel::buildControls()
     betweenHelpButton = makeButton("PushButton16", QStringLiteral("Help >"));
     textSetsButton = makeButton("PushButton15", QStringLiteral("Extract Lines Containing These Text Sets"));
     textSetsHelpButton = makeButton("PushButton17", QStringLiteral("Help >"));
+    addressesButton = makeButton("PushButton24", QStringLiteral("Extract E-mail Addresses"));
+    addressesHelpButton = makeButton("PushButton25", QStringLiteral("Help >"));
+    patternButton = makeButton("PushButton26", QStringLiteral("Extract Lines Matching This Pattern:"));
+    patternTextBox = makeTextBox("Text7");
+    patternHelpButton = makeButton("PushButton27", QStringLiteral("Help >"));
+    for (QPushButton* b : {addressesButton, addressesHelpButton, patternButton, patternHelpButton})
+        markAddedLater(b);
     auto* rules = new QGridLayout;
     rules->addWidget(optionsFrame, 0, 0, 1, 3);
     rules->addWidget(extractAllButton, 1, 0);
@@ -93,7 +100,12 @@ void CommandPanel::buildControls()
     rules->addWidget(betweenHelpButton, 5, 2);
     rules->addWidget(textSetsButton, 6, 0);
     rules->addWidget(textSetsHelpButton, 6, 2);
-    rules->setRowStretch(7, 1);
+    rules->addWidget(addressesButton, 7, 0);
+    rules->addWidget(addressesHelpButton, 7, 2);
+    rules->addWidget(patternButton, 8, 0);
+    rules->addWidget(patternTextBox, 8, 1);
+    rules->addWidget(patternHelpButton, 8, 2);
+    rules->setRowStretch(9, 1);
 
     resultsView = named(new QTreeView, "ListView2");
     m_results = new results::ResultsList(this);
@@ -133,6 +145,7 @@ void CommandPanel::connectControls()
     m_textSettings.add(containingTextBox, core::Setting::ContainingText);
     m_textSettings.add(notContainingTextBox, core::Setting::NotContainingText);
     m_textSettings.add(lineNumbersBox, core::Setting::LineNumbers);
+    m_patternSettings.add(patternTextBox, core::Setting::PatternText);
 
     auto onClick = [this](QPushButton* button, std::function<void()> handler) {
         connect(button, &QPushButton::clicked, this, std::move(handler));
@@ -140,11 +153,14 @@ void CommandPanel::connectControls()
     using rules::RuleKind;
     for (auto [button, rule] :
          {std::pair{extractAllButton, RuleKind::AllEmailData}, std::pair{containingButton, RuleKind::Containing},
-          std::pair{notContainingButton, RuleKind::NotContaining}, std::pair{byNumberButton, RuleKind::LineNumbers}})
+          std::pair{notContainingButton, RuleKind::NotContaining}, std::pair{byNumberButton, RuleKind::LineNumbers},
+          std::pair{addressesButton, RuleKind::Addresses}, std::pair{patternButton, RuleKind::Pattern}})
         onClick(button, [this, rule] { onLineCommandClicked(rule); });
     onClick(byNumberHelpButton, [this] { showHelp("PushButton10_Click", linesByNumberHelp()); });
     onClick(betweenHelpButton, [this] { showHelp("PushButton16_Click", betweenHelp()); });
     onClick(textSetsHelpButton, [this] { showHelp("PushButton17_Click", textSetsHelp()); });
+    onClick(addressesHelpButton, [this] { showHelp("PushButton25_Click", addressesHelp()); });
+    onClick(patternHelpButton, [this] { showHelp("PushButton27_Click", patternHelp()); });
     onClick(betweenButton, [this] { onBetweenClicked(); });
     onClick(textSetsButton, [this] { onTextSetsClicked(); });
     onClick(saveTextButton, [this] {
@@ -169,7 +185,8 @@ void CommandPanel::connectControls()
     });
     // Double-clicks anywhere in the list remove the selected row, also beside the rows.
     resultsView->viewport()->installEventFilter(this);
-    for (QWidget* help : {byNumberHelpButton, betweenHelpButton, textSetsHelpButton})
+    for (QWidget* help :
+         {byNumberHelpButton, betweenHelpButton, textSetsHelpButton, addressesHelpButton, patternHelpButton})
         keepEnabledDuringRuns(help);
 }
 
@@ -306,7 +323,10 @@ void CommandPanel::onLineCommandClicked(rules::RuleKind rule)
 {
     rules::RunRequest request;
     request.rule = rule;
-    request.searchText = (rule == rules::RuleKind::NotContaining ? notContainingTextBox : containingTextBox)->text();
+    request.searchText = (rule == rules::RuleKind::NotContaining ? notContainingTextBox
+                          : rule == rules::RuleKind::Pattern     ? patternTextBox
+                                                                 : containingTextBox)
+                             ->text();
     request.lineNumbers = lineNumbersBox->text();
     request.fieldChosen = !m_setup.fieldChosen || m_setup.fieldChosen();
     request.module = m_setup.module;
@@ -346,6 +366,11 @@ void CommandPanel::restoreOptions(core::Trap& trap, int& line) const
 void CommandPanel::restoreRuleTexts(core::Trap& trap, int& line) const
 {
     m_textSettings.restore(trap, line);
+}
+
+void CommandPanel::restorePatternText(core::Trap& trap, int line) const
+{
+    m_patternSettings.restore(trap, line);
 }
 
 void CommandPanel::loadHandCursor()

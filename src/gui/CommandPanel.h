@@ -101,6 +101,8 @@ public:
     // Set from the settings, one statement of the load handler's trap each from line on.
     void restoreOptions(core::Trap& trap, int& line) const;
     void restoreRuleTexts(core::Trap& trap, int& line) const;
+    // The pattern box, as the statement at line: numbered after the load handler's others, which keep theirs.
+    void restorePatternText(core::Trap& trap, int line) const;
     // Makes "HAND-M.CUR" of the program folder the window's custom pointer, when the file is there.
     void loadHandCursor();
     // A line of the window's own, just above the progress bar.
@@ -130,6 +132,11 @@ public:
     QPushButton* betweenHelpButton = nullptr;
     QPushButton* textSetsButton = nullptr;
     QPushButton* textSetsHelpButton = nullptr;
+    QPushButton* addressesButton = nullptr;
+    QPushButton* addressesHelpButton = nullptr;
+    QPushButton* patternButton = nullptr;
+    QLineEdit* patternTextBox = nullptr;
+    QPushButton* patternHelpButton = nullptr;
     QTreeView* resultsView = nullptr;
     QPushButton* saveTextButton = nullptr;
     QPushButton* saveWorkbookButton = nullptr;
@@ -168,6 +175,7 @@ private:
     SettingControls m_textSettings;
     QList<QPointer<QWidget>> m_keepEnabled;
     QList<QPointer<QWidget>> m_ruleDialogs;
+    SettingControls m_patternSettings;
     BetweenDialog* m_betweenDialog = nullptr;
     TextSetsDialog* m_textSetsDialog = nullptr;
 };

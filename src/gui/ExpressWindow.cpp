@@ -159,6 +159,7 @@ void ExpressWindow::loadWindow()
     int line = 5;
     m_panel->restoreOptions(trap, line);
     m_panel->restoreRuleTexts(trap, line);
+    m_panel->restorePatternText(trap, line);
 }
 
 void ExpressWindow::onAddStoreFilesClicked()

@@ -10,4 +10,10 @@ QString outlookAccessAdvice(const QString& foldersFrameCaption);
 // "Help >" beside "Extract Lines By Number:".
 QString linesByNumberHelp();
 
+// "Help >" beside "Extract E-mail Addresses".
+QString addressesHelp();
+
+// "Help >" beside "Extract Lines Matching This Pattern:".
+QString patternHelp();
+
 } // namespace gui

@@ -198,7 +198,9 @@ void MainWindow::loadWindow()
             onShowExpressWindowClicked();
         }
     });
-    int mailboxLine = 25;
+    // Settings newer than the Outlook check follow it.
+    m_panel->restorePatternText(trap, 25);
+    int mailboxLine = 26;
     m_mailboxSettings.restore(trap, mailboxLine);
     showProfileStatus();
 }

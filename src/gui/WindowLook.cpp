@@ -43,12 +43,18 @@ QList<QWidget*> tabChain(QWidget& window)
     return chain;
 }
 
-void addButtonAccelerators(QWidget& window)
+namespace {
+
+constexpr char kAddedLater[] = "quillmereAddedLater";
+
+// Gives accelerators to the buttons of the window, or to those not added later; captions that have one keep it.
+void assignAccelerators(QWidget& window, bool addedLaterToo)
 {
     QList<QPushButton*> buttons;
     QStringList captions;
     for (QWidget* w : tabChain(window)) {
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (button && (addedLaterToo || !button->property(kAddedLater).toBool())) {
             buttons.append(button);
             captions.append(button->text());
         }
@@ -56,6 +62,19 @@ void addButtonAccelerators(QWidget& window)
     const QStringList marked = withAccelerators(captions);
     for (qsizetype i = 0; i < buttons.size(); ++i)
         buttons[i]->setText(marked[i]);
+}
+
+} // namespace
+
+void addButtonAccelerators(QWidget& window)
+{
+    assignAccelerators(window, false);
+    assignAccelerators(window, true);
+}
+
+void markAddedLater(QPushButton* button)
+{
+    button->setProperty(kAddedLater, true);
 }
 
 void applyPlainColours(QWidget& window)

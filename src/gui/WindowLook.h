@@ -29,8 +29,10 @@ QLineEdit* makeTextBox(const char* name);
 // The controls the Tab key reaches in the window, in the order it reaches them.
 QList<QWidget*> tabChain(QWidget& window);
 
-// Gives the window's push buttons accelerators in tab order, so that earlier buttons get the first picks.
+// Gives the window's push buttons accelerators in tab order, so that earlier buttons get the first picks. Buttons
+// marked as added later pick after all the others, from the keys they leave, so that the keys users know stay.
 void addButtonAccelerators(QWidget& window);
+void markAddedLater(QPushButton* button);
 
 // The window and its labels, option buttons, check boxes and frames take the button-face colour.
 void applyPlainColours(QWidget& window);

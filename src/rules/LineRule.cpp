@@ -33,4 +33,10 @@ void LineRule::scan(const LineBlock& block, LineHits& hits)
     });
 }
 
+void LineRule::scanLine(QStringView line, qint64 number, LineHits& hits)
+{
+    if (const int times = hitsInLine(line, number))
+        hits.add(line.toString(), times);
+}
+
 } // namespace rules

@@ -59,6 +59,9 @@ public:
     // How many times the line is offered as a hit (usually 0 or 1); number counts from 1.
     virtual int hitsInLine(QStringView line, qint64 number) = 0;
     virtual void scan(const LineBlock& block, LineHits& hits);
+    // The hits of one line of a message body: by default the line itself, as often as hitsInLine says. A rule
+    // that finds parts of lines offers those instead.
+    virtual void scanLine(QStringView line, qint64 number, LineHits& hits);
 };
 
 // Calls f(line without its line break, number) for each line of the block.

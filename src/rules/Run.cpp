@@ -2,9 +2,11 @@
 
 #include "core/ErrorReport.h"
 #include "core/TimeSlice.h"
+#include "rules/AddressRule.h"
 #include "rules/Between.h"
 #include "rules/LineRule.h"
 #include "rules/NumberList.h"
+#include "rules/PatternRule.h"
 #include "rules/StagedText.h"
 #include "rules/TextRules.h"
 #include "rules/TextSetRule.h"
@@ -19,14 +21,26 @@ namespace rules {
 
 namespace {
 
-// The check every line rule but "Extract All Email Data" makes before anything else happens.
+// The check every line rule but "Extract All Email Data" and "Extract E-mail Addresses" makes before anything
+// else happens.
 bool requiredTextGiven(const RunRequest& request, platform::Dialogs& dialogs)
 {
-    const bool given = request.rule == RuleKind::AllEmailData ||
+    const bool given = request.rule == RuleKind::AllEmailData || request.rule == RuleKind::Addresses ||
                        !(request.rule == RuleKind::LineNumbers ? request.lineNumbers : request.searchText).isEmpty();
     if (!given)
         dialogs.message(QStringLiteral("Fill out text to use to extract lines."));
     return given;
+}
+
+// A pattern that does not compile is reported before anything runs.
+bool patternCompiles(const RunRequest& request, platform::Dialogs& dialogs)
+{
+    if (request.rule != RuleKind::Pattern)
+        return true;
+    const QString problem = PatternRule(request.searchText, request.ignoreCase).problem();
+    if (!problem.isEmpty())
+        dialogs.message(problem);
+    return problem.isEmpty();
 }
 
 // The rule of a line command; the number list reports its bad entries through the command's trap.
@@ -41,6 +55,10 @@ std::unique_ptr<LineRule> makeLineRule(const RunRequest& request, core::Trap& tr
                                                 ContainingRule::Want::NotContaining);
     case RuleKind::LineNumbers:
         return std::make_unique<LineNumberRule>(parseNumberList(request.lineNumbers, trap, 7));
+    case RuleKind::Addresses:
+        return std::make_unique<AddressRule>();
+    case RuleKind::Pattern:
+        return std::make_unique<PatternRule>(request.searchText, request.ignoreCase);
     default:
         return std::make_unique<AllLinesRule>();
     }
@@ -70,8 +88,7 @@ public:
         qint64 number = 1;
         for (const QStringView line : QStringTokenizer(body, u"\r\n")) {
             m_slice.step();
-            if (const int times = m_rule.hitsInLine(line, number++))
-                hits.add(line.toString(), times);
+            m_rule.scanLine(line, number++, hits);
         }
     }
 
@@ -101,15 +118,18 @@ void runOverStagingFile(const RunRequest& request, UnitSource& units, HitSink& s
         }
     });
     if (ready)
-        trap(2, [&] { ready = requiredTextGiven(request, feedback.dialogs); });
+        trap(2, [&] {
+            ready = requiredTextGiven(request, feedback.dialogs) && patternCompiles(request, feedback.dialogs);
+        });
     if (ready)
         trap(3, [&] { ready = units.stage(); });
     if (!ready)
         return;
     trap(4, [&] { sink.prepare(); });
     trap(5, [&] {
-        // Only these two tell which file they read.
-        if (request.rule == RuleKind::AllEmailData || request.rule == RuleKind::Containing)
+        // Only these tell which file they read.
+        if (request.rule == RuleKind::AllEmailData || request.rule == RuleKind::Containing ||
+            request.rule == RuleKind::Addresses || request.rule == RuleKind::Pattern)
             feedback.progress.setText(kLookingAtText + units.stagingFile());
     });
     trap(6, [&] { feedback.pointer.setPointer(platform::Pointer::Hourglass); });
@@ -131,7 +151,8 @@ void runOverMessages(const RunRequest& request, UnitSource& units, HitSink& sink
 {
     core::Trap trap(feedback.dialogs, request.module, procedureOf(request.rule));
     bool ready = true;
-    trap(2, [&] { ready = requiredTextGiven(request, feedback.dialogs); });
+    trap(2,
+         [&] { ready = requiredTextGiven(request, feedback.dialogs) && patternCompiles(request, feedback.dialogs); });
     if (!ready)
         return;
     trap(3, [&] { sink.prepare(); });
@@ -235,6 +256,10 @@ QString procedureOf(RuleKind rule)
         return QStringLiteral("PushButton8_Click");
     case RuleKind::LineNumbers:
         return QStringLiteral("PushButton7_Click");
+    case RuleKind::Addresses:
+        return QStringLiteral("PushButton24_Click");
+    case RuleKind::Pattern:
+        return QStringLiteral("PushButton26_Click");
     default:
         return QStringLiteral("PushButton4_Click"); // "Start Extracting" of both dialogs
     }

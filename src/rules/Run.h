@@ -15,14 +15,14 @@ namespace rules {
 class HitSink;
 class UnitSource;
 
-enum class RuleKind { AllEmailData, Containing, NotContaining, LineNumbers, Between, TextSets };
+enum class RuleKind { AllEmailData, Containing, NotContaining, LineNumbers, Between, TextSets, Addresses, Pattern };
 
 // One run of a rule with the inputs it started with, as a window's controls or the command line's arguments
 // give them.
 struct RunRequest
 {
     RuleKind rule = RuleKind::AllEmailData;
-    QString searchText;  // containing, not containing
+    QString searchText;  // containing, not containing, the pattern
     QString lineNumbers; // as typed, for example "1,3,4"
     QString startText;   // X
     QString endText;     // Y

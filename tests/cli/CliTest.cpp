@@ -98,6 +98,11 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
         // X ends the first 65,536-character block of the staged text, Y begins the second.
         {"--staged $D/blocks.txt --between << >> --exclude-x", "middle>>\n"},
         {text + "--text-set rain --text-sets-file $D/items.txt", "Hello Ann\n" + rain},
+        {text + "--addresses", "ann@example.org\nann@example.org\n"},
+        {text + "--addresses --dedupe --show-source", "$D/staged.txt\tann@example.org\n"},
+        {text + "--matching '^h.*n$'", "Hello Ann\n"},
+        {text + "--matching '^h.*n$' --case-sensitive", ""},
+        {mail + "--matching 'l[a-z]+e$' --show-source", "$D/mail/1.eml\tfirst line\n"},
         {mail + "--all-data", "first line\nshared\n\nshared\n\n"},
         {mail + "--containing shared --show-source", "$D/mail/1.eml\tshared\n$D/mail/2.eml\tshared\n"},
         {mail + "--not-containing shared", "first line\n\n\n"},
@@ -149,6 +154,8 @@ TEST_F(CliTest, ExitStatusOutputAndMessagesOfUsageErrorsAndFailedRuns)
         {"--staged $D/abc.txt --containing --all-data", 0, "", ""}, // a value, whatever it looks like; no results
         {"--version", 0, "quillmere-cli " QUILLMERE_VERSION "\n", ""},
         {"--staged $D/abc.txt --lines ''", 1, "", "quillmere-cli: Fill out text to use to extract lines.\n"},
+        {"--staged $D/abc.txt --matching 'a(b'", 2, "",
+         "quillmere-cli: --matching: The pattern cannot be used: at character 2, \"(\" is not closed by \")\".\n"},
         {"--pst $D/none.pst --all-data", 1, "", "quillmere-cli: PST File not found.\n"},
         {"--staged $D/abc.txt --lines 1,,3", 1, "a\nc\n",
          "quillmere-cli: Type mismatch in Quillmere2021/08/31.Form1.PushButton7_Click at line 7"},
@@ -301,7 +308,7 @@ TEST(CliArguments, UsageErrorsNameTheArgumentAsGiven)
         // An overridden value must still be usable.
         {"--format bad --format lines --all-data", "--format takes lines, aligned, comma, tsv or xlsx"},
         {"--containing a --containing b", "give exactly one rule: --all-data, --containing, --not-containing, --lines, "
-                                          "--between or --text-set/--text-sets-file"},
+                                          "--between, --text-set/--text-sets-file, --addresses or --matching"},
         {"--all-data --format xlsx", "--format xlsx needs -o FILE"},
         {"--folders spam --all-data", "--folders takes a comma list of inbox,outbox,drafts,sent,deleted"},
         {"--all-data --format tsv --null",

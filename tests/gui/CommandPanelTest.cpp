@@ -59,6 +59,41 @@ TEST_F(CommandPanelTest, RuleButtonsRunOverFreshlyStagedTextWithTheirOwnBoxAndHe
     EXPECT_EQ(shown(), (QStringList{gui::linesByNumberHelp(), gui::betweenHelp(), gui::textSetsHelp()}));
 }
 
+// The address and pattern buttons run like the other line commands, with the panel's options; the pattern box
+// keeps its text for the next program run; a pattern that cannot be used stops the run before staging.
+TEST_F(CommandPanelTest, AddressAndPatternButtonsRunWithThePanelsOptionsAndShowTheirHelp)
+{
+    staged = "Ann <ann@example.org>, bob@example.org\r\nOrder PO-12345 from ann@example.org\r\nnone@here\r\n";
+    p.addressesButton->click();
+    EXPECT_EQ(rows(p.results()), names("ann@example.org bob@example.org ann@example.org"));
+    p.removeDuplicatesBox->setChecked(true);
+    p.addressesButton->click();
+    EXPECT_EQ(rows(p.results()), names("ann@example.org bob@example.org"));
+
+    p.patternTextBox->setText(u"po-[0-9]{5}\\b"_qs); // case is ignored by default
+    EXPECT_EQ(settings->value(u"Text7"_qs), u"po-[0-9]{5}\\b"_qs);
+    p.showSourceBox->setChecked(true);
+    p.patternButton->click();
+    ASSERT_EQ(p.results().count(), 1);
+    EXPECT_EQ(p.results().row(0).text, dir.file(u"test.txt"_qs)); // the source first
+    EXPECT_EQ(p.results().row(0).subItem, u"Order PO-12345 from ann@example.org"_qs);
+    p.ignoreCaseBox->setChecked(false);
+    p.patternButton->click();
+    EXPECT_EQ(p.results().count(), 0);
+    EXPECT_EQ(stagings, 4);
+
+    p.patternTextBox->setText(u"[0-9"_qs);
+    p.patternButton->click();
+    p.patternTextBox->clear();
+    p.patternButton->click();
+    EXPECT_EQ(stagings, 4);
+    for (QPushButton* b : {p.addressesHelpButton, p.patternHelpButton})
+        b->click();
+    EXPECT_EQ(shown(),
+              (QStringList{u"The pattern cannot be used: at character 1, \"[\" is not closed by \"]\"."_qs,
+                           u"Fill out text to use to extract lines."_qs, gui::addressesHelp(), gui::patternHelp()}));
+}
+
 TEST_F(CommandPanelTest, ListCommandsRemoveRowsButNotWhileACommandRuns)
 {
     auto& list = p.results();

@@ -100,6 +100,22 @@ TEST_F(ExpressWindowTest, StoredRulesAndRuleDialogsRunOverTheTickedMessagesShowi
     EXPECT_EQ(rows(p.results()), (QStringList{u"Hello"_qs, u"shared line"_qs, u"shared line"_qs}));
 }
 
+// The pattern box is restored on load; the address and pattern rules read the ticked messages' bodies.
+TEST_F(ExpressWindowTest, AddressAndPatternRulesReadTheTickedMessages)
+{
+    storeRaw("Text7=^(hello|bye)$\n");
+    auto form = open();
+    gui::CommandPanel& p = form->panel();
+    EXPECT_EQ(p.patternTextBox->text(), u"^(hello|bye)$"_qs);
+    addMessage(*form, u"a.eml"_qs, "From: ann@example.org\r\n\r\nHello\r\nwrite to <cy@example.org>.\r\n");
+    addMessage(*form, u"b.eml"_qs, "From: bob@example.org\r\n\r\nbye dee@example.org\r\nbye\r\n");
+    p.patternButton->click();
+    EXPECT_EQ(rows(p.results()), (QStringList{u"Hello"_qs, u"bye"_qs}));
+    p.addressesButton->click();
+    EXPECT_EQ(rows(p.results()), (QStringList{u"cy@example.org"_qs, u"dee@example.org"_qs}));
+    EXPECT_TRUE(shown().isEmpty());
+}
+
 // A stand-in converter in the program folder writes one message for each store it is given.
 TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDeletes)
 {

@@ -56,7 +56,8 @@ protected:
         return {p.extractAllButton,  p.containingButton,    p.notContainingButton,    p.byNumberButton,
                 p.betweenButton,     p.textSetsButton,      p.saveTextButton,         p.saveWorkbookButton,
                 p.copyResultsButton, p.clearListButton,     p.removeContainingButton, p.removeNotContainingButton,
-                p.ignoreCaseBox,     p.removeDuplicatesBox, p.showSourceBox};
+                p.ignoreCaseBox,     p.removeDuplicatesBox, p.showSourceBox,          p.addressesButton,
+                p.patternButton};
     }
     int yields = 0;
 };
@@ -73,7 +74,7 @@ TEST_F(OneRunTest, PanelCommandsAreOffDuringARunAndEscCancelsItKeepingTheRowsFou
         if (++yields > 1)
             return;
         offDuringRun = disabledOf(runCommands(p));
-        helpOn = p.byNumberHelpButton->isEnabled() && p.betweenHelpButton->isEnabled();
+        helpOn = p.byNumberHelpButton->isEnabled() && p.patternHelpButton->isEnabled();
         p.clearListButton->click(); // would empty the list the run adds to
         p.extractAllButton->click();
         QTest::keyClick(&host, Qt::Key_Escape);
@@ -246,6 +247,7 @@ TEST_F(OneRunTest, RandomClicksDuringRunsLeaveEveryCommandUsableAfterwards)
     p.containingTextBox->setText(u"7"_qs);
     p.notContainingTextBox->setText(u"1"_qs);
     p.lineNumbersBox->setText(u"1,5,9"_qs);
+    p.patternTextBox->setText(u"e [0-9]+5$"_qs);
     std::mt19937 random(20261207);
     const QList<QAbstractButton*> commands = runCommands(p);
     QList<QAbstractButton*> targets = commands;

@@ -168,6 +168,8 @@ TEST_F(RunTest, FailuresAreReportedWhereTheyHappenAndTheRunComesToRest)
         {RuleKind::AllEmailData, "Form11", true, "Quillmere2021/08/31.Form11.PushButton13_Click at line 7"},
         {RuleKind::Between, "Form22", true, "Quillmere2021/08/31.Form22.PushButton4_Click at line 5"},
         {RuleKind::TextSets, "Form33", true, "Quillmere2021/08/31.Form33.PushButton4_Click at line 5"},
+        {RuleKind::Addresses, "Form1", false, "Quillmere2021/08/31.Form1.PushButton24_Click at line 8"},
+        {RuleKind::Pattern, "Form11", true, "Quillmere2021/08/31.Form11.PushButton26_Click at line 5"},
     };
     staged = QByteArray();
     failingMessage = dir.file(u"a.eml"_qs); // its body cannot be loaded
@@ -231,4 +233,29 @@ TEST_F(RunTest, MessagesThatCannotBeReadOrHaveNoBodyAddNoRow)
         }
         expectAtRest(module);
     }
+}
+
+// A pattern that does not compile is reported before the mail is staged and leaves the list; the address and
+// pattern rules run over staged text and message bodies as the other line rules do.
+TEST_F(RunTest, AddressesAndPatternsRunLikeTheOtherLineRules)
+{
+    runStaged(request(RuleKind::Pattern, "Form1", u"(ann"_qs));
+    runMessages(request(RuleKind::Pattern, "Form11", u"x{2,1}"_qs));
+    EXPECT_EQ(stagings, 0);
+    EXPECT_EQ(sink.rows, QStringList{u"earlier"_qs});
+    EXPECT_EQ(dialogs.messageTexts(),
+              (QStringList{u"The pattern cannot be used: at character 1, \"(\" is not closed by \")\"."_qs,
+                           u"The pattern cannot be used: at character 2, the repetition's least count is larger "
+                           u"than its greatest."_qs}));
+
+    dialogs.clearRecord();
+    runStaged(request(RuleKind::Addresses, "Form1"));
+    EXPECT_EQ(sink.rows, (QStringList{u"ann@example.org"_qs, u"bob@example.org"_qs}));
+    expectAtRest("addresses");
+    runStaged(request(RuleKind::Pattern, "Form1", u"^BOB@"_qs, [](RunRequest& r) { r.ignoreCase = true; }));
+    EXPECT_EQ(sink.rows, QStringList{u"bob@example.org"_qs});
+    runMessages(request(RuleKind::Pattern, "Form11", u"^sh.*e$"_qs));
+    EXPECT_EQ(sink.rows, QStringList(2, u"shared line"_qs));
+    expectAtRest("pattern");
+    EXPECT_TRUE(dialogs.messages().isEmpty());
 }

@@ -1,5 +1,7 @@
 #include "CliArguments.h"
 
+#include "rules/PatternRule.h"
+
 #include <QCommandLineParser>
 #include <algorithm>
 
@@ -88,6 +90,8 @@ const QList<QCommandLineOption>& options()
         option("exclude-y"),
         option("text-set", "TEXT"),
         option("text-sets-file", "FILE"),
+        option("addresses"),
+        option("matching", "PATTERN"),
         // options and output
         option("case-sensitive"),
         option("dedupe"),
@@ -238,15 +242,17 @@ Arguments argumentsFrom(const QCommandLineParser& parser, const Walk& walked)
     else if (folders == u"folders")
         a.folders = *parseFolders(parser.value(folders));
 
-    const QString rule =
-        last({u"all-data", u"containing", u"not-containing", u"lines", u"between", u"text-set", u"text-sets-file"});
-    a.rule = rule == u"containing"       ? Rule::Containing
+    const QString rule = last({u"all-data", u"containing", u"not-containing", u"lines", u"between", u"text-set",
+                               u"text-sets-file", u"addresses", u"matching"});
+    a.rule = rule == u"addresses"        ? Rule::Addresses
+             : rule == u"matching"       ? Rule::Pattern
+             : rule == u"containing"     ? Rule::Containing
              : rule == u"not-containing" ? Rule::NotContaining
              : rule == u"lines"          ? Rule::LineNumbers
              : rule == u"between"        ? Rule::Between
              : rule.startsWith(u"text-") ? Rule::TextSets
                                          : Rule::AllData;
-    a.ruleText = valueOf(last({u"containing", u"not-containing", u"lines"}));
+    a.ruleText = valueOf(last({u"containing", u"not-containing", u"lines", u"matching"}));
     a.startText = parser.value(QStringLiteral("between"));
     a.endText = walked.betweenEnd;
     a.includeStart = !isSet("exclude-x");
@@ -281,10 +287,16 @@ QString combinationError(const Arguments& a, const QStringList& given)
     // Each of these counts as a rule, the text sets all together as one.
     int rules = a.textSets.isEmpty() && a.textSetFiles.isEmpty() ? 0 : 1;
     for (const QString& name : given)
-        rules += isOneOf(name, {u"all-data", u"containing", u"not-containing", u"lines", u"between"});
+        rules += isOneOf(
+            name, {u"all-data", u"containing", u"not-containing", u"lines", u"between", u"addresses", u"matching"});
     if (a.task == Task::RunRule && rules != 1)
         return QStringLiteral("give exactly one rule: --all-data, --containing, --not-containing, --lines, "
-                              "--between or --text-set/--text-sets-file");
+                              "--between, --text-set/--text-sets-file, --addresses or --matching");
+    // As grep: a pattern that does not compile is a usage error.
+    if (a.rule == Rule::Pattern && !a.ruleText.isEmpty()) {
+        if (const QString problem = rules::PatternRule(a.ruleText, !a.caseSensitive).problem(); !problem.isEmpty())
+            return QStringLiteral("--matching: ") + problem;
+    }
     if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
         return QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way");
     if (a.format == Format::Xlsx && a.output.isEmpty())
@@ -349,6 +361,9 @@ QString usageText()
         "                       --exclude-x / --exclude-y)\n"
         "  --text-set TEXT      lines containing any of the texts (repeat the option for more texts),\n"
         "  --text-sets-file FILE  and/or the texts listed in a file, one per line\n"
+        "  --addresses          every e-mail address, one result each, as written\n"
+        "  --matching PATTERN   lines matching PATTERN, a grep -E pattern (POSIX extended regular\n"
+        "                       expression) where \\d, \\w, \\s and \\b work too\n"
         "OPTIONS\n"
         "  --case-sensitive     compare letter case exactly (default: ignore it)\n"
         "  --dedupe             remove duplicate results\n"
@@ -393,6 +408,10 @@ QString usageText()
         "  Each address block of the bodies, whole where it spans lines, NUL-ended for xargs -0:\n"
         "    $ quillmere-cli --pst archive.pst --no-from --body --between 'Address:' 'Phone:' --null | xargs -0 "
         "-n 1 printf '[%s]\\n'\n"
+        "  Every e-mail address in the bodies of an archive, once each:\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --no-from --body --addresses --dedupe\n"
+        "  Lines of the bodies that hold an order number such as PO-12345:\n"
+        "    $ quillmere-cli --pst archive.pst --all-folders --no-from --body --matching 'PO-[0-9]{5}\\b'\n"
         "  The messages of an Outlook Express store, then every line of their bodies that contains \"meeting\":\n"
         "    $ quillmere-cli --dbx Inbox.dbx --list-messages\n"
         "    $ quillmere-cli --dbx Inbox.dbx --containing meeting\n"

@@ -8,7 +8,7 @@
 namespace cli {
 
 enum class Source { Profile, PstFile, Staged, Dbx, Eml, Mailbox, Thunderbird };
-enum class Rule { AllData, Containing, NotContaining, LineNumbers, Between, TextSets };
+enum class Rule { AllData, Containing, NotContaining, LineNumbers, Between, TextSets, Addresses, Pattern };
 // Besides running a rule: list the converted messages, or find the Outlook Express stores.
 enum class Task { RunRule, ListMessages, FindDbx };
 enum class Format { Lines, Aligned, Comma, Tsv, Xlsx };
@@ -30,7 +30,7 @@ struct Arguments
     bool body = false;
     std::array<bool, 5> folders = {true, true, false, true, true};
     Rule rule = Rule::AllData;
-    QString ruleText;  // the search text or the number list
+    QString ruleText;  // the search text, the number list or the pattern
     QString startText; // between X ...
     QString endText;   // ... and Y
     bool includeStart = true;

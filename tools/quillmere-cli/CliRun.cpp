@@ -377,6 +377,10 @@ rules::RuleKind ruleKind(Rule rule)
         return rules::RuleKind::Between;
     case Rule::TextSets:
         return rules::RuleKind::TextSets;
+    case Rule::Addresses:
+        return rules::RuleKind::Addresses;
+    case Rule::Pattern:
+        return rules::RuleKind::Pattern;
     default:
         return rules::RuleKind::AllEmailData;
     }

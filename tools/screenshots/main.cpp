@@ -82,6 +82,7 @@ int main(int argc, char** argv)
     gui::MainWindow form({desktop.platform(), settings, outlook, QCoreApplication::applicationDirPath()});
     form.loadWindow();
     form.panel().containingTextBox->setText(QStringLiteral("@example.org"));
+    form.panel().patternTextBox->setText(QStringLiteral("PO-\\d{5}"));
     form.show();
     fillResults(form.panel().results());
     bool saved = save(form, folder, "form1.png");

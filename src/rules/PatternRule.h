@@ -1,0 +1,55 @@
+#pragma once
+
+#include "rules/LineRule.h"
+
+#include <QByteArray>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace re2 {
+class FilteredRE2;
+class RE2;
+} // namespace re2
+
+namespace rules {
+
+class ContainingRule;
+
+// "Extract Lines Matching This Pattern": lines matching a grep -E pattern (see translateExtendedPattern), with
+// RE2, which takes time linear in the text whatever the pattern. Without regard to case, letters of every
+// script match in any case.
+class PatternRule : public LineRule
+{
+public:
+    PatternRule(const QString& pattern, bool ignoreCase);
+    ~PatternRule() override;
+
+    // Empty when the pattern compiles; else the message that says where and why it does not, and the rule
+    // matches nothing.
+    const QString& problem() const { return m_problem; }
+
+    int hitsInLine(QStringView line, qint64 number) override;
+    // Searches the whole block at once and widens each match to its line.
+    void scan(const LineBlock& block, LineHits& hits) override;
+
+private:
+    bool prefilterFits(QByteArrayView lines) const;
+    // The lines from a position on: those holding the atoms, or all, each searched at once.
+    void scanCandidates(QByteArrayView lines, LineHits& hits);
+    void scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
+
+    std::unique_ptr<re2::RE2> m_pattern;
+    // Texts of which a matching line holds some (lower-cased, ASCII), and the filter that tells from those a
+    // line holds whether it may match; unset when every line may.
+    std::unique_ptr<re2::FilteredRE2> m_prefilter;
+    std::vector<std::string> m_atoms;
+    bool m_ignoreCase = false;
+    QByteArray m_lowered;                        // scratch: a block in ASCII lower case
+    std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
+    QString m_problem;
+    QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks
+    QByteArray m_utf8;      // scratch: a line as UTF-8
+};
+
+} // namespace rules

@@ -1,0 +1,216 @@
+#include "rules/PatternRule.h"
+#include "rules/StagedText.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/TempDir.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace rules;
+using testsupport::TempDir;
+
+namespace {
+
+// Lists compare as text, which a failure shows readably.
+std::string joined(const QStringList& lines)
+{
+    return lines.join(u'\n').toStdString();
+}
+
+struct CollectingSink : HitSink
+{
+    QStringList hits;
+    void addHit(const QString& text, const QString&) override { hits << text; }
+};
+
+QStringList matchingLines(const QString& path, const QString& pattern, bool ignoreCase)
+{
+    PatternRule rule(pattern, ignoreCase);
+    EXPECT_EQ(rule.problem(), QString()) << pattern.toStdString();
+    CollectingSink sink;
+    platform::ScriptedEventLoop loop;
+    scanStagedText(path, rule, sink, path, loop);
+    return sink.hits;
+}
+
+// The lines grep -E prints for a pattern, or nothing when grep cannot be run.
+std::optional<QStringList> grepLines(const QString& path, const QString& pattern, bool ignoreCase)
+{
+    QProcess grep;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LC_ALL"_qs, u"C.UTF-8"_qs);
+    grep.setProcessEnvironment(env);
+    QStringList args{u"-E"_qs};
+    if (ignoreCase)
+        args << u"-i"_qs;
+    grep.start(u"grep"_qs, args << u"-e"_qs << pattern << path);
+    if (!grep.waitForFinished(60000) || grep.exitStatus() != QProcess::NormalExit || grep.exitCode() > 1)
+        return std::nullopt;
+    QStringList lines = QString::fromUtf8(grep.readAllStandardOutput()).split(u'\n');
+    lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+// grep -E's own syntax (brackets, intervals, stray operators, classes) gives the lines grep gives, in either
+// case, on text with CR LF line breaks, letters of several scripts and empty lines.
+TEST(Patterns, MatchTheLinesGrepMatches)
+{
+    const QList<QByteArray> words = {"the",
+                                     "tide",
+                                     "invoice",
+                                     "colour",
+                                     "color",
+                                     "on",
+                                     "ab",
+                                     "cde",
+                                     "a.c",
+                                     "abc",
+                                     "x{",
+                                     "a)",
+                                     "]",
+                                     "-",
+                                     "  ",
+                                     "\t",
+                                     "2003",
+                                     "12.50",
+                                     "ann@ex.org",
+                                     "STRASSE",
+                                     "stra\xC3\x9F"
+                                     "e",
+                                     "\xC3\x9C"
+                                     "ber",
+                                     "\xC3\xBC"
+                                     "ber",
+                                     "\xC3\x89T\xC3\x89",
+                                     "\xC3\xA9t\xC3\xA9",
+                                     "\xD0\x94\xD0\xB0\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB5",
+                                     "!",
+                                     "?",
+                                     "Ab",
+                                     "aaa"};
+    // Word boundaries are those of ASCII words: patterns with them are compared on ASCII text.
+    QList<QByteArray> asciiWords = words;
+    asciiWords.removeIf(
+        [](const QByteArray& word) { return std::any_of(word.begin(), word.end(), [](char c) { return c & 0x80; }); });
+    TempDir dir;
+    QString grepFiles[2], ourFiles[2];
+    QRandomGenerator random(1919);
+    for (const bool ascii : {false, true}) {
+        const QList<QByteArray>& from = ascii ? asciiWords : words;
+        QByteArray lf;
+        for (int line = 0; line < 3000; ++line) {
+            for (int w = random.bounded(0, 8); w > 0; --w)
+                lf += from[random.bounded(int(from.size()))] + (random.bounded(3) ? " " : "");
+            lf += '\n';
+        }
+        grepFiles[ascii] = dir.write(u"lf%1.txt"_qs.arg(ascii), lf);
+        ourFiles[ascii] = dir.write(u"crlf%1.txt"_qs.arg(ascii), QByteArray(lf).replace("\n", "\r\n"));
+    }
+    // Ours, then grep's where it differs: \d is an addition.
+    const std::pair<const char*, const char*> patterns[] = {
+        {"invoice", nullptr},
+        {"^the", nullptr},
+        {"tide $", nullptr},
+        {"^$", nullptr},
+        {"colou?r", nullptr},
+        {"(ab|cde)+ ", nullptr},
+        {"a.c", nullptr},
+        {"a\\.c", nullptr},
+        {"[0-9]{3,}", nullptr},
+        {"\\d+\\.\\d+", "[0-9]+\\.[0-9]+"},
+        {"[[:digit:]]{2}\\.[[:digit:]]", nullptr},
+        {"[[:upper:]][[:lower:]]+", nullptr},
+        {"^[^ ]*$", nullptr},
+        {"[]x]", nullptr},
+        {"[^a-z ]", nullptr},
+        {"x{", nullptr},
+        {"a)", nullptr},
+        {"*aaa", nullptr},
+        {"a**b", nullptr},
+        {"a{2}{2}", nullptr},
+        {"(on|the)\\b", nullptr},
+        {"\\bon\\b", nullptr},
+        {"\\<ab", nullptr},
+        {"\\w+@\\w+\\.org", nullptr},
+        {"\\s\\s", nullptr},
+        {"\\S{12}", nullptr},
+        {"[[:punct:]]$", nullptr},
+        {"stra\xC3\x9F"
+         "e",
+         nullptr},
+        {"\xC3\xBC"
+         "ber",
+         nullptr},
+        {"\xC3\xA9t\xC3\xA9", nullptr},
+        {"[[:alpha:]]{6}", nullptr},
+        {"^.{20,}$", nullptr},
+        {"x*", nullptr},
+        {"(|a)b", nullptr},
+    };
+    for (const auto& [ours, theirs] : patterns) {
+        for (const bool ignoreCase : {false, true}) {
+            const QString pattern = QString::fromUtf8(ours);
+            const bool ascii = pattern.contains(u"\\b"_qs) || pattern.contains(u"\\<"_qs);
+            const auto expected = grepLines(grepFiles[ascii], QString::fromUtf8(theirs ? theirs : ours), ignoreCase);
+            if (!expected)
+                GTEST_SKIP() << "grep did not run";
+            EXPECT_EQ(joined(matchingLines(ourFiles[ascii], pattern, ignoreCase)), joined(*expected))
+                << ours << " ignoreCase " << ignoreCase;
+        }
+    }
+}
+
+// A pattern that cannot work is refused with its character and the reason, before it matches anything.
+TEST(Patterns, ThatDoNotCompileSayWhereAndWhy)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"(ab|c", "at character 1, \"(\" is not closed by \")\""},
+        {"a[bc", "at character 2, \"[\" is not closed by \"]\""},
+        {"[[:alpha:]", "at character 1, \"[\" is not closed by \"]\""},
+        {"x[[:letter:]]", "at character 3, [:letter:] is no character class"},
+        {"[a-cz-a]", "at character 5, the range runs backwards"},
+        {"ab{3,2}", "at character 3, the repetition's least count is larger than its greatest"},
+        {"a{1001}", "at character 2, a repetition count is larger than 1000"},
+        {"(a)\\1", "at character 4, back-references such as \"\\1\" are not supported"},
+        {"ab\\", "at character 3, the pattern ends with a lone \"\\\""},
+        {"\xC3\xA9(a{999}){999}", "at character 10, repetitions count or nest too high"},
+    };
+    for (const auto& [pattern, why] : cases) {
+        PatternRule rule(QString::fromUtf8(pattern), true);
+        EXPECT_EQ(rule.problem().toStdString(), "The pattern cannot be used: " + std::string(why) + '.') << pattern;
+        EXPECT_EQ(rule.hitsInLine(u"ab"_qs, 1), 0);
+    }
+}
+
+// However the pattern backtracks in other engines, RE2 reads the text once.
+TEST(Patterns, NestedRepetitionsOverALongLineReturnAtOnce)
+{
+    TempDir dir;
+    const QString path = dir.write(u"a.txt"_qs, QByteArray(5000, 'a') + "\r\n" + QByteArray(5000, 'a') + "b\r\n");
+    const QStringList hits = matchingLines(path, u"(a|aa)+$"_qs, false);
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].size(), 5000);
+}
+
+// Any case in any language; lines that are not UTF-8 are read as Windows-1252; a message body's lines one by one.
+TEST(Patterns, MatchAnyCaseInAnyScriptAndEveryEncodingTheRulesRead)
+{
+    TempDir dir;
+    const QString path = dir.write(u"staged.txt"_qs, "caf\xE9 au lait\r\n\xC3\x9C"
+                                                     "BER \xE2\x84\xAA"
+                                                     "ELVIN\r\nplain\r\n");
+    EXPECT_EQ(matchingLines(path, u"caf\u00C9|\u00FCber"_qs, true),
+              (QStringList{u"caf\u00E9 au lait"_qs, u"\u00DCBER \u212AELVIN"_qs}));
+    EXPECT_EQ(matchingLines(path, u"kelvin"_qs, true), QStringList{u"\u00DCBER \u212AELVIN"_qs});
+    EXPECT_EQ(matchingLines(path, u"kelvin"_qs, false), QStringList());
+    // Searched for its texts first, a pattern still finds the letters that fold to them from outside ASCII.
+    EXPECT_EQ(matchingLines(path, u"(kel|vin)vin"_qs, true), QStringList{u"\u00DCBER \u212AELVIN"_qs});
+
+    PatternRule rule(u"^pl.in$"_qs, false);
+    EXPECT_EQ(rule.hitsInLine(u"plain"_qs, 1), 1);
+    EXPECT_EQ(rule.hitsInLine(u"a plain"_qs, 2), 0);
+}
