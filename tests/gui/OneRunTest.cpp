@@ -253,7 +253,8 @@ TEST_F(OneRunTest, RandomClicksDuringRunsLeaveEveryCommandUsableAfterwards)
     QList<QAbstractButton*> targets = commands;
     targets << p.byNumberHelpButton << p.betweenHelpButton << p.textSetsHelpButton;
     const QList<QAbstractButton*> starters{p.extractAllButton, p.containingButton, p.notContainingButton,
-                                           p.byNumberButton,   p.saveTextButton,   p.copyResultsButton};
+                                           p.byNumberButton,   p.addressesButton,  p.patternButton,
+                                           p.saveTextButton,   p.copyResultsButton};
     for (int round = 0; round < 16; ++round) {
         int clicks = 0;
         desktop.loop.onYield = [&] {
