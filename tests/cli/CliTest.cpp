@@ -79,6 +79,8 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
     dir.write(u"xy.txt"_qs, "x\r\ny\r\n");
     dir.write(u"span.txt"_qs, "one X a\tb\r\nc\\d Y two X e Y\r\n");
     const expresstest::WinePrefixFixture wine(dir.file(u"wine"_qs));
+    dir.write(u"bom.txt"_qs, "x\r\n\xEF\xBB\xBF"
+                             "ab\r\nab\r\n"); // decoding drops a byte-order mark
     dir.write(u"blocks.txt"_qs, QByteArray(65530, '.') + "<<middle>>tail<<no end");
     const QByteArray text = "--staged $D/staged.txt ", mail = "--eml $D/mail ", xy = "--staged $D/xy.txt --all-data ",
                      span = "--staged $D/span.txt --between=X Y ";
@@ -89,6 +91,7 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
         {text + "--containing ANN --case-sensitive", ""},
         {text + "--containing \xC3\xA9T\xC3\x89 --dedupe", "\xC3\x89t\xC3\xA9\n"},
         {text + "--not-containing @ --dedupe", "\nHello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n"},
+        {"--staged $D/bom.txt --all-data --dedupe", "x\nab\n"},
         {text + "--lines 2,4", ann + rain},
         {text + "--between < > --exclude-y", "<ann@example.org\n<ann@example.org\n"},
         {text + "--between < > --exclude-x --exclude-y --dedupe", "ann@example.org\n"},

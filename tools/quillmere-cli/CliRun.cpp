@@ -11,6 +11,7 @@
 #include "rules/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
+#include "results/TextIndex.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
 #include "sources/express/StoreDiscovery.h"
@@ -29,7 +30,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -149,7 +149,15 @@ public:
     void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath) override
     {
         // A plain row of valid UTF-8 goes out as it came in.
-        if (validUtf8 && !m_dedupe && !m_showSource) {
+        if (validUtf8 && !m_showSource) {
+            // The duplicate index keys a text by its UTF-8, so a valid line is its own key; a leading
+            // byte-order mark is dropped by decoding, so such a line takes the decoding path.
+            if (m_dedupe) {
+                if (line.startsWith("\xEF\xBB\xBF"))
+                    return HitSink::addHitBytes(line, validUtf8, sourcePath);
+                if (!firstSeen({line.data(), std::size_t(line.size())}))
+                    return;
+            }
             ++m_rows;
             m_out.write(line);
             m_out.write({&m_end, 1});
@@ -160,11 +168,8 @@ public:
 
     void addHit(const QString& text, const QString& sourcePath) override
     {
-        if (m_dedupe) {
-            if (m_seen.contains(text))
-                return;
-            m_seen.insert(text);
-        }
+        if (m_dedupe && !firstSeen(results::encodeText(text, m_scratch)))
+            return;
         ++m_rows;
         if (m_showSource) {
             m_out.write(sourcePath.toUtf8());
@@ -181,7 +186,15 @@ private:
     bool m_dedupe;
     bool m_showSource;
     char m_end;
-    QSet<QString> m_seen;
+    bool firstSeen(std::string_view key)
+    {
+        bool inserted = false;
+        m_seen.insert(key, &inserted);
+        return inserted;
+    }
+
+    results::TextIndex m_seen;
+    std::string m_scratch;
     qint64 m_rows = 0;
 };
 
