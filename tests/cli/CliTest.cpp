@@ -91,6 +91,9 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
         {text + "--containing ANN --case-sensitive", ""},
         {text + "--containing \xC3\xA9T\xC3\x89 --dedupe", "\xC3\x89t\xC3\xA9\n"},
         {text + "--not-containing @ --dedupe", "\nHello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n"},
+        // Runs of lines between hits are copied whole, without the CR of their line breaks.
+        {text + "--not-containing \xC3\xA9T\xC3\x89 --null",
+         "\0Ann <ann@example.org>\0Hello Ann\0"_ba + rain.chopped(1) + "\0Ann <ann@example.org>\0"_ba},
         {"--staged $D/bom.txt --all-data --dedupe", "x\nab\n"},
         {text + "--lines 2,4", ann + rain},
         {text + "--between < > --exclude-y", "<ann@example.org\n<ann@example.org\n"},

@@ -36,6 +36,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <unistd.h>
 
@@ -88,6 +89,31 @@ public:
         m_buffer.append(bytes);
         if (m_buffer.size() >= kFlushAt)
             flush();
+    }
+
+    // Whole lines, each ending with LF: their contents (without a CR before the LF), each followed by end.
+    // Returns how many lines there were.
+    qint64 writeLines(QByteArrayView lines, char end)
+    {
+        qint64 count = 0;
+        const qsizetype start = m_buffer.size();
+        m_buffer.resize(start + lines.size()); // a line never grows
+        char* out = m_buffer.data() + start;
+        const char* p = lines.data();
+        const char* const stop = p + lines.size();
+        while (p < stop) {
+            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(stop - p)));
+            const char* contentEnd = lf > p && lf[-1] == '\r' ? lf - 1 : lf;
+            std::memcpy(out, p, size_t(contentEnd - p));
+            out += contentEnd - p;
+            *out++ = end;
+            p = lf + 1;
+            ++count;
+        }
+        m_buffer.resize(out - m_buffer.constData());
+        if (m_buffer.size() >= kFlushAt)
+            flush();
+        return count;
     }
 
     void flush()
@@ -164,6 +190,14 @@ public:
             return;
         }
         HitSink::addHitBytes(line, validUtf8, sourcePath);
+    }
+
+    void addHitLines(QByteArrayView lines, bool validUtf8, const QString& sourcePath) override
+    {
+        // Runs of plain rows (the lines "not containing" a text) are copied whole.
+        if (!validUtf8 || m_dedupe || m_showSource)
+            return HitSink::addHitLines(lines, validUtf8, sourcePath);
+        m_rows += m_out.writeLines(lines, m_end);
     }
 
     void addHit(const QString& text, const QString& sourcePath) override
