@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
+#include <optional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -225,6 +226,43 @@ TEST_F(CliTest, SampleStoresAreReadOrRefused)
     EXPECT_EQ(cli("--dbx '" + dbx.toUtf8() + "' --lines 1").out.count('\n'), 28);
 }
 
+// A profile of several stores, one of them damaged, staged by one worker and by several: the same staged
+// text, the same reports in the same order, the same status.
+TEST_F(CliTest, WorkersStageAProfileAsOneWorkerDoes)
+{
+    QUILLMERE_REQUIRE_FIXTURE(first, "pst/sample1.pst");
+    QUILLMERE_REQUIRE_FIXTURE(second, "pst/backup_with_rules.pst");
+    QUILLMERE_REQUIRE_FIXTURE(third, "pst/test_unicode.pst");
+    const QString stores = u"home/Documents/Outlook Files/"_qs;
+    const QByteArray firstBytes = TempDir::read(first);
+    dir.write(stores + u"a.pst"_qs, firstBytes);
+    dir.write(stores + u"b.pst"_qs, TempDir::read(second));
+    dir.write(stores + u"c-cut.pst"_qs, firstBytes.left(40000));
+    dir.write(stores + u"d.pst"_qs, TempDir::read(third));
+    dir.write(stores + u"e.pst"_qs, firstBytes);
+    QProcessEnvironment env = environment();
+    env.insert(u"HOME"_qs, dir.file(u"home"_qs));
+    env.insert(u"WINEPREFIX"_qs, dir.file(u"no-wine"_qs));
+    std::optional<CliResult> oneWorker;
+    for (const char* jobs : {"1", "2", "4"}) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(kProgram, {u"--profile"_qs, u"--all-folders"_qs, u"--body"_qs, u"--all-data"_qs, u"--jobs"_qs,
+                                 QString::fromLatin1(jobs)});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const CliResult result{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        if (!oneWorker) {
+            oneWorker = result;
+            EXPECT_TRUE(result.out.contains("pstreadertests@outlook.com\n"));
+            EXPECT_EQ(result.err.count("getAllEmailOutlook at line 10"), 1) << result.err.constData();
+            continue;
+        }
+        EXPECT_EQ(result.status, oneWorker->status) << jobs;
+        EXPECT_EQ(result.out, oneWorker->out) << jobs;
+        EXPECT_EQ(result.err, oneWorker->err) << jobs;
+    }
+}
+
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
 {
     QStringList helpExamples, readmeExamples;
@@ -260,6 +298,7 @@ TEST(CliArguments, UsageErrorsNameTheArgumentAsGiven)
         {"--containing a --containing b", "give exactly one rule: --all-data, --containing, --not-containing, --lines, "
                                           "--between or --text-set/--text-sets-file"},
         {"--all-data --format xlsx", "--format xlsx needs -o FILE"},
+        {"--all-data --jobs 0", "--jobs takes a number of workers, 1 or more"},
         {"--folders spam --all-data", "--folders takes a comma list of inbox,outbox,drafts,sent,deleted"},
         {"--all-data --format tsv --null",
          "--null goes with --format lines only: the other formats separate rows their own way"},

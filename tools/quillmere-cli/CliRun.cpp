@@ -12,6 +12,7 @@
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
 #include "results/TextIndex.h"
+#include "core/OrderedPool.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
 #include "sources/express/StoreDiscovery.h"
@@ -443,6 +444,7 @@ void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::
             if (staged)
                 return true;
             sources::outlook::OutlookReader reader({factory, choice, console.dialogs, console.loop, console.pointer});
+            reader.setWorkers(args.jobs > 0 ? args.jobs : core::coreCount());
             return reader.stageSelectedMail(path);
         });
     rules::run(request, units, sink, console.feedback());
