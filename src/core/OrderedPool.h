@@ -21,9 +21,9 @@ inline int coreCount()
 
 // Runs tasks 0..count-1 on up to `workers` threads and hands each result on, in task order, on the calling
 // thread as soon as it and all before it are done, so the outcome is the one a single worker gives.
-// While it waits, the calling thread calls keepWaiting() about every 20 ms (to yield to the event loop and
-// ask whether the user cancelled). keepWaiting() or deliver() answering false stops the pool: workers see
-// the flag handed to them set and should end their task early, tasks not yet started are skipped, and
+// Before each result and about every 20 ms while it waits, the calling thread calls keepWaiting() (to yield
+// to the event loop and ask whether the user cancelled). keepWaiting() or deliver() answering false stops the pool:
+// workers see the flag handed to them set and should end their task early, tasks not yet started are skipped, and
 // nothing more is handed on. A task's exception is rethrown on the calling thread when its turn comes.
 // work(index, slot, stop) runs on a worker; slot (0..workers-1) names the worker, for per-worker objects
 // that the calling thread made beforehand. Returns true when every result was handed on.
@@ -65,6 +65,10 @@ bool runOrdered(int count, int workers, const std::function<Result(int, int, con
     try {
         for (int i = 0; i < count && complete; ++i) {
             Slot& slot = slots[std::size_t(i)];
+            if (!keepWaiting()) {
+                complete = false;
+                break;
+            }
             for (;;) {
                 std::unique_lock lock(mutex);
                 if (finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return slot.done; }))
