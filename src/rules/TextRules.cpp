@@ -58,39 +58,26 @@ ContainingRule::Search ContainingRule::searchFor(const LineBlock& block) const
 
 void ContainingRule::scan(const LineBlock& block, LineHits& hits)
 {
-    const char* const end = block.bytes.data() + block.bytes.size();
     switch (searchFor(block)) {
     case Search::Lines:
         LineRule::scan(block, hits);
         return;
     case Search::Bytes:
-        scanWith(block.bytes, block, hits, [&](const char* from) -> std::pair<const char*, const char*> {
-            const auto* hit = m_needleBytes.isEmpty()
-                                  ? from
-                                  : static_cast<const char*>(memmem(from, size_t(end - from), m_needleBytes.data(),
-                                                                    size_t(m_needleBytes.size())));
-            return {hit, hit ? hit + m_needleBytes.size() : nullptr};
-        });
+        scanWith(block.bytes, block, hits, detail::needleFinder(block.bytes, m_needleBytes));
         return;
-    case Search::LoweredBytes: {
+    case Search::LoweredBytes:
         lowerAscii(block.bytes, m_lowered);
-        const char* const loweredEnd = m_lowered.constData() + m_lowered.size();
-        scanWith(m_lowered, block, hits, [&](const char* from) -> std::pair<const char*, const char*> {
-            const auto* hit =
-                m_needleBytes.isEmpty()
-                    ? from
-                    : static_cast<const char*>(
-                          memmem(from, size_t(loweredEnd - from), m_needleBytes.data(), size_t(m_needleBytes.size())));
-            return {hit, hit ? hit + m_needleBytes.size() : nullptr};
-        });
+        scanWith(m_lowered, block, hits, detail::needleFinder(m_lowered, m_needleBytes));
         return;
-    }
-    case Search::Caseless:
+    case Search::Caseless: {
+        const char* const begin = block.bytes.data();
+        const char* const end = begin + block.bytes.size();
         scanWith(block.bytes, block, hits, [&](const char* from) -> std::pair<const char*, const char*> {
-            const CaselessSearch::Match match = m_caseless.find(block.bytes.data(), from, end);
+            const CaselessSearch::Match match = m_caseless.find(begin, from, end);
             return {match.start, match.end};
         });
         return;
+    }
     }
 }
 

@@ -48,20 +48,26 @@ void searchLinesWith(QByteArrayView haystack, Find find, Found found, Missed mis
         missed(next, end);
 }
 
+namespace detail {
+// The find of searchLinesWith for a plain byte search of needle in haystack.
+inline auto needleFinder(QByteArrayView haystack, QByteArrayView needle)
+{
+    const char* const end = haystack.data() + haystack.size();
+    return [end, needle](const char* from) -> std::pair<const char*, const char*> {
+        // An empty needle is found at once, in every line.
+        const auto* hit =
+            needle.isEmpty()
+                ? from
+                : static_cast<const char*>(memmem(from, size_t(end - from), needle.data(), size_t(needle.size())));
+        return {hit, hit ? hit + needle.size() : nullptr};
+    };
+}
+} // namespace detail
+
 template <class Found, class Missed>
 void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Missed missed)
 {
-    const char* const end = haystack.data() + haystack.size();
-    searchLinesWith(
-        haystack,
-        [&](const char* from) -> std::pair<const char*, const char*> {
-            // An empty needle is found at once, in every line.
-            const auto* hit = needle.isEmpty() ? from
-                                               : static_cast<const char*>(memmem(from, size_t(end - from),
-                                                                                 needle.data(), size_t(needle.size())));
-            return {hit, hit ? hit + needle.size() : nullptr};
-        },
-        found, missed);
+    searchLinesWith(haystack, detail::needleFinder(haystack, needle), found, missed);
 }
 
 } // namespace rules
