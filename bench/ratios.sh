@@ -91,7 +91,7 @@ fi
 # 5: staging 100 PST stores of a profile with one worker and with two.
 pst_dir="$fixtures/pst"
 jobs_row=""
-if [[ -d "$pst_dir" ]] && "$cli" --help | grep -q -- '--jobs'; then
+if [[ -d "$pst_dir" ]] && [[ "$("$cli" --help)" == *--jobs* ]]; then
     profile="$work/home/Documents/Outlook Files"
     rm -rf "$work/home" && mkdir -p "$profile"
     stores=("$pst_dir"/sample1.pst "$pst_dir"/sample2.pst "$pst_dir"/test_unicode.pst "$pst_dir"/submessage.pst)
