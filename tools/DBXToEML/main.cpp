@@ -121,10 +121,20 @@ std::vector<std::string> listFolder(const std::string& folder, bool hidden, Keep
         const std::string name = entry->d_name;
         if (name == "." || name == ".." || (!hidden && name.front() == '.'))
             continue;
-        struct stat s;
-        if (::stat((folder + '/' + name).c_str(), &s) != 0)
+        // The entry's type when the file system gives it: a staging folder of thousands of messages is
+        // listed once per store, and a stat per entry would cost more than the conversion.
+        bool isDirectory = entry->d_type == DT_DIR;
+        bool isRegular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat s;
+            if (::stat((folder + '/' + name).c_str(), &s) != 0)
+                continue;
+            isDirectory = S_ISDIR(s.st_mode);
+            isRegular = S_ISREG(s.st_mode);
+        } else if (!isDirectory && !isRegular) {
             continue;
-        if (keep(name, S_ISDIR(s.st_mode), S_ISREG(s.st_mode)))
+        }
+        if (keep(name, isDirectory, isRegular))
             names.push_back(name);
     }
     ::closedir(dir);
