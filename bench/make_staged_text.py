@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Writes a staging-shaped text of about SIZE megabytes: an empty line, then per message a sender line and
-body lines, CR LF line ends, some non-ASCII letters. The same seed gives the same file."""
+body lines, CR LF line ends, some non-ASCII letters. With "european" as third argument the words are
+German, French and Nordic, and about 70% of the lines hold letters such as Ü, ß, é, Å. The same seed gives
+the same file."""
 import random
 import sys
 
@@ -13,6 +15,11 @@ domains = ["example.org", "mail.example.com", "post.example.net", "univ.example.
 words = ("the invoice for march is attached please find meeting tomorrow at ten regards thanks "
          "project schedule budget review draft report customer order shipping delayed café naïve "
          "résumé straße привет данные 東京 agenda minutes follow up call notes quarterly figures").split()
+
+if len(sys.argv) > 3 and sys.argv[3] == "european":
+    words = ("Überweisung für die Rechnung straße Grüße Größe müssen später café réunion été déjà "
+             "Åse sjö år över Möte tack hälsningar bitte danke heute morgen und der die das le la les "
+             "de pour avec the invoice order meeting").split()
 
 lines = []
 for _ in range(60000):

@@ -12,6 +12,7 @@
 #include "gui/ProfileStoresDialog.h"
 #include "gui/WindowLook.h"
 #include "platform/Dialogs.h"
+#include "core/OrderedPool.h"
 #include "results/ResultsList.h"
 #include "rules/UnitSource.h"
 #include "sources/mailbox/MailboxStaging.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(WindowContext context)
     buildControls();
     m_reader = std::make_unique<sources::outlook::OutlookReader>(sources::outlook::ReaderServices{
         m_context.outlook, *this, m_context.platform.dialogs, m_context.platform.loop, m_panel->pointer()});
+    m_reader->setWorkers(core::coreCount()); // a profile's stores are staged on every core
     connectControls();
 }
 

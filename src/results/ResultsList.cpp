@@ -21,14 +21,33 @@ void ResultsList::setHeaderText(int column, const QString& text)
     Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
 }
 
+TextIndex::Id ResultsList::intern(const QString& text)
+{
+    const TextIndex::Id id = m_texts.insert(encodeText(text, m_scratch));
+    if (id >= m_extractedCounts.size())
+        m_extractedCounts.resize(size_t(id) + 1, 0);
+    return id;
+}
+
+Row ResultsList::rowAt(const StoredRow& stored) const
+{
+    if (stored.subItem == kNoSubItem)
+        return {decodeText(m_texts.at(stored.text)), {}, false};
+    return {decodeText(m_texts.at(stored.text)), decodeText(m_texts.at(stored.subItem)), true};
+}
+
 void ResultsList::add(Row row, Duplicates duplicates)
 {
-    // One hash lookup both tests for the text and counts it.
-    qsizetype& listed = m_extractedCounts[row.extracted()];
+    // One hash lookup both tests for the text and finds its count.
+    const TextIndex::Id extracted = intern(row.extracted());
+    std::uint32_t& listed = m_extractedCounts[extracted];
     if (listed > 0 && duplicates == Duplicates::Drop)
         return;
     ++listed;
-    m_rows.push_back(std::move(row));
+    if (row.hasSubItem)
+        m_rows.push_back({intern(row.text), extracted});
+    else
+        m_rows.push_back({extracted, kNoSubItem});
     if (!m_batchQueued) {
         m_batchQueued = true;
         QMetaObject::invokeMethod(this, &ResultsList::showPendingRows, Qt::QueuedConnection);
@@ -45,20 +64,13 @@ void ResultsList::showPendingRows()
     endInsertRows();
 }
 
-void ResultsList::forget(const Row& row)
-{
-    const auto it = m_extractedCounts.find(row.extracted());
-    if (it != m_extractedCounts.end() && --it.value() == 0)
-        m_extractedCounts.erase(it);
-}
-
 void ResultsList::removeAt(qsizetype index)
 {
     if (index < 0 || index >= count())
         return;
     showPendingRows();
     beginRemoveRows({}, int(index), int(index));
-    forget(m_rows[size_t(index)]);
+    --m_extractedCounts[m_rows[size_t(index)].extracted()];
     m_rows.erase(m_rows.begin() + index);
     m_shown = count();
     endRemoveRows();
@@ -69,13 +81,18 @@ void ResultsList::clear()
     resetRows({});
 }
 
-void ResultsList::resetRows(std::vector<Row> rows)
+void ResultsList::resetRows(std::vector<StoredRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
-    m_extractedCounts.clear();
-    for (const Row& r : m_rows)
-        ++m_extractedCounts[r.extracted()];
+    if (m_rows.empty()) {
+        m_texts.clear();
+        m_extractedCounts = {};
+    } else {
+        std::fill(m_extractedCounts.begin(), m_extractedCounts.end(), 0);
+        for (const StoredRow& r : m_rows)
+            ++m_extractedCounts[r.extracted()];
+    }
     m_shown = count();
     endResetModel();
 }
@@ -94,12 +111,12 @@ QVariant ResultsList::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_shown || role != Qt::DisplayRole)
         return {};
-    const Row& r = m_rows[size_t(index.row())];
+    const StoredRow& r = m_rows[size_t(index.row())];
     switch (index.column()) {
     case 0:
-        return r.text;
+        return decodeText(m_texts.at(r.text));
     case 1:
-        return r.hasSubItem ? r.subItem : QString();
+        return r.subItem == kNoSubItem ? QString() : decodeText(m_texts.at(r.subItem));
     default:
         return {};
     }

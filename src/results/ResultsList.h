@@ -1,9 +1,12 @@
 #pragma once
 
+#include "results/TextIndex.h"
+
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QList>
 #include <QString>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace results {
@@ -25,7 +28,8 @@ struct Row
 };
 
 // A results list: rows in the order added, column headers, and an index of the extracted texts that
-// tells a duplicate at once, however many rows there are.
+// tells a duplicate at once, however many rows there are. Each distinct text is stored once, in the
+// index's arena; a row is two numbers into it, and row() rebuilds its strings.
 //
 // As a model it shows rows to views in batches: rows added since the last batch are announced together
 // when the event loop next runs, so adding millions of rows costs no per-row view update.
@@ -43,7 +47,7 @@ public:
     // Appends a row; with Drop, nothing happens when its extracted text is already listed.
     void add(Row row, Duplicates duplicates = Duplicates::Keep);
     qsizetype count() const { return qsizetype(m_rows.size()); }
-    const Row& row(qsizetype index) const { return m_rows[size_t(index)]; }
+    Row row(qsizetype index) const { return rowAt(m_rows[size_t(index)]); }
 
     void removeAt(qsizetype index);
     // Removes every row for which drop(row) is true, keeping the others in order.
@@ -63,12 +67,22 @@ Q_SIGNALS:
     void columnsChanged();
 
 private:
-    void forget(const Row& row);
-    void resetRows(std::vector<Row> rows);
+    static constexpr TextIndex::Id kNoSubItem = ~TextIndex::Id(0);
+    struct StoredRow
+    {
+        TextIndex::Id text;
+        TextIndex::Id subItem; // kNoSubItem in the one-column shape
+        TextIndex::Id extracted() const { return subItem == kNoSubItem ? text : subItem; }
+    };
+    Row rowAt(const StoredRow& stored) const;
+    TextIndex::Id intern(const QString& text);
+    void resetRows(std::vector<StoredRow> rows);
 
     QList<Column> m_columns;
-    std::vector<Row> m_rows;
-    QHash<QString, qsizetype> m_extractedCounts;
+    std::vector<StoredRow> m_rows;
+    TextIndex m_texts;
+    std::vector<std::uint32_t> m_extractedCounts; // per text: the rows whose hit it is
+    std::string m_scratch;
     qsizetype m_shown = 0;
     bool m_batchQueued = false;
 };
@@ -76,11 +90,12 @@ private:
 template <class Predicate>
 void ResultsList::removeIf(Predicate drop)
 {
-    std::vector<Row> kept;
+    std::vector<StoredRow> kept;
     kept.reserve(m_rows.size());
-    for (Row& r : m_rows) {
-        if (!drop(std::as_const(r)))
-            kept.push_back(std::move(r));
+    for (const StoredRow& r : m_rows) {
+        const Row row = rowAt(r);
+        if (!drop(row))
+            kept.push_back(r);
     }
     resetRows(std::move(kept));
 }

@@ -11,6 +11,12 @@ void HitSink::addHitBytes(QByteArrayView line, bool validUtf8, const QString& so
     addHit(validUtf8 ? QString::fromUtf8(line) : core::decodeText(line), sourcePath);
 }
 
+void HitSink::addHitLines(QByteArrayView lines, bool validUtf8, const QString& sourcePath)
+{
+    forEachLine(LineBlock{lines, 1, validUtf8},
+                [&](QByteArrayView line, qint64) { addHitBytes(line, validUtf8, sourcePath); });
+}
+
 void decodeInto(QString& buffer, QByteArrayView line, bool knownValidUtf8)
 {
     if (!knownValidUtf8 && !QUtf8StringView(line.data(), line.size()).isValidUtf8()) {

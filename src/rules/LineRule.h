@@ -16,6 +16,9 @@ public:
     virtual void addHit(const QString& text, const QString& sourcePath) = 0;
     // A hit as the bytes of its line; validUtf8 tells whether they are known to be valid UTF-8.
     virtual void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath);
+    // A run of whole hitting lines, each ending with LF (a CR before it belongs to the line break); by
+    // default each line goes to addHitBytes.
+    virtual void addHitLines(QByteArrayView lines, bool validUtf8, const QString& sourcePath);
     // The end of a text-set run, on every path: a list's first column is headed "Results", whatever it held.
     virtual void relabelFirstColumn() {}
 };
@@ -39,6 +42,7 @@ public:
         for (int i = 0; i < times; ++i)
             m_sink.addHitBytes(line, validUtf8, m_source);
     }
+    void addLines(QByteArrayView lines, bool validUtf8) { m_sink.addHitLines(lines, validUtf8, m_source); }
     void add(const QString& line, int times = 1)
     {
         for (int i = 0; i < times; ++i)

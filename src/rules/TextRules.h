@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rules/CaselessSearch.h"
 #include "rules/LineRule.h"
 
 #include <QByteArray>
@@ -26,8 +27,10 @@ public:
     void scan(const LineBlock& block, LineHits& hits) override;
 
 private:
-    bool canSearchBytes(const LineBlock& block) const;
-    void scanBytes(QByteArrayView haystack, const LineBlock& block, LineHits& hits);
+    enum class Search { Lines, Bytes, LoweredBytes, Caseless };
+    Search searchFor(const LineBlock& block) const;
+    template <class Find>
+    void scanWith(QByteArrayView haystack, const LineBlock& block, LineHits& hits, Find find);
 
     Want m_want;
     QString m_needle;
@@ -37,13 +40,18 @@ private:
     bool m_utf8Exact = false;         // the needle survives UTF-8 encoding unchanged
     bool m_foldsFromNonAscii = false; // K and S have non-ASCII letters (KELVIN SIGN, LONG S) folding to them
     QByteArray m_lowered;             // scratch copy of a block in lower case
+    CaselessSearch m_caseless;        // any case beyond ASCII
 };
 
 // The byte search behind ContainingRule: calls found(lineStart, contentEnd) for each line of the haystack
-// that holds the needle inside its content, and missed(...) for each line that does not, in order.
-// Lines end with LF; a CR before it is not content.
+// that holds the needle inside its content, and missed(runStart, runEnd) for each run of whole lines
+// between them that do not, in order. Lines end with LF; a CR before it is not content.
 template <class Found, class Missed>
 void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Missed missed);
+// The same with any search: find(from) gives the first occurrence {start, end} starting at or after from,
+// {nullptr, nullptr} when there is none.
+template <class Find, class Found, class Missed>
+void searchLinesWith(QByteArrayView haystack, Find find, Found found, Missed missed);
 
 } // namespace rules
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstring>
+#include <utility>
 
 namespace rules {
 
@@ -17,18 +18,15 @@ void eachLineIn(const char* p, const char* end, F f)
 }
 } // namespace detail
 
-template <class Found, class Missed>
-void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Missed missed)
+template <class Find, class Found, class Missed>
+void searchLinesWith(QByteArrayView haystack, Find find, Found found, Missed missed)
 {
     const char* const begin = haystack.data();
     const char* const end = begin + haystack.size();
     const char* next = begin; // the first line not yet handed on
     const char* searchFrom = begin;
     while (searchFrom < end) {
-        // An empty needle is found at once, in every line.
-        const auto* hit = needle.isEmpty() ? searchFrom
-                                           : static_cast<const char*>(memmem(searchFrom, size_t(end - searchFrom),
-                                                                             needle.data(), size_t(needle.size())));
+        const auto [hit, hitEnd] = find(searchFrom);
         if (!hit)
             break;
         const auto* before = static_cast<const char*>(memrchr(next, '\n', size_t(hit - next)));
@@ -37,15 +35,39 @@ void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Mi
         if (!lf) // a needle that runs past the last line break cannot be inside a line
             break;
         const char* contentEnd = lf > lineStart && lf[-1] == '\r' ? lf - 1 : lf;
-        if (hit + needle.size() > contentEnd) {
+        if (hitEnd > contentEnd) {
             searchFrom = hit + 1; // runs into the line break; a later occurrence may still fit
             continue;
         }
-        detail::eachLineIn(next, lineStart, missed);
+        if (next < lineStart)
+            missed(next, lineStart);
         found(lineStart, contentEnd);
         next = searchFrom = lf + 1;
     }
-    detail::eachLineIn(next, end, missed);
+    if (next < end)
+        missed(next, end);
+}
+
+namespace detail {
+// The find of searchLinesWith for a plain byte search of needle in haystack.
+inline auto needleFinder(QByteArrayView haystack, QByteArrayView needle)
+{
+    const char* const end = haystack.data() + haystack.size();
+    return [end, needle](const char* from) -> std::pair<const char*, const char*> {
+        // An empty needle is found at once, in every line.
+        const auto* hit =
+            needle.isEmpty()
+                ? from
+                : static_cast<const char*>(memmem(from, size_t(end - from), needle.data(), size_t(needle.size())));
+        return {hit, hit ? hit + needle.size() : nullptr};
+    };
+}
+} // namespace detail
+
+template <class Found, class Missed>
+void searchLines(QByteArrayView haystack, QByteArrayView needle, Found found, Missed missed)
+{
+    searchLinesWith(haystack, detail::needleFinder(haystack, needle), found, missed);
 }
 
 } // namespace rules

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
+#include <optional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -82,6 +83,8 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
     dir.write(u"xy.txt"_qs, "x\r\ny\r\n");
     dir.write(u"span.txt"_qs, "one X a\tb\r\nc\\d Y two X e Y\r\n");
     const expresstest::WinePrefixFixture wine(dir.file(u"wine"_qs));
+    dir.write(u"bom.txt"_qs, "x\r\n\xEF\xBB\xBF"
+                             "ab\r\nab\r\n"); // decoding drops a byte-order mark
     dir.write(u"blocks.txt"_qs, QByteArray(65530, '.') + "<<middle>>tail<<no end");
     const QByteArray text = "--staged $D/staged.txt ", mail = "--eml $D/mail ", xy = "--staged $D/xy.txt --all-data ",
                      span = "--staged $D/span.txt --between=X Y ";
@@ -92,6 +95,10 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
         {text + "--containing ANN --case-sensitive", ""},
         {text + "--containing \xC3\xA9T\xC3\x89 --dedupe", "\xC3\x89t\xC3\xA9\n"},
         {text + "--not-containing @ --dedupe", "\nHello Ann\n" + rain + "\xC3\x89t\xC3\xA9\n"},
+        // Runs of lines between hits are copied whole, without the CR of their line breaks.
+        {text + "--not-containing \xC3\xA9T\xC3\x89 --null",
+         "\0Ann <ann@example.org>\0Hello Ann\0"_ba + rain.chopped(1) + "\0Ann <ann@example.org>\0"_ba},
+        {"--staged $D/bom.txt --all-data --dedupe", "x\nab\n"},
         {text + "--lines 2,4", ann + rain},
         {text + "--between < > --exclude-y", "<ann@example.org\n<ann@example.org\n"},
         {text + "--between < > --exclude-x --exclude-y --dedupe", "ann@example.org\n"},
@@ -275,6 +282,43 @@ TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
     }
 }
 
+// A profile of several stores, one of them damaged, staged by one worker and by several: the same staged
+// text, the same reports in the same order, the same status.
+TEST_F(CliTest, WorkersStageAProfileAsOneWorkerDoes)
+{
+    QUILLMERE_REQUIRE_FIXTURE(first, "pst/sample1.pst");
+    QUILLMERE_REQUIRE_FIXTURE(second, "pst/backup_with_rules.pst");
+    QUILLMERE_REQUIRE_FIXTURE(third, "pst/test_unicode.pst");
+    const QString stores = u"home/Documents/Outlook Files/"_qs;
+    const QByteArray firstBytes = TempDir::read(first);
+    dir.write(stores + u"a.pst"_qs, firstBytes);
+    dir.write(stores + u"b.pst"_qs, TempDir::read(second));
+    dir.write(stores + u"c-cut.pst"_qs, firstBytes.left(40000));
+    dir.write(stores + u"d.pst"_qs, TempDir::read(third));
+    dir.write(stores + u"e.pst"_qs, firstBytes);
+    QProcessEnvironment env = environment();
+    env.insert(u"HOME"_qs, dir.file(u"home"_qs));
+    env.insert(u"WINEPREFIX"_qs, dir.file(u"no-wine"_qs));
+    std::optional<CliResult> oneWorker;
+    for (const char* jobs : {"1", "2", "4"}) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(kProgram, {u"--profile"_qs, u"--all-folders"_qs, u"--body"_qs, u"--all-data"_qs, u"--jobs"_qs,
+                                 QString::fromLatin1(jobs)});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const CliResult result{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        if (!oneWorker) {
+            oneWorker = result;
+            EXPECT_TRUE(result.out.contains("pstreadertests@outlook.com\n"));
+            EXPECT_EQ(result.err.count("getAllEmailOutlook at line 10"), 1) << result.err.constData();
+            continue;
+        }
+        EXPECT_EQ(result.status, oneWorker->status) << jobs;
+        EXPECT_EQ(result.out, oneWorker->out) << jobs;
+        EXPECT_EQ(result.err, oneWorker->err) << jobs;
+    }
+}
+
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
 {
     QStringList helpExamples, readmeExamples;
@@ -310,6 +354,7 @@ TEST(CliArguments, UsageErrorsNameTheArgumentAsGiven)
         {"--containing a --containing b", "give exactly one rule: --all-data, --containing, --not-containing, --lines, "
                                           "--between, --text-set/--text-sets-file, --addresses or --matching"},
         {"--all-data --format xlsx", "--format xlsx needs -o FILE"},
+        {"--all-data --jobs 0", "--jobs takes a number of workers, 1 or more"},
         {"--folders spam --all-data", "--folders takes a comma list of inbox,outbox,drafts,sent,deleted"},
         {"--all-data --format tsv --null",
          "--null goes with --format lines only: the other formats separate rows their own way"},

@@ -112,3 +112,42 @@ TEST(ContainingRules, BlockSearchAgreesWithLineByLineTest)
         EXPECT_EQ(scanFile(path, all), lines);
     }
 }
+
+// Any case beyond ASCII: letters with two or more variants (ẞ, ANGSTROM SIGN, final sigma, θ's four, a letter
+// outside the BMP), variants of different UTF-8 lengths, and blocks that are not UTF-8.
+TEST(ContainingRules, AnyCaseSearchBeyondAsciiAgreesWithLineByLineTest)
+{
+    const QStringList pieces = {u"\u00DC"_qs, u"\u00FC"_qs, u"\u00DF"_qs, u"\u1E9E"_qs,     u"\u00C5"_qs,
+                                u"\u00E5"_qs, u"\u212B"_qs, u"\u03A3"_qs, u"\u03C3"_qs,     u"\u03C2"_qs,
+                                u"\u03B8"_qs, u"\u03D1"_qs, u"\u03F4"_qs, u"\U00010400"_qs, u"\U00010428"_qs,
+                                u"k"_qs,      u"K"_qs,      u"\u212A"_qs, u"s"_qs,          u"e"_qs,
+                                u" "_qs,      u"\r"_qs,     u"ss"_qs};
+    const QStringList needles = {u"\u00FC"_qs,     u"\u00DC\u00DF"_qs, u"stra\u00DFe"_qs,  u"\u03C3\u03C2"_qs,
+                                 u"\U00010400"_qs, u"k\u00FC"_qs,      u"\u00E5 "_qs,      u"\u1E9E\u00DF"_qs,
+                                 u"\u03B8e"_qs,    u"\u00C5\r"_qs,     u"\u00FCK\u00FC"_qs};
+    QRandomGenerator random(17);
+    TempDir dir;
+    for (int round = 0; round < 60; ++round) {
+        QByteArray text;
+        for (int l = random.bounded(1, 80); l > 0; --l) {
+            for (int p = random.bounded(0, 7); p > 0; --p)
+                text += pieces[random.bounded(int(pieces.size()))].toUtf8();
+            text += random.bounded(2) ? "\r\n" : "\n";
+        }
+        if (round % 5 == 4)
+            text += "caf\xE9\r\n"; // Windows-1252: the block is read line by line
+        const QString path = dir.write(u"u%1.txt"_qs.arg(round), text);
+        const QStringList lines = core::ReadTextLines(path);
+        for (const QString& needle : needles) {
+            for (const auto want : {ContainingRule::Want::Containing, ContainingRule::Want::NotContaining}) {
+                ContainingRule rule(needle, true, want);
+                QStringList expected;
+                for (qsizetype i = 0; i < lines.size(); ++i) {
+                    if (rule.hitsInLine(lines[i], i + 1))
+                        expected << lines[i];
+                }
+                ASSERT_EQ(scanFile(path, rule), expected) << "round " << round << " needle " << needle.toStdString();
+            }
+        }
+    }
+}

@@ -96,6 +96,7 @@ const QList<QCommandLineOption>& options()
         option("case-sensitive"),
         option("dedupe"),
         option("show-source"),
+        option("jobs", "N"),
         option("format", "FORMAT"),
         option("null"),
         option("o|output", "FILE"),
@@ -262,6 +263,12 @@ Arguments argumentsFrom(const QCommandLineParser& parser, const Walk& walked)
     a.caseSensitive = isSet("case-sensitive");
     a.dedupe = isSet("dedupe");
     a.showSource = isSet("show-source");
+    if (isSet("jobs")) {
+        bool number = false;
+        a.jobs = parser.value(QStringLiteral("jobs")).toInt(&number);
+        if (!number || a.jobs < 1)
+            a.jobs = -1;
+    }
     a.format = parseFormat(parser.value(QStringLiteral("format"))).value_or(Format::Lines);
     a.nullEnded = isSet("null");
     a.output = parser.value(QStringLiteral("output"));
@@ -299,6 +306,8 @@ QString combinationError(const Arguments& a, const QStringList& given)
     }
     if (a.nullEnded && a.task == Task::RunRule && a.format != Format::Lines)
         return QStringLiteral("--null goes with --format lines only: the other formats separate rows their own way");
+    if (a.jobs < 0)
+        return QStringLiteral("--jobs takes a number of workers, 1 or more");
     if (a.format == Format::Xlsx && a.output.isEmpty())
         return QStringLiteral("--format xlsx needs -o FILE");
     return {};
@@ -368,6 +377,8 @@ QString usageText()
         "  --case-sensitive     compare letter case exactly (default: ignore it)\n"
         "  --dedupe             remove duplicate results\n"
         "  --show-source        put the source file before each result\n"
+        "  --jobs N             stage the stores of --profile with N workers at once (default: one per\n"
+        "                       core); the staged text is the same\n"
         "OUTPUT\n"
         "  --format FORMAT      lines (default): each result ended by a line feed, after its source file\n"
         "                       and a TAB with --show-source; a result that spans lines (--between) spans\n"

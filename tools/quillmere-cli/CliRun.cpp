@@ -11,6 +11,8 @@
 #include "rules/TextSetRule.h"
 #include "results/ClipboardExport.h"
 #include "results/ResultsList.h"
+#include "results/TextIndex.h"
+#include "core/OrderedPool.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
 #include "sources/express/StoreDiscovery.h"
@@ -30,13 +32,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <unistd.h>
 
@@ -89,6 +91,31 @@ public:
         m_buffer.append(bytes);
         if (m_buffer.size() >= kFlushAt)
             flush();
+    }
+
+    // Whole lines, each ending with LF: their contents (without a CR before the LF), each followed by end.
+    // Returns how many lines there were.
+    qint64 writeLines(QByteArrayView lines, char end)
+    {
+        qint64 count = 0;
+        const qsizetype start = m_buffer.size();
+        m_buffer.resize(start + lines.size()); // a line never grows
+        char* out = m_buffer.data() + start;
+        const char* p = lines.data();
+        const char* const stop = p + lines.size();
+        while (p < stop) {
+            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(stop - p)));
+            const char* contentEnd = lf > p && lf[-1] == '\r' ? lf - 1 : lf;
+            std::memcpy(out, p, size_t(contentEnd - p));
+            out += contentEnd - p;
+            *out++ = end;
+            p = lf + 1;
+            ++count;
+        }
+        m_buffer.resize(out - m_buffer.constData());
+        if (m_buffer.size() >= kFlushAt)
+            flush();
+        return count;
     }
 
     void flush()
@@ -150,7 +177,15 @@ public:
     void addHitBytes(QByteArrayView line, bool validUtf8, const QString& sourcePath) override
     {
         // A plain row of valid UTF-8 goes out as it came in.
-        if (validUtf8 && !m_dedupe && !m_showSource) {
+        if (validUtf8 && !m_showSource) {
+            // The duplicate index keys a text by its UTF-8, so a valid line is its own key; a leading
+            // byte-order mark is dropped by decoding, so such a line takes the decoding path.
+            if (m_dedupe) {
+                if (line.startsWith("\xEF\xBB\xBF"))
+                    return HitSink::addHitBytes(line, validUtf8, sourcePath);
+                if (!firstSeen({line.data(), std::size_t(line.size())}))
+                    return;
+            }
             ++m_rows;
             m_out.write(line);
             m_out.write({&m_end, 1});
@@ -159,13 +194,18 @@ public:
         HitSink::addHitBytes(line, validUtf8, sourcePath);
     }
 
+    void addHitLines(QByteArrayView lines, bool validUtf8, const QString& sourcePath) override
+    {
+        // Runs of plain rows (the lines "not containing" a text) are copied whole.
+        if (!validUtf8 || m_dedupe || m_showSource)
+            return HitSink::addHitLines(lines, validUtf8, sourcePath);
+        m_rows += m_out.writeLines(lines, m_end);
+    }
+
     void addHit(const QString& text, const QString& sourcePath) override
     {
-        if (m_dedupe) {
-            if (m_seen.contains(text))
-                return;
-            m_seen.insert(text);
-        }
+        if (m_dedupe && !firstSeen(results::encodeText(text, m_scratch)))
+            return;
         ++m_rows;
         if (m_showSource) {
             m_out.write(sourcePath.toUtf8());
@@ -182,7 +222,15 @@ private:
     bool m_dedupe;
     bool m_showSource;
     char m_end;
-    QSet<QString> m_seen;
+    bool firstSeen(std::string_view key)
+    {
+        bool inserted = false;
+        m_seen.insert(key, &inserted);
+        return inserted;
+    }
+
+    results::TextIndex m_seen;
+    std::string m_scratch;
     qint64 m_rows = 0;
 };
 
@@ -445,6 +493,7 @@ void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::
             if (staged)
                 return true;
             sources::outlook::OutlookReader reader({factory, choice, console.dialogs, console.loop, console.pointer});
+            reader.setWorkers(args.jobs > 0 ? args.jobs : core::coreCount());
             return reader.stageSelectedMail(path);
         });
     rules::run(request, units, sink, console.feedback());

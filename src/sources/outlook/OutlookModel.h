@@ -77,6 +77,8 @@ class ApplicationFactory
 public:
     virtual ~ApplicationFactory() = default;
     virtual std::unique_ptr<Application> create() = 0;
+    // Whether applications of its own read the same stores at once on several threads.
+    virtual bool opensStoresIndependently() const { return false; }
 };
 
 // True when an application object can be created; it is released at once.

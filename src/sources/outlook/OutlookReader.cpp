@@ -5,6 +5,7 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "sources/outlook/OutlookModel.h"
+#include "sources/outlook/ParallelStaging.h"
 #include "sources/outlook/StagingWriter.h"
 
 #include <QFileInfo>
@@ -109,6 +110,11 @@ bool OutlookReader::stageSelectedMail(const QString& path)
     if (walkProfile) {
         int stores = 0;
         trap(9, [&] { stores = require(mapi).Folders().count(); });
+        // Several workers stage the stores at once; the loop below then has none left to walk.
+        if (stores > 1 && m_services.workers > 1 && m_services.factory.opensStoresIndependently()) {
+            m_stagingFailed = !stageProfileInParallel(stores, path);
+            stores = 0;
+        }
         for (int i = 1; i <= stores && !m_stagingFailed; ++i) {
             m_slice.step();
             // A store that cannot be opened is reported; the others are still walked.
@@ -193,6 +199,24 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
         std::swap(ownWriter, m_writer);
         trap(12, [&] { ownWriter->close(); });
     }
+}
+
+bool OutlookReader::stageProfileInParallel(int stores, const QString& path)
+{
+    const ParallelStaging staging{m_services.factory, m_services.options,   m_services.dialogs,
+                                  m_services.loop,    m_services.cancelled, m_services.workers};
+    return stageStoresInParallel(staging, stores, path, [&](const QString& part) {
+        // As in the walk: a run started while this one waited may have taken the writer with it.
+        std::unique_ptr<StagingWriter> ownWriter;
+        StagingWriter* writer = m_writer.get();
+        if (!writer || writer->path() != path) {
+            ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
+            writer = ownWriter.get();
+        }
+        writer->appendPart(part);
+        if (ownWriter)
+            ownWriter->close();
+    });
 }
 
 bool OutlookReader::folderQualifies() const

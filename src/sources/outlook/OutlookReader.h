@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -52,6 +53,10 @@ struct ReaderServices
     std::chrono::milliseconds settlePause{0};
     // How long the walk runs between two yields to the window system (0: at every folder and item).
     qint64 yieldSliceMs = 20;
+    // How many workers stage the stores of a profile at once (1: store after store on this thread), and
+    // what stops them early; asked while this thread waits for them.
+    int workers = 1;
+    std::function<bool()> cancelled = {};
 };
 
 // Stages the sender and body of the selected mail items of Outlook in one text file, for the extraction
@@ -66,12 +71,15 @@ public:
     // when there is nothing to read from, when the PST file cannot be attached, or when the staging file
     // cannot be written; other failures during the run are reported and the run goes on.
     bool stageSelectedMail(const QString& path);
+    // How many workers stage a profile's stores from the next run on.
+    void setWorkers(int workers) { m_services.workers = workers; }
 
 private:
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
     // subtree before its own items.
     void GetMailItems(int level, Folder& folder, const QString& path);
     bool folderQualifies() const;
+    bool stageProfileInParallel(int stores, const QString& path);
     void stageItem(class MailItem& item, const QString& path);
 
     ReaderServices m_services;

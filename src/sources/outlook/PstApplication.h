@@ -18,6 +18,8 @@ public:
     explicit PstApplicationFactory(StoreListSource stores);
     // Never nothing: the reader is part of the program.
     std::unique_ptr<Application> create() override;
+    // Each store is a file of its own, opened by the walk that reads it.
+    bool opensStoresIndependently() const override { return true; }
 
 private:
     StoreListSource m_stores;

@@ -34,6 +34,18 @@ void StagingWriter::appendRecord(const QString& sender, const QString& body)
     write(bytes);
 }
 
+void StagingWriter::appendPart(const QString& partPath)
+{
+    QFile part(partPath);
+    if (!part.open(QIODevice::ReadOnly))
+        throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+    if (!m_file.isOpen())
+        open(QIODevice::WriteOnly | QIODevice::Append);
+    part.skip(2);
+    for (QByteArray chunk = part.read(1 << 20); !chunk.isEmpty(); chunk = part.read(1 << 20))
+        write(chunk);
+}
+
 void StagingWriter::close()
 {
     if (!m_file.isOpen())

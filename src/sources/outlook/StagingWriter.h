@@ -20,6 +20,8 @@ public:
     const QString& path() const { return m_path; }
     // Appends one record: the sender line, then the body and its line end.
     void appendRecord(const QString& sender, const QString& body);
+    // Appends the records of a part staged fresh by another writer (without the empty line it starts with).
+    void appendPart(const QString& partPath);
     // Writes out what is buffered; a failure here is a failure of the run.
     void close();
 

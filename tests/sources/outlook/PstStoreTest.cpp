@@ -249,3 +249,32 @@ TEST_F(PstStoreTest, SampleHtmlAndRtfBodiesReadAsTheirPlainText)
 }
 
 } // namespace
+
+// Workers staging every sample store give the bytes of one walk; cancelled, they stop before any store is
+// appended and leave no part file behind.
+TEST_F(PstStoreTest, WorkersStageAsOneWalkAndStopWhenCancelled)
+{
+    QStringList stores;
+    for (const char* relative : kStores)
+        stores << store(relative);
+    options.checkAll();
+    const QByteArray oneWalk = stage(stores);
+    const QStringList oneWalkReports = desk.dialogs.messageTexts();
+
+    PstApplicationFactory factory([stores] { return stores; });
+    platform::ScriptedPlatform workersDesk;
+    OutlookReader workers({factory, options, workersDesk.dialogs, workersDesk.loop, pointer});
+    workers.setWorkers(3);
+    ASSERT_TRUE(workers.stageSelectedMail(path));
+    EXPECT_EQ(TempDir::read(path), oneWalk);
+    EXPECT_EQ(workersDesk.dialogs.messageTexts(), oneWalkReports);
+
+    int asked = 0;
+    OutlookReader cancelled({factory, options, workersDesk.dialogs, workersDesk.loop, pointer,
+                             std::chrono::milliseconds(0), 20, 1, [&] { return ++asked > 0; }});
+    cancelled.setWorkers(2);
+    EXPECT_FALSE(cancelled.stageSelectedMail(path));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(TempDir::read(path), QByteArray("\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList({u"*.part*"_qs}, QDir::Files), QStringList());
+}
