@@ -159,6 +159,7 @@ bool MainWindow::stageChosenMailboxes(const QString& path)
     choice.fields = {fromFieldBox->isChecked(), bodyFieldBox->isChecked()};
     choice.folders = {inboxBox->isChecked(), outboxBox->isChecked(), draftsBox->isChecked(), sentItemsBox->isChecked(),
                       deletedItemsBox->isChecked()};
+    choice.workers = core::coreCount();
     platform::PointerControl& pointer = m_panel->pointer();
     pointer.setPointer(platform::Pointer::Hourglass);
     // A message takes far longer than a line, so the clock is read often.

@@ -258,6 +258,8 @@ TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
     const std::tuple<QByteArray, const char*, int, QByteArray, QByteArray> cases[] = {
         {"--mailbox $D/mb --all-data", "", 0,
          "\nann@example.org\n\nbob@example.org\n\ncy@example.org\n\nme@example.org\n\n", ""},
+        {"--mailbox $D/mb --all-data --jobs 1", "", 0, // one worker stages what several do
+         "\nann@example.org\n\nbob@example.org\n\ncy@example.org\n\nme@example.org\n\n", ""},
         {"--mailbox $D/mb --all-folders --no-from --body --containing meeting", "", 0,
          "meeting at noon\nmeeting offer\n", ""},
         {"--mailbox $D/mb/Junk $D/mb/Sent --folders inbox --all-data", "", 1, "",

@@ -144,7 +144,8 @@ TEST_F(OneRunTest, MainWindowKeepsItsSourceDuringStagingAndClosingEndsTheRunProm
 {
     QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
     const testsupport::EnvGuard temp{"TEMP", dir.path()};
-    sources::outlook::PstApplicationFactory pst{[] { return QStringList(); }};
+    QStringList profile; // two stores: the workers stage them side by side
+    sources::outlook::PstApplicationFactory pst{[&] { return profile; }};
     outlookFactory = &pst;
     gui::MainWindow form(freshContext());
     form.loadWindow();
@@ -169,6 +170,8 @@ TEST_F(OneRunTest, MainWindowKeepsItsSourceDuringStagingAndClosingEndsTheRunProm
     EXPECT_EQ(rows(form.panel().results()), senders);
     EXPECT_TRUE(disabledOf(source).isEmpty());
 
+    profile = QStringList{ost, ost};
+    form.profileOption->click();
     // The close handler yields itself; only yields after it tell that the run went on.
     int yieldsAfterClose = -1;
     desktop.loop.onYield = [&] {
@@ -185,6 +188,7 @@ TEST_F(OneRunTest, MainWindowKeepsItsSourceDuringStagingAndClosingEndsTheRunProm
     EXPECT_TRUE(desktop.loop.ended());
     EXPECT_EQ(rows(form.panel().results()), senders); // staging was cut short: the rule never ran
     EXPECT_TRUE(shown().isEmpty()) << shown().join(u'|').toStdString();
+    EXPECT_TRUE(QDir(core::privateTempFolder()).entryList({u"*.part*"_qs}).isEmpty()); // the workers' parts
 }
 
 // The run reads the messages ticked when it started; converting meanwhile would delete them under it.

@@ -371,6 +371,7 @@ sources::mailbox::MailboxChoice mailboxChoice(const Arguments& args)
     choice.home = QDir::homePath();
     choice.fields = {args.from, args.body};
     choice.folders = args.folders;
+    choice.workers = args.jobs > 0 ? args.jobs : core::coreCount();
     return choice;
 }
 

@@ -1,11 +1,13 @@
 #include "sources/mailbox/MailboxStaging.h"
 
 #include "core/AppError.h"
+#include "core/OrderedPool.h"
 #include "platform/Dialogs.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace sources::mailbox {
 
@@ -41,6 +43,57 @@ QString noThunderbirdMail(const QString& home)
         .arg(QDir::toNativeSeparators(QDir(home).filePath(QStringLiteral(".thunderbird/profiles.ini"))));
 }
 
+namespace {
+
+// Stages each mailbox into a part file of its own on a worker and appends the parts in mailbox order, so the
+// staging file is the one a single worker writes. Only the calling thread asks keepReading.
+QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice& choice, QFile& staging,
+                           const KeepReading& keepReading)
+{
+    struct Part
+    {
+        QString path;
+        ReadReport report;
+    };
+    const auto partPath = [&](qsizetype index) {
+        return staging.fileName() + QStringLiteral(".mailbox") + QString::number(index);
+    };
+    const auto removeParts = qScopeGuard([&] {
+        for (qsizetype i = 0; i < mailboxes.size(); ++i)
+            QFile::remove(partPath(i));
+    });
+    QStringList problems;
+    const auto work = [&](int index, int, const std::atomic<bool>& stop) {
+        Part part{partPath(index), {}};
+        QFile out(part.path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw core::AppError(core::errors::kPermissionDenied, QStringLiteral("Permission denied"));
+        part.report = stageMailbox(mailboxes[index], choice.fields, out, [&] { return !stop; });
+        if (!out.flush())
+            throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        return part;
+    };
+    const auto deliver = [&](int, Part& part) {
+        problems += part.report.problems;
+        QFile in(part.path);
+        if (!in.open(QIODevice::ReadOnly))
+            throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        QByteArray chunk;
+        while (!(chunk = in.read(1 << 20)).isEmpty()) {
+            if (staging.write(chunk) != chunk.size())
+                throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
+        }
+        in.close();
+        QFile::remove(part.path);
+        return true;
+    };
+    core::runOrdered<Part>(int(mailboxes.size()), choice.workers, work, deliver,
+                           [&] { return !keepReading || keepReading(); });
+    return problems;
+}
+
+} // namespace
+
 bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, platform::Dialogs& dialogs,
                     const KeepReading& keepReading)
 {
@@ -66,10 +119,14 @@ bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, pla
     try {
         if (staging.write("\r\n", 2) != 2)
             throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
-        for (const Mailbox& mailbox : chosen.mailboxes) {
-            problems += stageMailbox(mailbox, choice.fields, staging, keepGoing).problems;
-            if (stopped)
-                break;
+        if (choice.workers > 1 && chosen.mailboxes.size() > 1) {
+            problems += stageOnWorkers(chosen.mailboxes, choice, staging, keepGoing);
+        } else {
+            for (const Mailbox& mailbox : chosen.mailboxes) {
+                problems += stageMailbox(mailbox, choice.fields, staging, keepGoing).problems;
+                if (stopped)
+                    break;
+            }
         }
         if (!staging.flush())
             throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));

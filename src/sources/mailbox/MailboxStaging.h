@@ -21,6 +21,8 @@ struct MailboxChoice
     StagedFields fields;
     // Inbox, Outbox, Drafts, Sent Items, Deleted Items.
     std::array<bool, 5> folders = {true, true, false, true, true};
+    // How many mailboxes are staged at once, each by a worker of its own.
+    int workers = 1;
 };
 
 // The mailboxes of a choice that the folder boxes let through, in order, and what could not be searched.

@@ -9,6 +9,7 @@
 #include "sources/outlook/OutlookReader.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QList>
 #include <atomic>
 #include <vector>
@@ -312,14 +313,15 @@ bool stageStoresInParallel(const ParallelStaging& staging, int stores, const QSt
         return appended && part.staged;
     };
     auto keepWaiting = [&] {
-        staging.loop.yieldOnce();
+        staging.loop.yieldWithinRun(); // ends the run when the user cancelled it in the window
         return !(staging.cancelled && staging.cancelled());
     };
-    const bool complete = core::runOrdered<StorePart>(stores, workers, work, deliver, keepWaiting);
-    // Parts of stores after a stop are never appended.
-    for (int i = 1; i <= stores; ++i)
-        QFile::remove(stagingPath + QStringLiteral(".part%1").arg(i));
-    return complete;
+    // Parts of stores after a stop (or a cancelled run) are never appended.
+    const auto removeParts = qScopeGuard([&] {
+        for (int i = 1; i <= stores; ++i)
+            QFile::remove(stagingPath + QStringLiteral(".part%1").arg(i));
+    });
+    return core::runOrdered<StorePart>(stores, workers, work, deliver, keepWaiting);
 }
 
 } // namespace sources::outlook
