@@ -7,11 +7,22 @@
 
 namespace {
 
-// Tasks that finish in the reverse of their order, so a later one is always ready first.
-int slowFirst(int index, int count)
+using Work = std::function<int(int, int, const std::atomic<bool>&)>;
+
+// Runs count tasks on workers threads; the indexes handed on go to delivered, until deliver(index) says stop.
+bool run(
+    int count, int workers, const Work& work, std::vector<int>& delivered,
+    const std::function<bool(int)>& deliver = [](int) { return true; },
+    const std::function<bool()>& keepWaiting = [] { return true; })
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2 * (count - index)));
-    return index * index;
+    return core::runOrdered<int>(
+        count, workers, work,
+        [&](int index, int& result) {
+            EXPECT_EQ(result, index * index);
+            delivered.push_back(index);
+            return deliver(index);
+        },
+        keepWaiting);
 }
 
 } // namespace
@@ -20,90 +31,58 @@ TEST(OrderedPool, HandsResultsOnInTaskOrderWhateverOrderTheyFinishIn)
 {
     for (const int workers : {1, 3, 8}) {
         std::vector<int> delivered;
-        std::vector<int> slots;
-        std::mutex mutex;
-        const bool complete = core::runOrdered<int>(
+        std::atomic<bool> slotsInRange = true;
+        // Later tasks finish first.
+        const bool complete = run(
             12, workers,
             [&](int index, int slot, const std::atomic<bool>&) {
-                const std::lock_guard lock(mutex);
-                slots.push_back(slot);
-                return index;
+                slotsInRange = slotsInRange && slot >= 0 && slot < workers;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2 * (12 - index)));
+                return index * index;
             },
-            [&](int index, int& result) {
-                EXPECT_EQ(result, index);
-                delivered.push_back(slowFirst(index, 12) >= 0 ? result : -1);
-                return true;
-            },
-            [] { return true; });
+            delivered);
         EXPECT_TRUE(complete);
         EXPECT_EQ(delivered, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})) << workers;
-        for (int slot : slots)
-            EXPECT_TRUE(slot >= 0 && slot < workers);
+        EXPECT_TRUE(slotsInRange);
     }
-    std::vector<int> squares;
-    core::runOrdered<int>(
-        6, 3, [](int index, int, const std::atomic<bool>&) { return slowFirst(index, 6); },
-        [&](int, int& result) {
-            squares.push_back(result);
-            return true;
-        },
-        [] { return true; });
-    EXPECT_EQ(squares, (std::vector<int>{0, 1, 4, 9, 16, 25}));
 }
 
 TEST(OrderedPool, StopsWhenWaitingIsCancelledOrDeliveryRefuses)
 {
     // A cancel after the first result: workers see the flag, later tasks never start, nothing more is handed on.
     std::atomic<int> started{0};
-    int delivered = 0;
+    std::vector<int> delivered;
     int waits = 0;
-    const bool complete = core::runOrdered<int>(
-        100, 2,
-        [&](int index, int, const std::atomic<bool>& stop) {
-            ++started;
-            while (index >= 1 && !stop)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return index;
-        },
-        [&](int, int&) {
-            ++delivered;
-            return true;
-        },
+    const Work waitForStop = [&](int index, int, const std::atomic<bool>& stop) {
+        ++started;
+        while (index >= 1 && !stop)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return index * index;
+    };
+    EXPECT_FALSE(run(
+        100, 2, waitForStop, delivered, [](int) { return true; },
         [&] {
             ++waits;
-            return delivered < 1;
-        });
-    EXPECT_FALSE(complete);
-    EXPECT_EQ(delivered, 1);
+            return delivered.empty();
+        }));
+    EXPECT_EQ(delivered.size(), 1u);
     EXPECT_GE(waits, 2);
     EXPECT_LE(started, 4);
 
-    int handed = 0;
-    EXPECT_FALSE(core::runOrdered<int>(
-        10, 2, [](int index, int, const std::atomic<bool>&) { return index; },
-        [&](int index, int&) {
-            ++handed;
-            return index < 4;
-        },
-        [] { return true; }));
-    EXPECT_EQ(handed, 5);
+    delivered.clear();
+    const Work square = [](int index, int, const std::atomic<bool>&) { return index * index; };
+    EXPECT_FALSE(run(10, 2, square, delivered, [](int index) { return index < 4; }));
+    EXPECT_EQ(delivered.size(), 5u);
 }
 
 TEST(OrderedPool, TaskFailureReachesTheCallingThreadInItsTurn)
 {
     std::vector<int> delivered;
-    EXPECT_THROW(core::runOrdered<int>(
-                     5, 2,
-                     [](int index, int, const std::atomic<bool>&) {
-                         if (index == 3)
-                             throw std::runtime_error("store 3");
-                         return index;
-                     },
-                     [&](int index, int&) {
-                         delivered.push_back(index);
-                         return true;
-                     },
-                     [] { return true; }),
-                 std::runtime_error);
+    const Work failOnThree = [](int index, int, const std::atomic<bool>&) {
+        if (index == 3)
+            throw std::runtime_error("store 3");
+        return index * index;
+    };
+    EXPECT_THROW(run(5, 2, failOnThree, delivered), std::runtime_error);
     EXPECT_EQ(delivered, (std::vector<int>{0, 1, 2}));
 }

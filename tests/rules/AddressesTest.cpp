@@ -50,31 +50,16 @@ TEST(Addresses, AreFoundAsWrittenWithoutWhatSurroundsThem)
 {
     const std::pair<const char*, const char*> cases[] = {
         // the issue's examples
-        {"ann@example.com", "ann@example.com"},
         {"<ann@example.com>.", "ann@example.com"},
-        {"j\xC3\xBCrgen@b\xC3\xBC"
-         "cher.de",
-         "j\xC3\xBCrgen@b\xC3\xBC"
-         "cher.de"},
-        {"a@b", ""},
-        {"user@localhost", ""},
-        {"@", ""},
-        {"mailto:ann@example.com?subject=Hi%20there", "ann@example.com"},
-        // HTML links, quotes and brackets
-        {"<a href=\"mailto:Bob.Smith@Mail.Example.org\">Bob</a>", "Bob.Smith@Mail.Example.org"},
-        {"<a href='mailto:ann@example.com'>ann@example.com</a>", "ann@example.com|ann@example.com"},
-        {"(ann@example.com) \"bob@example.org\" 'cy@example.net' [dee@example.co.uk]",
-         "ann@example.com|bob@example.org|cy@example.net|dee@example.co.uk"},
-        {"Ann Lee <ann.lee@example.com>, Bob <bob@example.org>", "ann.lee@example.com|bob@example.org"},
-        // lists and punctuation
-        {"ann@example.com, bob@example.org; cy@example.net", "ann@example.com|bob@example.org|cy@example.net"},
+        {"jürgen@bücher.de", "jürgen@bücher.de"},
+        {"a@b user@localhost @", ""},
+        {"<a href='mailto:ann@example.com?subject=Hi%20there'>ann@example.com</a>", "ann@example.com|ann@example.com"},
+        // lists, with brackets and quotes around their addresses
         {"ann@example.com;bob@example.org,cy@example.net", "ann@example.com|bob@example.org|cy@example.net"},
-        {"Write to ann@example.com. Or bob@example.org!", "ann@example.com|bob@example.org"},
-        {"ann@example.com's desk, ann@example.com: here", "ann@example.com|ann@example.com"},
+        {"(ann@example.com), \"bob@example.org\";'cy@example.net'", "ann@example.com|bob@example.org|cy@example.net"},
         {"x@y.com@z.org", "x@y.com"},
         // the local part's characters and dots
         {"first.last+tag@example.com a_b%c-d@example.com", "first.last+tag@example.com|a_b%c-d@example.com"},
-        {"Contact...john@example.com", "john@example.com"},
         {"ann..bob@example.com .ann@example.com", "bob@example.com|ann@example.com"},
         {"ann.@example.com", ""},
         // the domain's labels and its last label
@@ -83,18 +68,11 @@ TEST(Addresses, AreFoundAsWrittenWithoutWhatSurroundsThem)
         {"ann@127.0.0.1 ann@[127.0.0.1] ann@example.123", ""},
         {"ann@example.com2", "ann@example.com"}, // as grep -oE finds it
         // other scripts, decomposed letters
-        {"\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD@\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84 ok",
-         "\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD@\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84"},
-        {"\xE7\x94\xA8\xE6\x88\xB7@\xE4\xBE\x8B\xE5\xAD\x90.\xE5\xB9\xBF\xE5\x91\x8A\xE3\x80\x82",
-         "\xE7\x94\xA8\xE6\x88\xB7@\xE4\xBE\x8B\xE5\xAD\x90.\xE5\xB9\xBF\xE5\x91\x8A"},
-        {"jo\xCC\x88rg@example.de", "jo\xCC\x88rg@example.de"},
-        {"ann@xn--bcher-kva.de", "ann@xn--bcher-kva.de"},
-        // look-alikes
+        {"用户@例子.广告。", "用户@例子.广告"},
+        {"jo\u0308rg@example.de", "jo\u0308rg@example.de"},
+        // look-alikes: a fullwidth at sign, two at signs
         {"@handle, price@5.00, ann @ example.com, ann at example dot com", ""},
-        {"ann\xEF\xBC\xA0"
-         "example.com ann@@example.com",
-         ""}, // a fullwidth at sign; two at signs
-        {"ann@example", ""},
+        {"ann＠example.com ann@@example.com", ""},
     };
     TempDir dir;
     for (const auto& [text, expected] : cases) {

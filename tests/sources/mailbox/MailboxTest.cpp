@@ -67,20 +67,23 @@ std::string described(const QList<Mailbox>& mailboxes, const QString& root)
 QStringList snapshot(const QString& root)
 {
     QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext();) {
         const QFileInfo info = it.nextFileInfo();
-        entries << info.filePath() + u' ' + QString::number(info.size()) + u' ' +
-                       QString::number(info.lastModified().toMSecsSinceEpoch());
+        entries << u"%1 %2 %3"_qs.arg(info.filePath()).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
     }
     entries.sort();
     return entries;
 }
 
-// A Thunderbird account, a Maildir++ tree and a folder of message files, each with mail and with files that
-// are not mail.
-void writeMailTree(const TempDir& dir)
+} // namespace
+
+// The folders a mail program keeps: what is a mailbox, which top mailbox each belongs to, and which the folder
+// boxes let through.
+TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
 {
+    // A Thunderbird account, a Maildir++ tree and a folder of message files, each with files that are not mail.
+    TempDir dir;
     const QByteArray one = mboxMessage("ann@example.org", "hello");
     dir.write(u"Mail/Local Folders/Inbox"_qs, one);
     dir.write(u"Mail/Local Folders/Inbox.msf"_qs, "// <!-- <mdb:mork:z v=\"1.4\"/> -->");
@@ -92,58 +95,39 @@ void writeMailTree(const TempDir& dir)
     dir.write(u"Mail/Local Folders/Junk"_qs, one);
     dir.write(u"Mail/Local Folders/[Gmail].sbd/Sent Mail"_qs, one); // no "[Gmail]" mailbox: the folder only groups
     dir.write(u"Mail/Local Folders/Unsent Messages"_qs, one);
-    dir.write(u"Mail/Local Folders/filterlog.html"_qs, "<html></html>");
     dir.write(u"Mail/Local Folders/msgFilterRules.dat"_qs, "version=\"9\"\nlogging=\"no\"\n");
     const QByteArray file = "From: bob@example.org\nSubject: s\n\nmaildir body\n";
     dir.write(u"md/Maildir/cur/1.host:2,S"_qs, file);
     dir.write(u"md/Maildir/tmp/2.host"_qs, file); // a delivery not finished
     dir.write(u"md/Maildir/.Sent/new/3.host"_qs, file);
     dir.write(u"md/Maildir/.Sent.2019/cur/4.host:2,S"_qs, file);
-    dir.write(u"md/Maildir/.Trash/cur/5.host:2,ST"_qs, file);
     dir.write(u"saved/Drafts/a.eml"_qs, file);
-}
-
-} // namespace
-
-// The folders a mail program keeps: what is a mailbox, which top mailbox each belongs to, and which the folder
-// boxes let through.
-TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
-{
-    TempDir dir;
-    writeMailTree(dir);
     const sources::mailbox::Found found = sources::mailbox::findMailboxes(dir.path());
     EXPECT_TRUE(found.problems.isEmpty()) << found.problems.join(u'\n').toStdString();
-    QStringList all = {u"Mail/Local Folders/Inbox=Inbox"_qs,
-                       u"Mail/Local Folders/Inbox.sbd/Lists.sbd/Work=Inbox"_qs,
-                       u"Mail/Local Folders/Inbox.sbd/Lists=Inbox"_qs,
-                       u"Mail/Local Folders/Junk=Junk"_qs,
-                       u"Mail/Local Folders/[Gmail].sbd/Sent Mail=Sent Mail"_qs,
-                       u"Mail/Local Folders/Trash=Trash"_qs,
-                       u"Mail/Local Folders/Unsent Messages=Unsent Messages"_qs,
-                       u"md/Maildir/.Sent.2019=Sent"_qs,
-                       u"md/Maildir/.Sent=Sent"_qs,
-                       u"md/Maildir/.Trash=Trash"_qs,
-                       u"md/Maildir=Inbox"_qs,
-                       u"saved/Drafts=Drafts"_qs};
-    all.sort();
+    const QStringList all = {u"Mail/Local Folders/Inbox.sbd/Lists.sbd/Work=Inbox"_qs,
+                             u"Mail/Local Folders/Inbox.sbd/Lists=Inbox"_qs,
+                             u"Mail/Local Folders/Inbox=Inbox"_qs,
+                             u"Mail/Local Folders/Junk=Junk"_qs,
+                             u"Mail/Local Folders/Trash=Trash"_qs,
+                             u"Mail/Local Folders/Unsent Messages=Unsent Messages"_qs,
+                             u"Mail/Local Folders/[Gmail].sbd/Sent Mail=Sent Mail"_qs,
+                             u"md/Maildir/.Sent.2019=Sent"_qs,
+                             u"md/Maildir/.Sent=Sent"_qs,
+                             u"md/Maildir=Inbox"_qs,
+                             u"saved/Drafts=Drafts"_qs};
     EXPECT_EQ(described(found.mailboxes, dir.path()), all.join(u'\n').toStdString());
 
     sources::mailbox::MailboxChoice choice{{dir.path()}, {}, {}, kDefaultBoxes};
     QStringList chosen = all;
-    chosen.removeOne(u"Mail/Local Folders/Junk=Junk"_qs);
-    chosen.removeOne(u"saved/Drafts=Drafts"_qs);
+    chosen.removeIf([](const QString& m) { return m.endsWith(u"=Junk") || m.endsWith(u"=Drafts"); });
     EXPECT_EQ(described(sources::mailbox::chooseMailboxes(choice).mailboxes, dir.path()),
               chosen.join(u'\n').toStdString());
     choice.folders = kAllBoxes;
     EXPECT_EQ(described(sources::mailbox::chooseMailboxes(choice).mailboxes, dir.path()),
               all.join(u'\n').toStdString());
-
-    // Names as other programs and servers spell them.
-    for (const char* name : {"INBOX", "sent mail", "Sent Messages", "Deleted Messages", "bin", "Outbox"})
-        EXPECT_TRUE(sources::mailbox::mailboxQualifies(QString::fromLatin1(name), kDefaultBoxes)) << name;
-    for (const char* name : {"Drafts", "Junk", "Inbox2", ""})
-        EXPECT_FALSE(sources::mailbox::mailboxQualifies(QString::fromLatin1(name), kDefaultBoxes)) << name;
-    EXPECT_TRUE(sources::mailbox::mailboxQualifies(u"Archives"_qs, kAllBoxes));
+    // Names match in any letter case, but whole.
+    EXPECT_TRUE(sources::mailbox::mailboxQualifies(u"sent mail"_qs, kDefaultBoxes));
+    EXPECT_FALSE(sources::mailbox::mailboxQualifies(u"Inbox2"_qs, kDefaultBoxes));
 
     // Reading stages every message once and leaves the user's folders as they were.
     const QStringList before = snapshot(dir.path());
@@ -152,7 +136,7 @@ TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
     const QString staging = out.file(u"staging.txt"_qs);
     ASSERT_TRUE(sources::mailbox::stageMailboxes(choice, staging, dialogs));
     EXPECT_EQ(TempDir::read(staging).count("ann@example.org\r\n"), 6);
-    EXPECT_EQ(TempDir::read(staging).count("bob@example.org\r\n"), 5);
+    EXPECT_EQ(TempDir::read(staging).count("bob@example.org\r\n"), 4);
     EXPECT_EQ(snapshot(dir.path()), before);
 }
 
@@ -177,22 +161,13 @@ TEST(MailboxSearch, ThunderbirdProfilesAreFoundAtEveryPlace)
     home.write(u".var/app/org.mozilla.Thunderbird/.thunderbird/profiles.ini"_qs,
                "[Profile0]\nIsRelative=1\nPath=../../../../.thunderbird/abc.default\n");
 
-    const sources::mailbox::ThunderbirdMail mail = sources::mailbox::findThunderbirdMail(home.path());
-    EXPECT_EQ(mail.profiles.size(), 3);
-    EXPECT_EQ(mail.accountFolders.size(), 5);
+    EXPECT_EQ(sources::mailbox::findThunderbirdMail(home.path()).accountFolders.size(), 5);
     const sources::mailbox::ChosenMailboxes chosen =
         sources::mailbox::chooseMailboxes({{}, home.path(), {}, kDefaultBoxes});
+    // The news account holds no mail, which is no problem of the user's.
     EXPECT_TRUE(chosen.problems.isEmpty()) << chosen.problems.join(u'\n').toStdString();
     EXPECT_EQ(chosen.profiles, 3);
     EXPECT_EQ(chosen.mailboxes.size(), 4);
-    EXPECT_EQ(sources::mailbox::describeFound(3, 4), u"3 Thunderbird profiles, 4 mailboxes"_qs);
-    EXPECT_EQ(sources::mailbox::describeFound(1, 1), u"1 Thunderbird profile, 1 mailbox"_qs);
-
-    TempDir empty;
-    platform::ScriptedDialogs dialogs;
-    EXPECT_FALSE(sources::mailbox::stageMailboxes({{}, empty.path(), {}, kAllBoxes}, empty.file(u"s.txt"_qs), dialogs));
-    ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().constFirst().text.startsWith(u"No Thunderbird mail was found"_qs));
 }
 
 // Sender and body per message as the PST staging writes them: the address, else the From text; the plain part,
@@ -226,7 +201,6 @@ TEST(MailboxStaging, RecordsHoldTheSenderAndBodyAsForAStore)
         dir.write(u"md/%1/%2"_qs.arg(i == 1 ? u"new"_qs : u"cur"_qs).arg(i), messages[i]);
         dir.write(u"emls/%1.eml"_qs.arg(i), messages[i]);
     }
-    dir.write(u"md/tmp/9"_qs, messages[0]);
     const QByteArray unquoted =
         QByteArray(all).replace("\r\nFrom the start\r\n>From quoted", "\r\n>From the start\r\n>>From quoted");
     EXPECT_EQ(staged({Mailbox::Kind::Maildir, dir.file(u"md"_qs), {}}).count("\r\n"), unquoted.count("\r\n"));
@@ -238,52 +212,42 @@ TEST(MailboxStaging, BadMailboxesGiveWhatTheyHoldOrAProblem)
 {
     TempDir dir;
     const QByteArray one = mboxMessage("ann@example.org", "first");
-    const struct
-    {
-        const char* name;
-        QByteArray bytes;
-        QByteArray records; // empty: only the problem counts
-        const char* problem;
-    } cases[] = {
-        {"empty", "", "", nullptr},
-        {"not-a-mailbox", "Subject: looks like mail\n\nbut is not an mbox\n", "", "not a mailbox"},
+    const QByteArray hugeHeader = mboxMessage("bob@example.org\nSubject: " + QByteArray(9 * 1024 * 1024, 'x'), "b");
+    // The records each gives; null: any, as long as there is one.
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
+        {"empty", "", ""},
         // Thunderbird still appending: the last message stops mid-line.
         {"cut-short", one + "From x Mon Jan  6 10:00:00 2003\nFrom: bob@example.org\n\nhalf a li",
-         "ann@example.org\r\nfirst\r\n\r\nbob@example.org\r\nhalf a li\r\n", nullptr},
-        {"cut-in-header", one + "From x Mon Jan  6 10:00:00 2003\nFrom: bob@exa", "", nullptr},
-        {"nul-bytes", mboxMessage("ann@exa\0mple.org"_ba, "a\0b"_ba) + one, "", nullptr},
-        {"long-line", mboxMessage("ann@example.org", QByteArray(3 * 1024 * 1024, 'x')), "", nullptr},
+         "ann@example.org\r\nfirst\r\n\r\nbob@example.org\r\nhalf a li\r\n"},
+        {"cut-in-header", one + "From x Mon Jan  6 10:00:00 2003\nFrom: bob@exa", nullptr},
+        {"nul-bytes", mboxMessage("ann@exa\0mple.org"_ba, "a\0b"_ba) + one, nullptr},
         // A header block that would take the parser minutes is staged empty; the messages around it are read.
-        {"huge-header", one + mboxMessage("bob@example.org\nSubject: " + QByteArray(9 * 1024 * 1024, 'x'), "b") + one,
-         "ann@example.org\r\nfirst\r\n\r\n\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n", nullptr},
-        {"huge-header-first", mboxMessage("bob@example.org\nSubject: " + QByteArray(9 * 1024 * 1024, 'x'), "b") + one,
-         "\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n", nullptr},
+        {"huge-header", one + hugeHeader + one,
+         "ann@example.org\r\nfirst\r\n\r\n\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n"},
+        {"huge-header-first", hugeHeader + one, "\r\n\r\nann@example.org\r\nfirst\r\n\r\n\r\n"},
     };
-    for (const auto& c : cases) {
-        const QString path = dir.write(QString::fromLatin1(c.name), c.bytes);
-        const sources::mailbox::Found found = sources::mailbox::findMailboxes(path);
-        if (c.problem) {
-            ASSERT_EQ(found.problems.size(), 1) << c.name;
-            EXPECT_TRUE(found.problems.constFirst().contains(QLatin1String(c.problem))) << c.name;
-            EXPECT_TRUE(found.mailboxes.isEmpty()) << c.name;
-            continue;
-        }
-        ASSERT_EQ(found.mailboxes.size(), 1) << c.name;
+    for (const auto& [name, bytes, records] : cases) {
+        const auto found = sources::mailbox::findMailboxes(dir.write(QString::fromLatin1(name), bytes));
+        ASSERT_EQ(found.mailboxes.size(), 1) << name;
         QStringList problems;
-        const QByteArray records = staged(found.mailboxes.constFirst(), {true, true}, &problems);
-        EXPECT_TRUE(problems.isEmpty()) << c.name;
-        if (!c.records.isEmpty() || c.bytes.isEmpty())
-            EXPECT_EQ(records, c.records) << c.name;
+        const QByteArray got = staged(found.mailboxes.constFirst(), {true, true}, &problems);
+        EXPECT_TRUE(problems.isEmpty()) << name;
+        if (records)
+            EXPECT_EQ(got, QByteArray(records)) << name;
         else
-            EXPECT_GE(records.count("\r\n"), 2) << c.name;
+            EXPECT_GE(got.count("\r\n"), 2) << name;
     }
 
-    const QString missing = dir.file(u"gone"_qs);
-    EXPECT_EQ(sources::mailbox::findMailboxes(missing).problems, QStringList{missing + u": not found"_qs});
-    const QString noMail = dir.file(u"nomail"_qs);
+    const QString notMbox = dir.write(u"not-a-mailbox"_qs, "Subject: looks like mail\n\nbut is not an mbox\n");
     dir.write(u"nomail/notes.txt"_qs, "notes");
-    EXPECT_EQ(sources::mailbox::findMailboxes(noMail).problems,
-              QStringList{noMail + u": no mailbox in this folder"_qs});
+    for (const auto& [path, problem] : {std::pair{notMbox, ": not a mailbox"},
+                                        {dir.file(u"gone"_qs), ": not found"},
+                                        {dir.file(u"nomail"_qs), ": no mailbox in this folder"}}) {
+        const sources::mailbox::Found found = sources::mailbox::findMailboxes(path);
+        EXPECT_TRUE(found.mailboxes.isEmpty()) << problem;
+        ASSERT_EQ(found.problems.size(), 1) << problem;
+        EXPECT_TRUE(found.problems.constFirst().startsWith(path + QLatin1String(problem))) << problem;
+    }
 }
 
 // A folder that cannot be read is told; its neighbours are still read.
@@ -319,34 +283,25 @@ TEST(MailboxStaging, RealMailboxGivesPythonsCountAndSenders)
     const qsizetype count = expected.takeFirst().toLongLong();
     EXPECT_EQ(count, 1400);
 
-    QList<QByteArray> senders = staged(mbox(path), {true, false}).split('\n');
+    QList<QByteArray> senders = staged(mbox(path), {true, false}).replace("\r\n\r\n", "\n").split('\n');
     senders.removeLast();
-    QList<QByteArray> got;
-    for (qsizetype i = 0; i < senders.size(); i += 2)
-        got.append(senders[i].chopped(1));
-    ASSERT_EQ(got.size(), count);
+    ASSERT_EQ(senders.size(), count);
     for (qsizetype i = 0; i < count; ++i)
-        EXPECT_EQ(got[i], expected[i]) << "message " << i + 1;
+        EXPECT_EQ(senders[i], expected[i]) << "message " << i + 1;
 }
 
-// The worker pool stages mailboxes side by side, each into its own buffer, and joins them in order.
+// The worker pool stages mailboxes side by side, each into its own buffer: each gives the bytes it gives alone.
 TEST(MailboxStaging, MailboxesStagedOnThreadsGiveTheBytesOfOneAfterTheOther)
 {
     QUILLMERE_REQUIRE_FIXTURE(real, "mbox/easy-ham-2.mbox");
     QUILLMERE_REQUIRE_FIXTURE(small, "mbox/test-attached.mbox");
     const QList<Mailbox> boxes = {mbox(real), mbox(small), mbox(real)};
-    QByteArray sequential;
-    for (const Mailbox& box : boxes)
-        sequential += staged(box);
     std::vector<QByteArray> parts(boxes.size());
-    std::vector<std::thread> workers;
+    {
+        std::vector<std::jthread> workers;
+        for (size_t i = 0; i < parts.size(); ++i)
+            workers.emplace_back([&, i] { parts[i] = staged(boxes[qsizetype(i)]); });
+    }
     for (size_t i = 0; i < parts.size(); ++i)
-        workers.emplace_back([&, i] { parts[i] = staged(boxes[qsizetype(i)]); });
-    for (std::thread& worker : workers)
-        worker.join();
-    QByteArray joined;
-    for (const QByteArray& part : parts)
-        joined += part;
-    EXPECT_EQ(joined.size(), sequential.size());
-    EXPECT_TRUE(joined == sequential);
+        EXPECT_TRUE(parts[i] == staged(boxes[qsizetype(i)])) << "mailbox " << i;
 }
