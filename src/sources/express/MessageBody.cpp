@@ -12,6 +12,8 @@
 #include "core/TextFiles.h"
 #include "sources/BodyText.h"
 
+#include "sources/express/GMimeObjects.h"
+
 #include <gmime/gmime.h>
 
 namespace sources::express {
@@ -21,20 +23,6 @@ namespace {
 constexpr qsizetype kMaxBodyBytes = qsizetype(256) * 1024 * 1024;
 // Deeper nesting than this is no real mail, only a way to exhaust the stack.
 constexpr int kMaxDepth = 64;
-// GMime grows its header buffer a little at a time, so a header block of many megabytes takes minutes to
-// parse; no mail has one, and what follows such a block is no body anyone wrote.
-constexpr qint64 kMaxHeaderBytes = qint64(8) * 1024 * 1024;
-
-struct GObjectUnref
-{
-    void operator()(gpointer object) const
-    {
-        if (object)
-            g_object_unref(object);
-    }
-};
-template <class T>
-using GRef = std::unique_ptr<T, GObjectUnref>;
 
 void initGMime()
 {

@@ -12,26 +12,16 @@
 #include <fcntl.h>
 #include <memory>
 
+#include "sources/express/GMimeObjects.h"
+
 #include <gmime/gmime.h>
 
 namespace sources::mailbox {
 
 namespace {
 
-struct GObjectUnref
-{
-    void operator()(gpointer object) const
-    {
-        if (object)
-            g_object_unref(object);
-    }
-};
-template <class T>
-using GRef = std::unique_ptr<T, GObjectUnref>;
-
-// A message whose header block passes this is staged empty. GMime grows its header buffer a little at a time, so
-// parsing a header block of many megabytes takes minutes; message files over it give no body either.
-constexpr qint64 kMaxHeaderBytes = qint64(8) * 1024 * 1024;
+using express::GRef;
+using express::kMaxHeaderBytes;
 
 // Null for a message that is staged empty.
 using MessageHandler = std::function<void(GMimeMessage*)>;
