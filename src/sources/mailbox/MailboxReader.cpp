@@ -93,6 +93,7 @@ QList<Span> oversizedMessages(const QString& path)
 
 GRef<GMimeStream> openReadOnly(const QString& path)
 {
+    express::messageParserOptions(); // GMime registers its types first
     GError* error = nullptr;
     GRef<GMimeStream> stream(
         g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC, 0, &error));

@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/OrderedPool.h"
 #include "platform/Dialogs.h"
+#include "sources/express/MessageBody.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,8 @@ QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice&
         QFile::remove(part.path);
         return true;
     };
+    // GMime registers its types on first use, which two workers must not do at once.
+    express::messageParserOptions();
     core::runOrdered<Part>(int(mailboxes.size()), choice.workers, work, deliver,
                            [&] { return !keepReading || keepReading(); });
     return problems;
