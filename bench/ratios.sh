@@ -104,6 +104,27 @@ if [[ -d "$pst_dir" ]] && [[ "$("$cli" --help)" == *--jobs* ]]; then
     jobs_row=yes
 fi
 
+# 6, 7: e-mail addresses and a pattern without a long literal over a staged text with addresses in it.
+mixed="$work/mixed-300.txt"
+[[ -f "$mixed" ]] || python3 "$root/bench/make_staged_text.py" 300 "$mixed"
+address_ere='[[:alnum:]._%+-]+@[[:alnum:].-]+\.[[:alpha:]]{2,}'
+run3 addr_ours "$cli" --staged "$mixed" --addresses -o "$work/ours.txt"
+run3 addr_grep sh -c 'grep -oE -- "$1" "$2" > "$3"' - "$address_ere" "$mixed" "$work/grep.txt"
+addr_rows="$(wc -l < "$work/ours.txt")/$(wc -l < "$work/grep.txt")"
+pattern='[0-9]{1,2}\.[0-9]+'
+run3 pattern_ours "$cli" --staged "$mixed" --case-sensitive --matching "$pattern" -o "$work/ours.txt"
+run3 pattern_grep sh -c 'grep -E -- "$1" "$2" > "$3"; test $? -le 1' - "$pattern" "$mixed" "$work/grep.txt"
+pattern_rows="$(wc -l < "$work/ours.txt")/$(wc -l < "$work/grep.txt")"
+
+# 8: staging a mailbox (sender and body), against Python's mailbox and email modules doing the same.
+mbox="$fixtures/mbox/easy-ham-2.mbox"
+if [[ -f "$mbox" ]]; then
+    rm -f "$work/big.mbox"
+    for _ in 1 2 3 4; do cat "$mbox" >> "$work/big.mbox"; done
+    run3 mbox_ours "$cli" --mailbox "$work/big.mbox" --all-folders --from --body --lines 1 -o "$work/ours.txt"
+    run3 mbox_python python3 "$root/bench/stage_mbox_vs_python.py" "$work/big.mbox" "$work/python.txt"
+fi
+
 echo
 echo "| Work (ours / theirs)                         |    ours    |   theirs   | ratio | min-max   | ours peak  | goal       |"
 echo "|----------------------------------------------|------------|------------|-------|-----------|------------|------------|"
@@ -112,8 +133,11 @@ row "not containing, exact / grep -v -F" notcont_ours notcont_grep 1 "<= 1.30"
 row "--all-data --dedupe 3M rows / awk '!s[\$0]++'" dedupe_ours dedupe_awk 1 "<= 0.35"
 [[ -f "$work/dbx_ours.times" ]] && row "40 DBX converted+listed / undbx per store" dbx_ours dbx_undbx 1 "<= 1.50"
 [[ -n "$jobs_row" ]] && row "100 PST stores staged, 2 workers / 1 (wall)" jobs_two jobs_one 2 "<= 0.625"
+row "e-mail addresses / grep -oE" addr_ours addr_grep 1 "<= 1.50"
+row "lines matching [0-9]{1,2}\.[0-9]+ / grep -E" pattern_ours pattern_grep 1 "<= 1.50"
+[[ -f "$work/mbox_ours.times" ]] && row "mbox staged / Python mailbox + email" mbox_ours mbox_python 1 "<= 0.067"
 echo
-echo "rows ours/theirs: any case $anycase_rows, not containing $notcont_rows, dedupe $dedupe_rows"
+echo "rows ours/theirs: any case $anycase_rows, not containing $notcont_rows, dedupe $dedupe_rows, pattern $pattern_rows, addresses $addr_rows (grep's pattern is looser)"
 echo "dedupe input: $rows_mb MB of rows' own text; goal for ours peak: <= $((2 * rows_mb)) MB"
 [[ -n "$jobs_row" ]] && echo "staging with two workers against one: $jobs_same"
 echo "machine: $(nproc) cores, $(uname -r)"
