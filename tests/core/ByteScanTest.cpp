@@ -15,7 +15,7 @@ namespace {
 // of a run the check skips at once, against Qt's own check.
 void expectSameValidity(const QByteArray& sequence, int offset)
 {
-    const QByteArray text = QByteArray(offset % 21, 'a') + sequence + QByteArray(19, 'z');
+    const QByteArray text = QByteArray(offset % 37, 'a') + sequence + QByteArray(19, 'z');
     ASSERT_EQ(isValidUtf8(text), QUtf8StringView(text).isValidUtf8()) << sequence.toHex().toStdString();
     ASSERT_EQ(isValidUtf8(sequence), QUtf8StringView(sequence).isValidUtf8()) << sequence.toHex().toStdString();
 }
