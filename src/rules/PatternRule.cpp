@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace rules {
 
@@ -63,24 +64,67 @@ void lowerAscii(QByteArrayView from, QByteArray& to)
         *out++ = static_cast<unsigned char>(c - 'A') < 26u ? char(c | 0x20) : c;
 }
 
-// A filter that tells from the texts a line holds (atoms, lower-cased) whether the pattern may match it; none
-// when a line may match without holding any of them, or a text is not ASCII.
-std::unique_ptr<re2::FilteredRE2> prefilterFor(const std::string& translated, const re2::RE2::Options& options,
-                                               std::vector<std::string>& atoms)
+bool isSearchable(const std::string& atom)
 {
-    // Texts shorter than three characters are found in too many lines to be worth searching for first.
-    auto filter = std::make_unique<re2::FilteredRE2>(3);
+    return std::all_of(atom.begin(), atom.end(), [](char c) { return c != '\n' && (c & 0x80) == 0; });
+}
+
+// Texts of which every line the pattern matches holds one (lower-cased, ASCII): a single text where one will do,
+// the longest, else as few and as long as can be; none when a line may match without holding any. A line found
+// this way is checked whole, so any text, however short, that most lines lack saves reading the others.
+std::vector<std::string> needlesFor(const std::string& translated, const re2::RE2::Options& options)
+{
+    re2::FilteredRE2 filter(1);
     int id = 0;
-    if (filter->Add(translated, options, &id) != re2::RE2::NoError)
-        return nullptr;
-    filter->Compile(&atoms);
+    if (filter.Add(translated, options, &id) != re2::RE2::NoError)
+        return {};
+    std::vector<std::string> atoms;
+    filter.Compile(&atoms);
+    std::vector<bool> chosen(atoms.size(), false);
+    std::vector<int> others;
     std::vector<int> potential;
-    filter->AllPotentials({}, &potential);
-    const bool usable =
-        potential.empty() && !atoms.empty() && std::all_of(atoms.begin(), atoms.end(), [](const std::string& atom) {
-            return std::all_of(atom.begin(), atom.end(), [](char c) { return c != '\n' && (c & 0x80) == 0; });
-        });
-    return usable ? std::move(filter) : nullptr;
+    // Whether a line that holds none of the chosen texts (and any of the others) cannot match.
+    const auto suffice = [&] {
+        others.clear();
+        for (size_t i = 0; i < atoms.size(); ++i) {
+            if (!chosen[i])
+                others.push_back(int(i));
+        }
+        filter.AllPotentials(others, &potential);
+        return potential.empty();
+    };
+    std::vector<size_t> order(atoms.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // Unsearchable texts first, then the shortest: those are the ones to do without.
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return std::pair(isSearchable(atoms[a]), atoms[a].size()) < std::pair(isSearchable(atoms[b]), atoms[b].size());
+    });
+    for (auto i = order.rbegin(); i != order.rend(); ++i) {
+        if (!isSearchable(atoms[*i]))
+            continue;
+        chosen[*i] = true;
+        if (suffice())
+            return {atoms[*i]};
+        chosen[*i] = false;
+    }
+    chosen.assign(atoms.size(), true);
+    if (atoms.empty() || !suffice())
+        return {};
+    for (const size_t i : order) {
+        chosen[i] = false;
+        if (!suffice())
+            chosen[i] = true;
+    }
+    std::vector<std::string> needles;
+    for (size_t i = 0; i < atoms.size(); ++i) {
+        if (chosen[i]) {
+            if (!isSearchable(atoms[i]))
+                return {};
+            needles.push_back(atoms[i]);
+        }
+    }
+    return needles;
 }
 
 bool isPlainText(const QString& pattern)
@@ -118,61 +162,67 @@ PatternRule::PatternRule(const QString& pattern, bool ignoreCase)
         m_pattern.reset();
         return;
     }
-    m_ignoreCase = ignoreCase;
-    m_prefilter = prefilterFor(translated.re2, options, m_atoms);
+    m_needles = needlesFor(translated.re2, options);
+    m_needlesHaveLetters = std::any_of(m_needles.begin(), m_needles.end(), [](const std::string& needle) {
+        return std::any_of(needle.begin(), needle.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    });
+    // KELVIN SIGN and LONG S fold to k and s without regard to case, and lower-case to them for the needles;
+    // lower-casing ASCII does not show them.
+    m_needlesFoldFromNonAscii =
+        std::any_of(m_needles.begin(), m_needles.end(),
+                    [](const std::string& needle) { return needle.find_first_of("ks") != std::string::npos; }) &&
+        (ignoreCase || pattern.contains(QChar(0x212A)) || pattern.contains(QChar(0x017F)));
 }
 
-bool PatternRule::prefilterFits(QByteArrayView lines) const
+bool PatternRule::needlesFit(QByteArrayView lines) const
 {
-    if (!m_prefilter || !m_ignoreCase)
-        return m_prefilter != nullptr;
-    // KELVIN SIGN matches k and LONG S matches s without regard to case; lower-casing ASCII does not show it.
-    const bool foldsFromNonAscii = std::any_of(m_atoms.begin(), m_atoms.end(), [](const std::string& atom) {
-        return atom.find_first_of("ks") != std::string::npos;
-    });
-    return !foldsFromNonAscii || (lines.indexOf("\xE2\x84\xAA") < 0 && lines.indexOf("\xC5\xBF") < 0);
+    return !m_needles.empty() &&
+           (!m_needlesFoldFromNonAscii || (lines.indexOf("\xE2\x84\xAA") < 0 && lines.indexOf("\xC5\xBF") < 0));
 }
 
 void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
 {
-    lowerAscii(lines, m_lowered);
-    const char* const lowered = m_lowered.constData();
+    // Texts without letters are found in the lines as they are.
+    const char* text = lines.data();
+    if (m_needlesHaveLetters) {
+        lowerAscii(lines, m_lowered);
+        text = m_lowered.constData();
+    }
     const qsizetype size = lines.size();
-    // Per text: where it next occurs at or after the search position; -1 when no more, -2 when not searched yet.
-    std::vector<qsizetype> next(m_atoms.size(), -2);
-    std::vector<int> found;
-    std::vector<int> potential;
+    const bool oneByte = m_needles.size() == 1 && m_needles[0].size() == 1;
+    // Per needle: where it next occurs at or after the search position; -1 when no more, -2 when not searched yet.
+    std::vector<qsizetype> next(m_needles.size(), -2);
     qsizetype candidates = 0;
     for (qsizetype at = 0; at < size;) {
-        // Texts found in many lines filter little: past one candidate line in 512 bytes the automaton searching
+        // Needles found in many lines filter little: past one candidate line in 128 bytes the automaton searching
         // the rest of the block at once is faster than a search per line.
-        if (++candidates > 64 && candidates * 512 > at) {
-            scanWhole(lines, at, hits);
+        if (++candidates > 64 && candidates * 128 > at) {
+            scanWhole(withoutLineCr(lines.sliced(at), m_withoutCr), 0, hits);
             return;
         }
         qsizetype candidate = -1;
-        for (size_t i = 0; i < m_atoms.size(); ++i) {
-            if (next[i] == -2 || (next[i] >= 0 && next[i] < at)) {
-                const void* hit = memmem(lowered + at, size_t(size - at), m_atoms[i].data(), m_atoms[i].size());
-                next[i] = hit ? static_cast<const char*>(hit) - lowered : -1;
+        if (oneByte) {
+            const auto* hit = static_cast<const char*>(memchr(text + at, m_needles[0][0], size_t(size - at)));
+            candidate = hit ? hit - text : -1;
+        } else {
+            for (size_t i = 0; i < m_needles.size(); ++i) {
+                if (next[i] == -2 || (next[i] >= 0 && next[i] < at)) {
+                    const void* hit = memmem(text + at, size_t(size - at), m_needles[i].data(), m_needles[i].size());
+                    next[i] = hit ? static_cast<const char*>(hit) - text : -1;
+                }
+                if (next[i] >= 0 && (candidate < 0 || next[i] < candidate))
+                    candidate = next[i];
             }
-            if (next[i] >= 0 && (candidate < 0 || next[i] < candidate))
-                candidate = next[i];
         }
         if (candidate < 0)
             break;
-        const auto* before = static_cast<const char*>(memrchr(lowered + at, '\n', size_t(candidate - at)));
-        const qsizetype lineStart = before ? before - lowered + 1 : at;
+        const auto* before = static_cast<const char*>(memrchr(text + at, '\n', size_t(candidate - at)));
+        const qsizetype lineStart = before ? before - text + 1 : at;
         const qsizetype lineEnd =
-            static_cast<const char*>(memchr(lowered + candidate, '\n', size_t(size - candidate))) - lowered;
-        found.clear();
-        for (size_t i = 0; i < m_atoms.size(); ++i) {
-            if (next[i] >= 0 && next[i] + qsizetype(m_atoms[i].size()) <= lineEnd)
-                found.push_back(int(i));
-        }
-        m_prefilter->AllPotentials(found, &potential);
-        const re2::StringPiece line(lines.data() + lineStart, size_t(lineEnd - lineStart));
-        if (!potential.empty() && m_pattern->Match(line, 0, line.size(), re2::RE2::UNANCHORED, nullptr, 0))
+            static_cast<const char*>(memchr(text + candidate, '\n', size_t(size - candidate))) - text;
+        const qsizetype contentEnd = lineEnd > lineStart && lines[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
+        const re2::StringPiece line(lines.data() + lineStart, size_t(contentEnd - lineStart));
+        if (m_pattern->Match(line, 0, line.size(), re2::RE2::UNANCHORED, nullptr, 0))
             hits.add(QByteArrayView(line.data(), qsizetype(line.size())), true);
         at = lineEnd + 1;
     }
@@ -203,12 +253,11 @@ void PatternRule::scan(const LineBlock& block, LineHits& hits)
         LineRule::scan(block, hits);
         return;
     }
-    const QByteArrayView lines = withoutLineCr(block.bytes, m_withoutCr);
-    if (prefilterFits(lines)) {
-        scanCandidates(lines, hits);
+    if (needlesFit(block.bytes)) {
+        scanCandidates(block.bytes, hits);
         return;
     }
-    scanWhole(lines, 0, hits);
+    scanWhole(withoutLineCr(block.bytes, m_withoutCr), 0, hits);
 }
 
 void PatternRule::scanWhole(QByteArrayView lines, qsizetype start, LineHits& hits)

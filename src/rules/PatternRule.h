@@ -8,7 +8,6 @@
 #include <vector>
 
 namespace re2 {
-class FilteredRE2;
 class RE2;
 } // namespace re2
 
@@ -34,18 +33,18 @@ public:
     void scan(const LineBlock& block, LineHits& hits) override;
 
 private:
-    bool prefilterFits(QByteArrayView lines) const;
-    // The lines from a position on: those holding the atoms, or all, each searched at once.
+    bool needlesFit(QByteArrayView lines) const;
+    // Checks each line holding a needle, from a position on, until the lines to check come too thick.
     void scanCandidates(QByteArrayView lines, LineHits& hits);
     void scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
 
     std::unique_ptr<re2::RE2> m_pattern;
-    // Texts of which a matching line holds some (lower-cased, ASCII), and the filter that tells from those a
-    // line holds whether it may match; unset when every line may.
-    std::unique_ptr<re2::FilteredRE2> m_prefilter;
-    std::vector<std::string> m_atoms;
-    bool m_ignoreCase = false;
-    QByteArray m_lowered;                        // scratch: a block in ASCII lower case
+    // Texts of which every matching line holds at least one (ASCII, lower-cased when they hold letters); empty
+    // when no such texts were found.
+    std::vector<std::string> m_needles;
+    bool m_needlesHaveLetters = false;
+    bool m_needlesFoldFromNonAscii = false; // and so are not found in a block that holds the letters they fold from
+    QByteArray m_lowered;                   // scratch: a block in ASCII lower case
     std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
     QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks

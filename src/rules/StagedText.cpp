@@ -1,6 +1,7 @@
 #include "rules/StagedText.h"
 
 #include "core/AppError.h"
+#include "core/ByteScan.h"
 #include "core/TextFiles.h"
 #include "rules/LineRule.h"
 #include "platform/Desktop.h"
@@ -58,9 +59,9 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
         const qsizetype cut = more ? buffer.lastIndexOf('\n') + 1 : buffer.size();
         if (cut > 0) {
             const QByteArrayView lines = QByteArrayView(buffer).first(cut);
-            const LineBlock block{lines, number, QUtf8StringView(lines.data(), lines.size()).isValidUtf8()};
+            const LineBlock block{lines, number, core::isValidUtf8(lines)};
             rule.scan(block, hits);
-            number += std::count(lines.begin(), lines.end(), '\n');
+            number += core::countByte(lines, '\n');
             buffer.remove(0, cut);
         }
         if (!more)

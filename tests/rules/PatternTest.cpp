@@ -149,3 +149,14 @@ TEST(Patterns, MatchAnyCaseInAnyScriptAndEveryEncodingTheRulesRead)
     EXPECT_EQ(rule.hitsInLine(u"plain"_qs, 1), 1);
     EXPECT_EQ(rule.hitsInLine(u"a plain"_qs, 2), 0);
 }
+
+// A letter from outside ASCII that lower-cases to an ASCII one (KELVIN SIGN to k) is found where the pattern asks
+// for it, with regard to case as without.
+TEST(Patterns, FindLettersThatLowerCaseIntoAscii)
+{
+    TempDir dir;
+    const QString path = dir.write(u"staged.txt"_qs, "\xE2\x84\xAA"
+                                                     "elvin x\r\nkelvin x\r\n");
+    EXPECT_EQ(matchingLines(path, u"\u212Aelvin.x"_qs, false), QStringList{u"\u212Aelvin x"_qs});
+    EXPECT_EQ(matchingLines(path, u"kelvin.x"_qs, true), (QStringList{u"\u212Aelvin x"_qs, u"kelvin x"_qs}));
+}
