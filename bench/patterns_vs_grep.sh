@@ -3,31 +3,8 @@
 # writing to files, and prints the ratios and peak memory. Usage: bench/patterns_vs_grep.sh [SIZE_MB] (default 1024).
 set -euo pipefail
 set -f # the rules' patterns are passed unquoted
-root=$(cd "$(dirname "$0")/.." && pwd)
-size=${1:-1024}
-build="$root/build/release"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target quillmere-cli >/dev/null
-cli="$build/program/quillmere-cli"
-work="$build/bench-data"
-mkdir -p "$work"
-text="$work/staged-$size.txt"
-[[ -f "$text" ]] || python3 "$root/bench/make_staged_text.py" "$size" "$text"
-export LC_ALL=C.UTF-8 TEMP="$work" QUILLMERE_SETTINGS_DIR="$work"
-
-# Runs a command three times and prints the best CPU time (user + system) and the peak memory of that run.
-measure() {
-    local best="" mem=""
-    for _ in 1 2 3; do
-        local out
-        out=$( { /usr/bin/time -f "%U %S %M" "$@" >/dev/null; } 2>&1 | tail -n 1)
-        local t m
-        t=$(awk '{ print $1 + $2 }' <<< "$out")
-        m=$(awk '{ print $3 }' <<< "$out")
-        if [[ -z "$best" ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t mem=$m; fi
-    done
-    echo "$best $mem"
-}
+# shellcheck source=bench/staged_text_setup.sh
+source "$(dirname "$0")/staged_text_setup.sh" "$@"
 
 # compare LABEL "OUR OPTIONS..." "GREP OPTIONS..." PATTERN
 compare() {
