@@ -106,16 +106,21 @@ QString withCrLf(const QString& text)
 {
     QString out;
     out.reserve(text.size() + text.size() / 16 + 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            out += u"\r\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            out += c;
-        }
+    const QChar* const data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = data[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        // The text between line breaks goes over whole; a character at a time costs a check per character.
+        out.append(data + runStart, i - runStart);
+        out += u"\r\n";
+        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
+            ++i;
+        runStart = i + 1;
     }
+    out.append(data + runStart, size - runStart);
     return out;
 }
 
