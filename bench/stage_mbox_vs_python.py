@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Stages an mbox as quillmere-cli --mailbox does, with Python's mailbox and email modules: per message the
-sender (the first From address's addr-spec, else the field's text) and the body (plain text, else HTML, through
+sender (the first From address as user@domain, else the field's text) and the body (plain text, else HTML, through
 get_body and get_content), written as CR LF records. The side being compared with; see stage_mbox_vs_python.sh.
 
 Usage: stage_mbox_vs_python.py MBOX OUT

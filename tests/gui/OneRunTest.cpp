@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <random>
 

@@ -1,6 +1,7 @@
 #include "rules/AddressRule.h"
 #include "rules/StagedText.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/CollectingSink.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
@@ -8,15 +9,10 @@
 #include <gtest/gtest.h>
 
 using namespace rules;
+using testsupport::CollectingSink;
 using testsupport::TempDir;
 
 namespace {
-
-struct CollectingSink : HitSink
-{
-    QStringList hits;
-    void addHit(const QString& text, const QString&) override { hits << text; }
-};
 
 // The addresses the rule finds in a staged text, read in blocks.
 QStringList stagedAddresses(const QString& path)

@@ -1,6 +1,7 @@
 #include "rules/PatternRule.h"
 #include "rules/StagedText.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/CollectingSink.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace rules;
+using testsupport::CollectingSink;
 using testsupport::TempDir;
 
 namespace {
@@ -18,12 +20,6 @@ std::string joined(const QStringList& lines)
 {
     return lines.join(u'\n').toStdString();
 }
-
-struct CollectingSink : HitSink
-{
-    QStringList hits;
-    void addHit(const QString& text, const QString&) override { hits << text; }
-};
 
 QStringList matchingLines(const QString& path, const QString& pattern, bool ignoreCase)
 {

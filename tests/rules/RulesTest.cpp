@@ -4,21 +4,17 @@
 #include "rules/StagedText.h"
 #include "rules/TextRules.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/CollectingSink.h"
 #include "support/TempDir.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 using namespace rules;
+using testsupport::CollectingSink;
 using testsupport::TempDir;
 
 namespace {
-
-struct CollectingSink : HitSink
-{
-    QStringList hits;
-    void addHit(const QString& text, const QString&) override { hits << text; }
-};
 
 QStringList scanFile(const QString& path, LineRule& rule)
 {

@@ -31,7 +31,7 @@ struct ReadReport
 };
 
 // Appends one staging record per message to out, in mailbox order: the sender line, then the body, each
-// ended by CR LF, in UTF-8. The sender is the addr-spec of the first From address, else the From field's
+// ended by CR LF, in UTF-8. The sender is the first From address as user@domain, else the From field's
 // decoded text. The body is chosen and converted as for message files; an mbox's ">From " lines lose their
 // quoting ">". A message cut short at the end of the file gives what it holds; a message whose header block
 // passes 8 MB gives an empty record. Throws core::AppError when

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The number of messages of an mbox and each one's sender, read by Python's mailbox and email modules.
 
-Prints the count, then one sender a line: the addr-spec of the first From address, else the From field's
+Prints the count, then one sender a line: the first From address as user@domain, else the From field's
 text. An independent reading for the mailbox reader's test.
 """
 import email
