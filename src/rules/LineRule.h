@@ -24,7 +24,8 @@ public:
 };
 
 // Whole lines of staged text as bytes. Every line ends with LF (a CR before it belongs to the line break),
-// so a rule never has to care for the file's last line; firstNumber is the number of the block's first line.
+// so a rule never has to care for the file's last line; firstNumber is the number of the block's first line, or 0
+// when the rule does not number lines.
 struct LineBlock
 {
     QByteArrayView bytes;
@@ -66,6 +67,9 @@ public:
     // The hits of one line of a message body: by default the line itself, as often as hitsInLine says. A rule
     // that finds parts of lines offers those instead.
     virtual void scanLine(QStringView line, qint64 number, LineHits& hits);
+    // Whether hitsInLine and scan read the lines' numbers. Counting them is a pass over every block, so the
+    // rules that do not are spared it.
+    virtual bool numbersLines() const { return false; }
 };
 
 // Calls f(line without its line break, number) for each line of the block.

@@ -28,6 +28,7 @@ public:
     explicit LineNumberRule(const QList<double>& entries);
     int hitsInLine(QStringView line, qint64 number) override;
     void scan(const LineBlock& block, LineHits& hits) override;
+    bool numbersLines() const override { return true; }
 
 private:
     bool listed(qint64 number) const { return m_numbers.count(number) > 0; }

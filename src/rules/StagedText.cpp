@@ -39,7 +39,8 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
     core::openForReading(file);
     LineHits hits(sink, sourcePath);
     QByteArray buffer;
-    qint64 number = 1;
+    const bool numbered = rule.numbersLines();
+    qint64 number = numbered ? 1 : 0;
     bool atStart = true;
     bool sawBytes = false;
     qint64 sliceStart = loop.clockMs();
@@ -61,7 +62,8 @@ void scanStagedText(const QString& path, LineRule& rule, HitSink& sink, const QS
             const QByteArrayView lines = QByteArrayView(buffer).first(cut);
             const LineBlock block{lines, number, core::isValidUtf8(lines)};
             rule.scan(block, hits);
-            number += core::countByte(lines, '\n');
+            if (numbered)
+                number += core::countByte(lines, '\n');
             buffer.remove(0, cut);
         }
         if (!more)
