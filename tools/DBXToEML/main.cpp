@@ -17,6 +17,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <locale.h>
 #include <set>
 #include <spawn.h>
@@ -343,18 +344,35 @@ std::string choosePrefix(const std::string& dbx, const std::string& staging)
     return chosen;
 }
 
-bool readFile(const std::string& path, std::string& bytes)
+enum class Read { Whole, TooLarge, Failed };
+
+// Reads a file whole in as few calls as its size allows; a file over the limit is left unread.
+Read readFile(const std::string& path, std::string& bytes, off_t limit)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Read::Failed;
+    struct stat s;
+    const bool known = ::fstat(fd, &s) == 0;
+    if (!known || s.st_size > limit) {
+        ::close(fd);
+        return known ? Read::TooLarge : Read::Failed;
+    }
+    bytes.resize(std::size_t(s.st_size) + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            bytes.resize(have);
+            return n == 0 ? Read::Whole : Read::Failed;
+        }
+        have += std::size_t(n);
+    }
 }
 
 bool writeFile(const std::string& path, std::string_view bytes)
@@ -415,7 +433,7 @@ bool renameNoReplace(const std::string& from, const std::string& to)
 bool copyFile(const std::string& from, const std::string& to)
 {
     std::string bytes;
-    if (!readFile(from, bytes) || ::access(to.c_str(), F_OK) == 0)
+    if (readFile(from, bytes, std::numeric_limits<off_t>::max()) != Read::Whole || ::access(to.c_str(), F_OK) == 0)
         return false;
     if (!writeFile(to, bytes)) {
         ::unlink(to.c_str());
@@ -429,12 +447,11 @@ bool placeMessage(const std::string& source, const std::string& staging, const s
 {
     const std::string target = staging + '/' + name;
     const std::string temporary = staging + "/." + name + ".part";
-    if (::access(source.c_str(), R_OK) != 0)
+    std::string bytes;
+    const Read read = readFile(source, bytes, kMaxFixedMessage);
+    if (read == Read::Failed)
         return false;
-    if (fileSize(source) <= kMaxFixedMessage) {
-        std::string bytes;
-        if (!readFile(source, bytes))
-            return false;
+    if (read == Read::Whole) {
         if (needsCrLf(bytes)) {
             // Written beside the target under a name no listing takes, then renamed.
             if (!writeFile(temporary, withCrLf(bytes))) {
