@@ -298,10 +298,50 @@ std::vector<wint_t> caseless(std::string_view name, locale_t utf8)
         }
         name.remove_prefix(n);
         const wint_t w = wint_t(c);
-        out.push_back(w == 0x130 || w == 0x131 || w >= 0x110000 ? w : towlower_l(towupper_l(w, utf8), utf8));
+        const bool kept = w == 0x130 || w == 0x131 || w >= 0x110000;
+        out.push_back(kept ? w : utf8 ? towlower_l(towupper_l(w, utf8), utf8) : towlower(towupper(w)));
     }
     return out;
 }
+
+// Folds names as caseless() does. The UTF-8 locale is loaded only for the first name that is not ASCII:
+// loading it costs more than folding a whole staging folder of ASCII names.
+class NameFolder
+{
+public:
+    NameFolder() = default;
+    NameFolder(const NameFolder&) = delete;
+    NameFolder& operator=(const NameFolder&) = delete;
+    ~NameFolder()
+    {
+        if (m_utf8) {
+            ::uselocale(m_previous);
+            ::freelocale(m_utf8);
+        }
+    }
+
+    std::vector<wint_t> fold(std::string_view name)
+    {
+        if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+            std::vector<wint_t> out(name.size());
+            std::transform(name.begin(), name.end(), out.begin(),
+                           [](char c) { return wint_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
+            return out;
+        }
+        if (!m_loaded) {
+            m_loaded = true;
+            m_utf8 = ::newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+            if (m_utf8)
+                m_previous = ::uselocale(m_utf8);
+        }
+        return caseless(name, m_utf8);
+    }
+
+private:
+    bool m_loaded = false;
+    locale_t m_utf8 = nullptr;
+    locale_t m_previous = nullptr;
+};
 
 // The store's name without its last extension; a name that would be hidden starts with "_" instead.
 std::string completeBaseName(const std::string& path)
@@ -322,24 +362,19 @@ std::string choosePrefix(const std::string& dbx, const std::string& staging)
         base = "store";
     if (base.front() == '.')
         base.front() = '_';
-    locale_t utf8 = ::newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-    const locale_t previous = utf8 ? ::uselocale(utf8) : nullptr;
+    NameFolder folder;
     std::vector<std::vector<wint_t>> existing;
     for (const std::string& name : listFolder(staging, true, [](const std::string&, bool, bool file) { return file; }))
-        existing.push_back(caseless(name, utf8));
+        existing.push_back(folder.fold(name));
     std::string chosen;
     for (int n = 1; chosen.empty(); ++n) {
         const std::string prefix = n == 1 ? base : base + '~' + std::to_string(n);
-        const std::vector<wint_t> start = caseless(prefix + '-', utf8);
+        const std::vector<wint_t> start = folder.fold(prefix + '-');
         const bool used = std::any_of(existing.begin(), existing.end(), [&](const std::vector<wint_t>& name) {
             return name.size() >= start.size() && std::equal(start.begin(), start.end(), name.begin());
         });
         if (!used)
             chosen = prefix;
-    }
-    if (utf8) {
-        ::uselocale(previous);
-        ::freelocale(utf8);
     }
     return chosen;
 }

@@ -117,6 +117,30 @@ TEST(DBXToEML, ConvertsTheSampleStoreInItsOrderWithoutCollisions)
     EXPECT_EQ(first.count('\n'), first.count("\r\n"));
 }
 
+// A store's files keep apart from files whose names start with its name in another case, in any script.
+TEST(DBXToEML, PrefixTakenInAnotherCaseGetsANumber)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    const struct
+    {
+        const char16_t* existing;
+        const char16_t* store;
+        const char16_t* first;
+    } cases[] = {
+        {u"inbox-000001.eml", u"INBOX.dbx", u"INBOX~2-000001.eml"},
+        {u"über-000001.eml", u"ÜBER.dbx", u"ÜBER~2-000001.eml"},
+        {u"\u017Fent-000001.eml", u"Sent.dbx", u"Sent~2-000001.eml"}, // LONG S folds to s
+        {u"Inbox-000001.eml", u"Inboxes.dbx", u"Inboxes-000001.eml"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir, staging;
+        staging.write(QString::fromUtf16(c.existing), "x");
+        ASSERT_EQ(convert({dir.write(QString::fromUtf16(c.store), TempDir::read(store)), staging.path()}), 0);
+        EXPECT_TRUE(stagingEntries(staging).contains(QString::fromUtf16(c.first)))
+            << QString::fromUtf16(c.store).toStdString();
+    }
+}
+
 TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
 {
     QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
