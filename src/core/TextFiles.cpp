@@ -1,6 +1,7 @@
 #include "core/TextFiles.h"
 
 #include "core/AppError.h"
+#include "core/ByteScan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,6 +52,12 @@ qsizetype decodableEnd(QByteArrayView bytes)
 // Decodes line by line, so each line takes the same decoding as when read by LineReader.
 void appendDecodedLines(QString& out, QByteArrayView bytes)
 {
+    // Valid UTF-8 throughout means every line is, as no line break falls inside a character: one decode. Not
+    // when a line after the first starts with a byte order mark, which decoding drops only at a text's start.
+    if (isValidUtf8(bytes) && bytes.indexOf("\n\xEF\xBB\xBF") < 0) {
+        out += QString::fromUtf8(bytes);
+        return;
+    }
     while (!bytes.isEmpty()) {
         const qsizetype lf = bytes.indexOf('\n');
         const qsizetype end = lf < 0 ? bytes.size() : lf + 1;

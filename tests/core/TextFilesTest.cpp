@@ -1,6 +1,7 @@
 #include "core/TextFiles.h"
 #include "support/TempDir.h"
 
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 using namespace core;
@@ -57,4 +58,27 @@ TEST(BlockReader, BlocksOf65536DecodedCharactersKeepingLineBreaks)
     // One line of three-byte characters, longer than a read.
     const QStringList euros = blocksOf(dir.write(u"euro"_qs, QByteArray("\xE2\x82\xAC").repeated(700000)));
     EXPECT_EQ(euros.join(QString()), QString(700000, QChar(0x20AC)));
+}
+
+// Decoding a text at once gives what decoding it line by line gives: lines of UTF-8 and of Windows-1252, byte
+// order marks at the start of any line, a last line without a break.
+TEST(AppendDecodedLines, WholeTextDecodesAsItsLinesDo)
+{
+    const QByteArray pieces[] = {"abc", "\xC3\xA9", "\xE9", "\xEF\xBB\xBF", "\xE2\x82\xAC", "\r", "\r\n", "\n"};
+    QRandomGenerator random(11);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray text;
+        for (int n = random.bounded(0, 12); n > 0; --n)
+            text += pieces[random.bounded(int(std::size(pieces)))];
+        QString lineByLine;
+        for (qsizetype at = 0; at < text.size();) {
+            const qsizetype lf = text.indexOf('\n', at);
+            const qsizetype end = lf < 0 ? text.size() : lf + 1;
+            lineByLine += decodeText(QByteArrayView(text).sliced(at, end - at));
+            at = end;
+        }
+        QString whole;
+        appendDecodedLines(whole, text);
+        ASSERT_EQ(whole, lineByLine) << text.toHex().toStdString();
+    }
 }

@@ -58,8 +58,6 @@ public:
         m_at = after;
         return true;
     }
-    // True once the last piece, which no line end closes, has been given.
-    bool atEnd() const { return m_at > m_text.size(); }
     // The line that next() gives next, without consuming it.
     bool peek(QStringView& line) const
     {
@@ -113,19 +111,21 @@ Found findField(QStringView text, const QString& field, QString& value)
     return Found::Nowhere;
 }
 
-// True when text holds the empty line that ends the header block.
-bool holdsHeaderEnd(QStringView text)
+// The length of the header block with the empty line that ends it, or -1 when the bytes do not hold that line.
+// Empty lines before the first one do not end the header.
+qsizetype headerBlockLength(QByteArrayView bytes)
 {
-    Lines lines(text);
-    QStringView line;
     bool sawLine = false;
-    while (lines.next(line)) {
-        // The piece after the last line end is no line (the text may have been cut there).
-        if (line.isEmpty() && sawLine && !lines.atEnd())
-            return true;
-        sawLine = sawLine || !line.isEmpty();
+    for (qsizetype at = 0;;) {
+        const qsizetype lf = bytes.indexOf('\n', at);
+        if (lf < 0)
+            return -1;
+        const qsizetype length = lf - at - (lf > at && bytes[lf - 1] == '\r' ? 1 : 0);
+        if (length == 0 && sawLine)
+            return lf + 1;
+        sawLine = sawLine || length > 0;
+        at = lf + 1;
     }
-    return false;
 }
 
 } // namespace
@@ -150,15 +150,16 @@ HeaderFields readHeaderFields(const QString& path)
         throw core::AppError(kOutOfMemory, QStringLiteral("Out of memory"));
 
     const QByteArray head = file.read(kHeadBlock);
-    // The head decides when it holds the whole header block and all four fields in it: a field found only
-    // beyond the header, or cut at the head's end, is left to the whole text.
-    if (!file.atEnd()) {
-        const QString headText = decodeBytes(head);
-        bool allInHeader = findField(headText, QStringLiteral("Date"), fields.date) == Found::InHeader;
-        allInHeader = findField(headText, QStringLiteral("To"), fields.to) == Found::InHeader && allInHeader;
-        allInHeader = findField(headText, QStringLiteral("From"), fields.from) == Found::InHeader && allInHeader;
-        allInHeader = findField(headText, QStringLiteral("Subject"), fields.subject) == Found::InHeader && allInHeader;
-        if (allInHeader && holdsHeaderEnd(headText))
+    // The header block alone decides when the head holds it whole and all four fields are in it: the body is
+    // not decoded then. A field found only beyond the header is left to the whole text.
+    if (const qsizetype length = headerBlockLength(head); length >= 0) {
+        const QString headerText = decodeBytes(QByteArrayView(head).first(length));
+        bool allInHeader = findField(headerText, QStringLiteral("Date"), fields.date) == Found::InHeader;
+        allInHeader = findField(headerText, QStringLiteral("To"), fields.to) == Found::InHeader && allInHeader;
+        allInHeader = findField(headerText, QStringLiteral("From"), fields.from) == Found::InHeader && allInHeader;
+        allInHeader =
+            findField(headerText, QStringLiteral("Subject"), fields.subject) == Found::InHeader && allInHeader;
+        if (allInHeader)
             return fields;
     }
 

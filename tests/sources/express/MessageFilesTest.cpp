@@ -33,7 +33,8 @@ TEST(GetHeaderField, TakesTheFirstExactLineAndUnfoldsTheHeader)
         EXPECT_EQ(GetHeaderField(text, field), value) << text.toStdString() << " / " << field.toStdString();
 }
 
-// The head block is a shortcut only: whatever lies beyond it, the fields equal the whole-text rule.
+// The header block and the head block are shortcuts only: whatever lies beyond them, the fields equal the
+// whole-text rule.
 TEST(ReadHeaderFields, EqualsTheWholeTextRule)
 {
     testsupport::TempDir dir;
@@ -41,8 +42,15 @@ TEST(ReadHeaderFields, EqualsTheWholeTextRule)
     const QByteArray head = "From: f\r\nTo: t\r\nDate: d\r\n";
     // A Subject line straddling the end of the head block, one only far beyond it, one nowhere.
     const QByteArray straddling = head + QByteArray(65536 - head.size() - 4, 'y') + "\r\nSubject: across\r\n";
+    const QByteArray small[] = {
+        "From: f\r\nTo: t\r\n\r\nDate: late\r\nSubject: s\r\n",
+        "From: f\r\n\xEF\xBB\xBF\r\nTo: t\r\nDate: d\r\nSubject: s\r\n\r\nbody", // a line of only a byte order mark
+        "\r\n\nFrom: f\nTo: t\nDate: d\nSubject: s\n folded\n\nSubject: body\n",
+        "From: f\r\nTo: t\r\nDate: d\r\nSubject: s\r\n\r", // no line ends the header
+    };
     for (const QByteArray& bytes : {straddling, head + filler + "Subject: late\r\n", head + filler,
-                                    QByteArray("Subject: s\r\n") + filler + "Date: only late", QByteArray()}) {
+                                    QByteArray("Subject: s\r\n") + filler + "Date: only late", QByteArray(), small[0],
+                                    small[1], small[2], small[3]}) {
         QString whole;
         core::appendDecodedLines(whole, bytes);
         const HeaderFields fields = readHeaderFields(dir.write(u"m.eml"_qs, bytes));
