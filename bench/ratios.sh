@@ -68,14 +68,15 @@ run3 dedupe_awk sh -c "awk '!s[\$0]++' \"\$1\" > \"\$2\"" - "$rows" "$work/awk.t
 dedupe_rows="$(wc -l < "$work/ours.txt")/$(wc -l < "$work/awk.txt")"
 rows_mb=$(( $(stat -c %s "$rows") / 1048576 ))
 
-# 4: 40 small DBX stores converted and listed, against undbx alone, one call per store. Each run writes into a
-# new folder and the folders are deleted only after the last run: deleting is no part of the work timed, and
-# ext4 makes file creation slower for a while after many deletions, which would tax whichever side runs next.
+# 4: 40 small DBX stores converted and listed, against undbx alone, one call per store. Both work in a memory
+# file system where there is one: on ext4, creating files is slower for a while after other work on the machine
+# deleted many, which makes the row measure the disk's history more than the programs. Each run writes into a new
+# folder, and the folders are deleted only after the last run.
 dbx="$fixtures/dbx/test_OutlookDBX.dbx"
 if [[ -f "$dbx" ]] && command -v undbx > /dev/null; then
-    mkdir -p "$work/dbx"
-    for i in $(seq 1 40); do cp "$dbx" "$work/dbx/store$i.dbx"; done
-    rm -rf "$work/dbx-runs" && mkdir "$work/dbx-runs"
+    dbx_work=$(mktemp -d /dev/shm/quillmere-bench.XXXXXX 2> /dev/null || mktemp -d "$work/dbx.XXXXXX")
+    mkdir "$dbx_work/stores" "$dbx_work/runs"
+    for i in $(seq 1 40); do cp "$dbx" "$dbx_work/stores/store$i.dbx"; done
     cat > "$work/convert.sh" << 'SH'
 #!/bin/sh
 out=$(mktemp -d "$2/ours.XXXXXX")
@@ -87,9 +88,9 @@ SH
 out=$(mktemp -d "$2/undbx.XXXXXX")
 for f in "$1"/*.dbx; do undbx -s "$f" "$out" > /dev/null 2>&1; done
 SH
-    run3 dbx_ours sh "$work/convert.sh" "$work/dbx" "$work/dbx-runs" "$build/program"
-    run3 dbx_undbx sh "$work/undbx.sh" "$work/dbx" "$work/dbx-runs"
-    rm -rf "$work/dbx-runs"
+    run3 dbx_ours sh "$work/convert.sh" "$dbx_work/stores" "$dbx_work/runs" "$build/program"
+    run3 dbx_undbx sh "$work/undbx.sh" "$dbx_work/stores" "$dbx_work/runs"
+    rm -rf "$dbx_work"
 fi
 
 # 5: staging 100 PST stores of a profile with one worker and with two.
