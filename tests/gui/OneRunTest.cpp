@@ -11,10 +11,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 #include <random>
 
@@ -195,7 +197,11 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
 {
     const testsupport::EnvGuard temp{"TEMP", dir.path()};
     programFolder = dir.path();
-    QFile::setPermissions(dir.write(u"DBXToEML"_qs, "#!/bin/sh\nexec sleep 30\n"), QFile::ReadOwner | QFile::ExeOwner);
+    // A converter that never ends by itself, waiting for a program of its own as the real one waits for undbx,
+    // and stopping it when it is asked to end.
+    const QByteArray converter = "#!/bin/sh\ntrap 'kill $!; exit 143' TERM\nsleep 30 &\necho $! > '" +
+                                 dir.file(u"child.pid"_qs).toUtf8() + "'\nwait\n";
+    QFile::setPermissions(dir.write(u"DBXToEML"_qs, converter), QFile::ReadOwner | QFile::ExeOwner);
     dir.write(u"Inbox.dbx"_qs, "x");
     gui::ExpressWindow form(
         freshContext(), discovery, [] { return false; }, nullptr);
@@ -226,7 +232,7 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
     EXPECT_EQ(form.panel().results().count(), 3 * 601); // each body's last line break ends an empty line
     EXPECT_EQ(form.messageList->topLevelItemCount(), 3);
 
-    // The converter never ends by itself; Esc stops it, and the window stays open with nothing listed.
+    // Esc stops the converter and what it started, and the window stays open with nothing listed.
     yields = 0;
     desktop.loop.onYield = [&] {
         if (++yields == 3)
@@ -234,6 +240,15 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
     };
     form.convertStoresButton->click();
     EXPECT_EQ(yields, 3);
+    const qint64 child = testsupport::TempDir::read(dir.file(u"child.pid"_qs)).trimmed().toLongLong();
+    ASSERT_GT(child, 0);
+    const auto running = [&] { // a process that ended but is not yet reaped is no longer running
+        const QByteArray stat = testsupport::TempDir::read(u"/proc/%1/stat"_qs.arg(child));
+        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
+    };
+    for (QDeadlineTimer deadline(5000); running() && !deadline.hasExpired();)
+        QThread::msleep(10);
+    EXPECT_FALSE(running()) << "the converter's own program still runs";
     EXPECT_EQ(form.panel().progress().text(), u"Cancelled. The messages listed so far are kept."_qs);
     EXPECT_EQ(form.messageList->topLevelItemCount(), 0);
     EXPECT_TRUE(form.convertStoresButton->isEnabled());

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -192,6 +193,28 @@ struct UndbxRun
     bool corrupted = false;
 };
 
+// The undbx running now, and the signal that asked the converter to end: a stopped conversion stops its undbx
+// with it and takes its work folders away.
+volatile sig_atomic_t g_undbx = 0;
+volatile sig_atomic_t g_endSignal = 0;
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+void onEndSignal(int signal)
+{
+    g_endSignal = signal;
+    if (g_undbx > 0)
+        ::kill(pid_t(g_undbx), SIGKILL);
+}
+
+void catchEndSignals()
+{
+    struct sigaction caught = {};
+    caught.sa_handler = onEndSignal;
+    sigemptyset(&caught.sa_mask);
+    for (const int signal : kEndSignals)
+        ::sigaction(signal, &caught, nullptr);
+}
+
 // Runs undbx with standard output and error into one pipe and returns what it wrote, up to the cap; false
 // when it could not start.
 bool runAndRead(const std::string& program, const std::vector<std::string>& arguments, std::string& log)
@@ -209,9 +232,25 @@ bool runAndRead(const std::string& program, const std::vector<std::string>& argu
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    // The end signals wait until the child is known, so that none can come between its start and its record.
+    sigset_t ends;
+    sigset_t previous;
+    sigemptyset(&ends);
+    for (const int signal : kEndSignals)
+        sigaddset(&ends, signal);
+    ::sigprocmask(SIG_BLOCK, &ends, &previous);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setsigmask(&attributes, &previous);
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        g_endSignal ? ECANCELED : ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    if (spawned == 0)
+        g_undbx = pid;
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
     ::close(pipeEnds[1]);
     if (spawned != 0) {
         ::close(pipeEnds[0]);
@@ -231,6 +270,7 @@ bool runAndRead(const std::string& program, const std::vector<std::string>& argu
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    g_undbx = 0;
     return true;
 }
 
@@ -551,7 +591,7 @@ int convert(const std::string& dbxArgument, const std::string& stagingArgument)
 
     UndbxRun run = attempt(false);
     // A damaged index loses messages that a scan of the whole file still finds.
-    if (run.corrupted) {
+    if (run.corrupted && !g_endSignal) {
         UndbxRun recovered = attempt(true);
         if (recovered.files.size() > run.files.size())
             run = std::move(recovered);
@@ -561,6 +601,8 @@ int convert(const std::string& dbxArgument, const std::string& stagingArgument)
     const int width = std::max<int>(6, int(std::to_string(run.files.size()).size()));
     int placed = 0;
     for (const std::string& file : run.files) {
+        if (g_endSignal)
+            break;
         const std::string name = numbered(prefix, placed + 1, width);
         if (placeMessage(file, staging, name))
             ++placed;
@@ -570,6 +612,11 @@ int convert(const std::string& dbxArgument, const std::string& stagingArgument)
     for (const std::string& folder : workFolders) {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
+    }
+    if (const int signal = g_endSignal) {
+        // Ends as the signal would have ended it, now that nothing is left behind.
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
     }
     if (placed == 0) {
         complain("no messages converted from \"" + dbx + "\"");
@@ -603,5 +650,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: DBXToEML DBX-FILE STAGING-FOLDER\n");
         return kUsage;
     }
+    catchEndSignals();
     return convert(arguments[0], arguments[1]);
 }

@@ -51,7 +51,17 @@ int normalizeWindowStyle(int windowStyle)
 
 QtProcessRunner::QtProcessRunner() : m_process(std::make_unique<QProcess>()) {}
 
-QtProcessRunner::~QtProcessRunner() = default;
+QtProcessRunner::~QtProcessRunner()
+{
+    // A program stopped before its end (a cancelled run) is asked first, so that it can stop what it started
+    // itself, as the converter stops its undbx; one that does not end soon is killed.
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(2000))
+            m_process->kill();
+        m_process->waitForFinished(-1);
+    }
+}
 
 int QtProcessRunner::start(const QString& program, const QStringList& arguments, int)
 {

@@ -3,7 +3,9 @@
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 
 using namespace sources::express;
 using testsupport::TempDir;
@@ -115,6 +117,35 @@ TEST(DBXToEML, ConvertsTheSampleStoreInItsOrderWithoutCollisions)
     const QByteArray first = TempDir::read(staging.file(entries.first()));
     EXPECT_TRUE(first.startsWith("From: \"Marcus\" <marcusdeoliveiraneves@gmail.com>\r\n"));
     EXPECT_EQ(first.count('\n'), first.count("\r\n"));
+}
+
+// Asked to end (a cancelled conversion), the converter stops its undbx and leaves nothing in the staging folder.
+TEST(DBXToEML, EndingItStopsItsUndbxAndLeavesNoWorkFolder)
+{
+    TempDir bin, dir, staging;
+    const QByteArray undbx = "#!/bin/sh\necho $$ > '" + bin.file(u"undbx.pid"_qs).toUtf8() + "'\nexec sleep 30\n";
+    QFile::setPermissions(bin.write(u"undbx"_qs, undbx), QFile::ReadOwner | QFile::ExeOwner);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PATH"_qs, bin.path() + u":/usr/bin:/bin"_qs);
+    process.setProcessEnvironment(environment);
+    process.start(kConverter, {dir.write(u"Inbox.dbx"_qs, "x"), staging.path()});
+    for (QDeadlineTimer deadline(10000); !QFile::exists(bin.file(u"undbx.pid"_qs)) && !deadline.hasExpired();)
+        QThread::msleep(10);
+    QThread::msleep(50); // the pid is written before exec
+    const qint64 pid = TempDir::read(bin.file(u"undbx.pid"_qs)).trimmed().toLongLong();
+    ASSERT_GT(pid, 0);
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    const auto running = [&] { // ended but not yet reaped counts as ended
+        const QByteArray stat = TempDir::read(u"/proc/%1/stat"_qs.arg(pid));
+        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
+    };
+    for (QDeadlineTimer deadline(5000); running() && !deadline.hasExpired();)
+        QThread::msleep(10);
+    EXPECT_FALSE(running()) << "undbx still runs";
+    EXPECT_TRUE(stagingEntries(staging).isEmpty()) << stagingEntries(staging).join(u' ').toStdString();
 }
 
 // A store's files keep apart from files whose names start with its name in another case, in any script.
