@@ -55,7 +55,8 @@ second
 }
 
 // Text that is not what its charset says reads as Windows-1252, and a lone CR ends a line; UTF-16 cut in the
-// middle of a unit or with a lone surrogate, a charset nobody knows, or one that is a long run of letters.
+// middle of a unit or with a lone surrogate keeps its text around a replacement character; a charset nobody
+// knows, or one that is a long run of letters.
 TEST(HostileMessages, NulBytesAndBadEncodingsNeverLoseTheReadableText)
 {
     TempDir dir;
@@ -65,9 +66,10 @@ TEST(HostileMessages, NulBytesAndBadEncodingsNeverLoseTheReadableText)
         {plainMessage("utf-8", "caf\xE9 \xC3\x28 \xF0\x9F\n"), u"caf\u00e9 \u00c3( \u00f0\u0178\r\n"_qs},
         {plainMessage("utf-8", "M\xFCller\rx"), u"M\u00fcller\r\nx"_qs},
         {plainMessage("utf-16le", "h\0i\0\n\0"), u"hi\r\n"_qs},
-        {plainMessage("utf-16le", "h\0i\0!"), u"h"_qs},
-        {plainMessage("utf-16le", "h\0\0\xD8i\0"), u"h"_qs},
-        {plainMessage("utf-16le", "\xFF\xFE\0\xDC"), u"\u00ff\u00fe"_qs}, // read as Windows-1252
+        {plainMessage("utf-16le", "h\0i\0!"), u"hi\uFFFD"_qs},
+        {plainMessage("utf-16le", "h\0\0\xD8i\0"), u"h\uFFFDi"_qs},
+        {plainMessage("utf-16", "\xFF\xFEh\0\0\xDCi\0"), u"h\uFFFDi"_qs},
+        {plainMessage("utf-16be", "\0h\xD8\0\0i\0"), u"h\uFFFDi\uFFFD"_qs},
         {plainMessage("x-nonesuch-42", "Price \x80 5"), u"Price \u20ac 5"_qs},
         {plainMessage(QByteArray(5000, 'x'), "ok"), u"ok"_qs},
     };

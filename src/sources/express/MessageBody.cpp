@@ -88,6 +88,34 @@ std::optional<QByteArray> convertToUtf8(const QByteArray& bytes, const char* cha
     return out;
 }
 
+// UTF-16 that iconv refuses (cut inside a unit, a lone surrogate) still holds its text: it is read with a
+// replacement character where it is broken. As Windows-1252 it would end at its first NUL. Nothing for other
+// charsets.
+std::optional<QString> brokenUtf16(const QByteArray& bytes, const char* canonical)
+{
+    const bool unmarked = g_ascii_strcasecmp(canonical, "utf-16") == 0;
+    if (!unmarked && g_ascii_strcasecmp(canonical, "utf-16le") != 0 && g_ascii_strcasecmp(canonical, "utf-16be") != 0)
+        return std::nullopt;
+    // Without a byte order mark, plain UTF-16 is big-endian.
+    const bool marked = unmarked && (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"));
+    const bool little = unmarked ? bytes.startsWith("\xFF\xFE") : g_ascii_strcasecmp(canonical, "utf-16le") == 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    QString text;
+    text.reserve(size / 2 + 1);
+    for (qsizetype i = marked ? 2 : 0; i + 1 < size; i += 2)
+        text += QChar(char16_t(little ? b[i] | b[i + 1] << 8 : b[i] << 8 | b[i + 1]));
+    if (size % 2 != 0)
+        text += QChar::ReplacementCharacter; // the byte left over at the end
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 QString toUnicode(const QByteArray& bytes, const char* charset)
 {
     if (!charset || !*charset)
@@ -97,6 +125,8 @@ QString toUnicode(const QByteArray& bytes, const char* charset)
         return utf8OrWindows1252(bytes);
     if (const auto converted = convertToUtf8(bytes, charset))
         return QString::fromUtf8(*converted);
+    if (auto text = brokenUtf16(bytes, canonical ? canonical : charset))
+        return *std::move(text);
     QString text;
     core::decodeWindows1252Into(text, bytes);
     return text;
