@@ -4,7 +4,7 @@
 
 #include <QString>
 #include <QStringView>
-#include <optional>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -33,7 +33,7 @@ public:
     explicit RowPacer(platform::EventLoop* loop)
     {
         if (loop)
-            m_slice.emplace(*loop);
+            m_slice = std::make_unique<core::TimeSlice>(*loop);
     }
     void step()
     {
@@ -42,7 +42,8 @@ public:
     }
 
 private:
-    std::optional<core::TimeSlice> m_slice;
+    // Held apart rather than in an optional, which GCC's flow analysis takes for uninitialised.
+    std::unique_ptr<core::TimeSlice> m_slice;
 };
 
 // Every export has as many cells per row as the list has columns, at least one: cell 0 is the row's text,
