@@ -120,7 +120,7 @@ bool OutlookReader::stageSelectedMail(const QString& path)
             // A store that cannot be opened is reported; the others are still walked.
             std::unique_ptr<Folder> top;
             if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
-                GetMailItems(1, *top, path);
+                GetMailItems(1, *top);
         }
     } else if (walkPstFile) {
         // When the file cannot be attached the run ends here, as a failed staging: walking on would read,
@@ -133,7 +133,7 @@ bool OutlookReader::stageSelectedMail(const QString& path)
         std::unique_ptr<Folder> top;
         trap(12, [&] { top = require(mapi).Folders().GetLast(); });
         if (top) {
-            GetMailItems(1, *top, path);
+            GetMailItems(1, *top);
             trap(14, [&] { require(mapi).RemoveStore(*top); });
         }
     }
@@ -144,26 +144,13 @@ bool OutlookReader::stageSelectedMail(const QString& path)
     return closed && !m_stagingFailed;
 }
 
-void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
+void OutlookReader::GetMailItems(int level, Folder& folder)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
-
-    // A run started while this one yielded takes the writer with it when it ends; the walk then goes on
-    // appending to the file at path through a writer of its own.
-    std::unique_ptr<StagingWriter> ownWriter;
-    if (!m_writer || m_writer->path() != path) {
-        ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
-        std::swap(ownWriter, m_writer);
-        m_stagingFailed = false;
-    }
-
     QString name;
     trap(2, [&] { name = folder.Name(); });
-    if (name == u"Internet Newsgroups" || name == u"All Public Folders") {
-        if (ownWriter)
-            std::swap(ownWriter, m_writer);
+    if (name == u"Internet Newsgroups" || name == u"All Public Folders")
         return;
-    }
 
     int subfolders = 0;
     trap(3, [&] { subfolders = folder.Folders().count(); });
@@ -177,7 +164,7 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
             m_currentTopFolder.clear();
             trap(5, [&] { m_currentTopFolder = subfolder->Name(); });
         }
-        GetMailItems(2, *subfolder, path);
+        GetMailItems(2, *subfolder);
 
         int items = 0;
         trap(6, [&] { items = subfolder->Items().count(); });
@@ -191,13 +178,8 @@ void OutlookReader::GetMailItems(int level, Folder& folder, const QString& path)
                 }))
                 continue;
             if (itemClass == kMailItemClass && folderQualifies())
-                stageItem(*item, path);
+                stageItem(*item);
         }
-    }
-
-    if (ownWriter) {
-        std::swap(ownWriter, m_writer);
-        trap(12, [&] { ownWriter->close(); });
     }
 }
 
@@ -205,18 +187,8 @@ bool OutlookReader::stageProfileInParallel(int stores, const QString& path)
 {
     const ParallelStaging staging{m_services.factory, m_services.options,   m_services.dialogs,
                                   m_services.loop,    m_services.cancelled, m_services.workers};
-    return stageStoresInParallel(staging, stores, path, [&](const QString& part) {
-        // As in the walk: a run started while this one waited may have taken the writer with it.
-        std::unique_ptr<StagingWriter> ownWriter;
-        StagingWriter* writer = m_writer.get();
-        if (!writer || writer->path() != path) {
-            ownWriter = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
-            writer = ownWriter.get();
-        }
-        writer->appendPart(part);
-        if (ownWriter)
-            ownWriter->close();
-    });
+    return stageStoresInParallel(staging, stores, path,
+                                 [&](const QString& part) { require(m_writer).appendPart(part); });
 }
 
 bool OutlookReader::folderQualifies() const
@@ -231,7 +203,7 @@ bool OutlookReader::folderQualifies() const
     return all || match;
 }
 
-void OutlookReader::stageItem(MailItem& item, const QString& path)
+void OutlookReader::stageItem(MailItem& item)
 {
     core::Trap trap(m_services.dialogs, kModule, QStringLiteral("GetMailItems"));
     ReaderOptions& options = m_services.options;
@@ -250,11 +222,7 @@ void OutlookReader::stageItem(MailItem& item, const QString& path)
     if (options.bodyField())
         trap(9, [&] { body = item.Body(); });
     // A record that cannot be written ends the run: what follows would be staged with a gap.
-    m_stagingFailed = !trap(10, [&] {
-        if (!m_writer)
-            m_writer = std::make_unique<StagingWriter>(path, StagingWriter::Start::Append);
-        m_writer->appendRecord(sender, body);
-    });
+    m_stagingFailed = !trap(10, [&] { require(m_writer).appendRecord(sender, body); });
 }
 
 } // namespace sources::outlook

@@ -77,10 +77,10 @@ public:
 private:
     // Stages the mail items below folder (level 1 for a store's top folder, 2 deeper), each subfolder's
     // subtree before its own items.
-    void GetMailItems(int level, Folder& folder, const QString& path);
+    void GetMailItems(int level, Folder& folder);
     bool folderQualifies() const;
     bool stageProfileInParallel(int stores, const QString& path);
-    void stageItem(class MailItem& item, const QString& path);
+    void stageItem(class MailItem& item);
 
     ReaderServices m_services;
     int m_outlookVersion = 0;   // the leading number of the application's version, taken at each run's start

@@ -182,24 +182,4 @@ TEST_F(OutlookReaderTest, StagingFileThatCannotBeWrittenFailsTheRun)
     expectReports({s("Device I/O error")}, "Outlook1.GetMailItems at line 10");
 }
 
-// A second run started while the first one yields rebuilds the file; the first then appends the rest of its
-// walk instead of failing.
-TEST_F(OutlookReaderTest, RunStartedDuringAYieldLeavesTheFirstAppending)
-{
-    outlook.stores = {folder("Store", {folder("Inbox", {}, {mail("1@x"), mail("2@x")})})};
-    options.body = false;
-    sources::outlook::OutlookReader reader({outlook, options, desk.dialogs, desk.loop, pointer, {}, 0});
-    int yields = 0;
-    bool started = false;
-    desk.loop.onYield = [&] {
-        if (++yields == 3 && !started) { // before the first item
-            started = true;
-            EXPECT_TRUE(reader.stageSelectedMail(path));
-        }
-    };
-    EXPECT_TRUE(reader.stageSelectedMail(path));
-    EXPECT_EQ(file(), staged({"1@x", "", "2@x", "", "1@x", "", "2@x", ""}));
-    EXPECT_TRUE(desk.dialogs.messageTexts().isEmpty()) << desk.dialogs.messageTexts().join(u'\n').toStdString();
-}
-
 } // namespace
