@@ -63,8 +63,10 @@ MainWindow::MainWindow(WindowContext context)
          .appClosing = [this] { return m_appClosing; }},
         *this);
     buildControls();
-    m_reader = std::make_unique<sources::outlook::OutlookReader>(sources::outlook::ReaderServices{
-        m_context.outlook, *this, m_context.platform.dialogs, m_context.platform.loop, m_panel->pointer()});
+    sources::outlook::ReaderServices services{m_context.outlook, *this, m_context.platform.dialogs,
+                                              m_context.platform.loop, m_panel->pointer()};
+    services.storeStaged = [this](int done, int stores) { showStaged(done, stores); };
+    m_reader = std::make_unique<sources::outlook::OutlookReader>(services);
     m_reader->setWorkers(core::coreCount()); // a profile's stores are staged on every core
     connectControls();
 }
@@ -146,7 +148,14 @@ void MainWindow::showProfileStatus()
 
 bool MainWindow::stageSelectedSource(const QString& path)
 {
-    return mailboxOption->isChecked() ? stageChosenMailboxes(path) : m_reader->stageSelectedMail(path);
+    const bool staged = mailboxOption->isChecked() ? stageChosenMailboxes(path) : m_reader->stageSelectedMail(path);
+    m_panel->progress().setValue(0); // the rule's reading of the text starts from rest
+    return staged;
+}
+
+void MainWindow::showStaged(int done, int total)
+{
+    m_panel->progress().setValue(int(qint64(done) * 100 / total));
 }
 
 bool MainWindow::stageChosenMailboxes(const QString& path)
@@ -164,10 +173,13 @@ bool MainWindow::stageChosenMailboxes(const QString& path)
     pointer.setPointer(platform::Pointer::Hourglass);
     // A message takes far longer than a line, so the clock is read often.
     core::TimeSlice slice(m_context.platform.loop, 20, 8);
-    const bool staged = sources::mailbox::stageMailboxes(choice, path, m_context.platform.dialogs, [&] {
-        slice.step();
-        return !m_appClosing;
-    });
+    const bool staged = sources::mailbox::stageMailboxes(
+        choice, path, m_context.platform.dialogs,
+        [&] {
+            slice.step();
+            return !m_appClosing;
+        },
+        [this](int done, int mailboxes) { showStaged(done, mailboxes); });
     pointer.setPointer(platform::Pointer::Default);
     return staged;
 }

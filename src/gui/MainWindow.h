@@ -48,6 +48,8 @@ private:
     void showProfileStatus();
     bool stageSelectedSource(const QString& path);
     bool stageChosenMailboxes(const QString& path);
+    // The progress bar while a source is staged: one step per store or mailbox.
+    void showStaged(int done, int total);
     void onCloseRequested();
     void applySkinLook();
     bool fieldChosen();

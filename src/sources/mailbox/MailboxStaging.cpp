@@ -49,7 +49,7 @@ namespace {
 // Stages each mailbox into a part file of its own on a worker and appends the parts in mailbox order, so the
 // staging file is the one a single worker writes. Only the calling thread asks keepReading.
 QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice& choice, QFile& staging,
-                           const KeepReading& keepReading)
+                           const KeepReading& keepReading, const std::function<void(int)>& staged)
 {
     struct Part
     {
@@ -74,7 +74,7 @@ QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice&
             throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
         return part;
     };
-    const auto deliver = [&](int, Part& part) {
+    const auto deliver = [&](int index, Part& part) {
         problems += part.report.problems;
         QFile in(part.path);
         if (!in.open(QIODevice::ReadOnly))
@@ -86,6 +86,7 @@ QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice&
         }
         in.close();
         QFile::remove(part.path);
+        staged(index + 1);
         return true;
     };
     // GMime registers its types on first use, which two workers must not do at once.
@@ -98,7 +99,7 @@ QStringList stageOnWorkers(const QList<Mailbox>& mailboxes, const MailboxChoice&
 } // namespace
 
 bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, platform::Dialogs& dialogs,
-                    const KeepReading& keepReading)
+                    const KeepReading& keepReading, const std::function<void(int done, int mailboxes)>& mailboxStaged)
 {
     const ChosenMailboxes chosen = chooseMailboxes(choice);
     if (chosen.thunderbird && chosen.profiles == 0) {
@@ -119,16 +120,21 @@ bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, pla
     QStringList problems = chosen.problems;
     bool stopped = false;
     const KeepReading keepGoing = [&] { return !(stopped = keepReading && !keepReading()); };
+    const auto staged = [&](int done) {
+        if (mailboxStaged)
+            mailboxStaged(done, int(chosen.mailboxes.size()));
+    };
     try {
         if (staging.write("\r\n", 2) != 2)
             throw core::AppError(core::errors::kDeviceIo, QStringLiteral("Device I/O error"));
         if (choice.workers > 1 && chosen.mailboxes.size() > 1) {
-            problems += stageOnWorkers(chosen.mailboxes, choice, staging, keepGoing);
+            problems += stageOnWorkers(chosen.mailboxes, choice, staging, keepGoing, staged);
         } else {
-            for (const Mailbox& mailbox : chosen.mailboxes) {
-                problems += stageMailbox(mailbox, choice.fields, staging, keepGoing).problems;
+            for (qsizetype i = 0; i < chosen.mailboxes.size(); ++i) {
+                problems += stageMailbox(chosen.mailboxes[i], choice.fields, staging, keepGoing).problems;
                 if (stopped)
                     break;
+                staged(int(i) + 1);
             }
         }
         if (!staging.flush())

@@ -43,7 +43,9 @@ QString noThunderbirdMail(const QString& home);
 // message. Whatever could not be found or read is told in one message, and the rest is staged. False (with
 // a message) when nothing could be searched at all (nothing found, or no mailbox found lies in a chosen
 // folder), or when the staging file cannot be written.
+// mailboxStaged is told as each mailbox joins the staging file, in order: how many have, of how many.
 bool stageMailboxes(const MailboxChoice& choice, const QString& stagingPath, platform::Dialogs& dialogs,
-                    const KeepReading& keepReading = {});
+                    const KeepReading& keepReading = {},
+                    const std::function<void(int done, int mailboxes)>& mailboxStaged = {});
 
 } // namespace sources::mailbox

@@ -121,6 +121,8 @@ bool OutlookReader::stageSelectedMail(const QString& path)
             std::unique_ptr<Folder> top;
             if (trap(10, [&] { top = require(mapi).Folders().Item(i); }))
                 GetMailItems(1, *top);
+            if (m_services.storeStaged)
+                m_services.storeStaged(i, stores);
         }
     } else if (walkPstFile) {
         // When the file cannot be attached the run ends here, as a failed staging: walking on would read,
@@ -187,8 +189,12 @@ bool OutlookReader::stageProfileInParallel(int stores, const QString& path)
 {
     const ParallelStaging staging{m_services.factory, m_services.options,   m_services.dialogs,
                                   m_services.loop,    m_services.cancelled, m_services.workers};
-    return stageStoresInParallel(staging, stores, path,
-                                 [&](const QString& part) { require(m_writer).appendPart(part); });
+    int done = 0;
+    return stageStoresInParallel(staging, stores, path, [&](const QString& part) {
+        require(m_writer).appendPart(part);
+        if (m_services.storeStaged)
+            m_services.storeStaged(++done, stores);
+    });
 }
 
 bool OutlookReader::folderQualifies() const

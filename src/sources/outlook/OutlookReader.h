@@ -57,6 +57,8 @@ struct ReaderServices
     // what stops them early; asked while this thread waits for them.
     int workers = 1;
     std::function<bool()> cancelled = {};
+    // Told as each store of a profile joins the staging file, in store order: how many have, of how many.
+    std::function<void(int done, int stores)> storeStaged = {};
 };
 
 // Stages the sender and body of the selected mail items of Outlook in one text file, for the extraction

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <thread>
 #include <unistd.h>
 
@@ -134,10 +135,26 @@ TEST(MailboxSearch, TreesAreFoundWithTheirTopMailboxAndTheFolderBoxesChoose)
     TempDir out;
     platform::ScriptedDialogs dialogs;
     const QString staging = out.file(u"staging.txt"_qs);
-    ASSERT_TRUE(sources::mailbox::stageMailboxes(choice, staging, dialogs));
-    EXPECT_EQ(TempDir::read(staging).count("ann@example.org\r\n"), 6);
-    EXPECT_EQ(TempDir::read(staging).count("bob@example.org\r\n"), 4);
+    std::vector<int> told;
+    const auto tell = [&](int done, int mailboxes) {
+        EXPECT_EQ(mailboxes, all.size());
+        told.push_back(done);
+    };
+    ASSERT_TRUE(sources::mailbox::stageMailboxes(choice, staging, dialogs, {}, tell));
+    const QByteArray staged = TempDir::read(staging);
+    EXPECT_EQ(staged.count("ann@example.org\r\n"), 6);
+    EXPECT_EQ(staged.count("bob@example.org\r\n"), 4);
     EXPECT_EQ(snapshot(dir.path()), before);
+    std::vector<int> eachInTurn(size_t(all.size()));
+    std::iota(eachInTurn.begin(), eachInTurn.end(), 1);
+    EXPECT_EQ(told, eachInTurn);
+
+    // Two workers stage the same bytes and tell the same progress.
+    told.clear();
+    choice.workers = 2;
+    ASSERT_TRUE(sources::mailbox::stageMailboxes(choice, staging, dialogs, {}, tell));
+    EXPECT_TRUE(TempDir::read(staging) == staged);
+    EXPECT_EQ(told, eachInTurn);
 }
 
 // Profiles listed with relative and absolute paths, at the usual, Snap and Flatpak places, each profile once.

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <numeric>
 
 namespace {
 
@@ -263,11 +264,25 @@ TEST_F(PstStoreTest, WorkersStageAsOneWalkAndStopWhenCancelled)
 
     PstApplicationFactory factory([stores] { return stores; });
     platform::ScriptedPlatform workersDesk;
-    OutlookReader workers({factory, options, workersDesk.dialogs, workersDesk.loop, pointer});
+    // One worker and three tell each store as it joins the staging file, in turn.
+    std::vector<int> told;
+    ReaderServices services{factory, options, workersDesk.dialogs, workersDesk.loop, pointer};
+    services.storeStaged = [&](int done, int total) {
+        EXPECT_EQ(total, stores.size());
+        told.push_back(done);
+    };
+    std::vector<int> eachInTurn(size_t(stores.size()));
+    std::iota(eachInTurn.begin(), eachInTurn.end(), 1);
+    ASSERT_TRUE(OutlookReader(services).stageSelectedMail(path));
+    EXPECT_EQ(told, eachInTurn);
+    workersDesk.dialogs.clearRecord();
+    told.clear();
+    OutlookReader workers(services);
     workers.setWorkers(3);
     ASSERT_TRUE(workers.stageSelectedMail(path));
     EXPECT_EQ(TempDir::read(path), oneWalk);
     EXPECT_EQ(workersDesk.dialogs.messageTexts(), oneWalkReports);
+    EXPECT_EQ(told, eachInTurn);
 
     int asked = 0;
     OutlookReader cancelled({factory, options, workersDesk.dialogs, workersDesk.loop, pointer,
