@@ -5,9 +5,14 @@
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHash>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace rules;
@@ -68,14 +73,18 @@ protected:
     {
         if (messages.isEmpty())
             messages = {{dir.write(u"a.eml"_qs, "a"), 50}, {dir.write(u"b.eml"_qs, "b"), 100}};
-        MessagesSource units(messages, [this](const QString& path) {
-            loadedAt << progress.value();
-            if (path == failingMessage)
-                throw core::AppError(53, u"File not found"_qs);
-            if (path.endsWith(u"empty.eml"))
-                return QString();
-            return path.endsWith(u"a.eml") ? u"Hello\r\nshared line\r\nbye"_qs : u"shared line\r\nother\r\n"_qs;
-        });
+        // One worker: this loader notes the bar as it loads, which only the calling thread may read.
+        MessagesSource units(
+            messages,
+            [this](const QString& path) {
+                loadedAt << progress.value();
+                if (path == failingMessage)
+                    throw core::AppError(53, u"File not found"_qs);
+                if (path.endsWith(u"empty.eml"))
+                    return QString();
+                return path.endsWith(u"a.eml") ? u"Hello\r\nshared line\r\nbye"_qs : u"shared line\r\nother\r\n"_qs;
+            },
+            1);
         run(r, units, sink, feedback);
     }
 
@@ -258,4 +267,118 @@ TEST_F(RunTest, AddressesAndPatternsRunLikeTheOtherLineRules)
     EXPECT_EQ(sink.rows, QStringList(2, u"shared line"_qs));
     expectAtRest("pattern");
     EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+// Bodies loaded by several workers reach the rule as one worker hands them on: the same hits in the same order,
+// each while its own message shows on the bar, a message that cannot be read reported at its own place among
+// them; and the workers load only a few bodies ahead of the rule.
+TEST_F(RunTest, WorkersHandTheBodiesOnAsOneWorkerDoes)
+{
+    QList<MessageFile> messages;
+    QHash<QString, int> indexOf;
+    for (int i = 0; i < 60; ++i) {
+        const QString name = u"m%1.eml"_qs.arg(i);
+        const QString path = i == 20 ? dir.file(name) : dir.write(name, "x"); // the 21st is missing
+        if (i == 41 && geteuid() != 0)                                        // root reads every file
+            QFile::setPermissions(path, {});
+        messages.append({path, (i + 1) * 100 / 60});
+        indexOf.insert(path, i);
+    }
+    std::atomic<int> reading{0};
+    std::mutex mutex;
+    int mostAhead = 0;
+    const MessagesSource::BodyLoader load = [&](const QString& path) {
+        const int index = indexOf.value(path);
+        {
+            const std::lock_guard lock(mutex);
+            mostAhead = std::max(mostAhead, index - reading);
+        }
+        return index % 7 == 3 ? QString() : u"m%1 first\r\nshared line\r\nzzz %1\r\nlast"_qs.arg(index);
+    };
+    // Every hit with the reports shown so far and the bar; a message's first line comes slowly.
+    struct Log : HitSink
+    {
+        Log(const platform::ScriptedDialogs& dialogs, const platform::ScriptedProgress& progress,
+            std::atomic<int>& reading)
+            : dialogs(dialogs), progress(progress), reading(reading)
+        {
+        }
+        void addHit(const QString& text, const QString& source) override
+        {
+            if (text.startsWith(u'm')) {
+                reading = text.mid(1).section(u' ', 0, 0).toInt();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            lines << u"%1|%2|%3|%4|%5"_qs.arg(dialogs.messages().size())
+                         .arg(progress.text())
+                         .arg(progress.value())
+                         .arg(source, text);
+        }
+        const platform::ScriptedDialogs& dialogs;
+        const platform::ScriptedProgress& progress;
+        std::atomic<int>& reading;
+        QStringList lines;
+    };
+    const RunRequest requests[] = {
+        request(RuleKind::AllEmailData, "Form11"),
+        request(RuleKind::Between, "Form22", {},
+                [](RunRequest& r) {
+                    r.startText = u"first"_qs;
+                    r.endText = u"zzz"_qs;
+                }),
+        request(RuleKind::TextSets, "Form33", u"line"_qs),
+    };
+    for (const RunRequest& r : requests) {
+        QStringList oneWorker, reports;
+        for (const int workers : {1, 2, 5}) {
+            dialogs.clearRecord();
+            Log log(dialogs, progress, reading);
+            mostAhead = 0;
+            MessagesSource units(messages, load, workers);
+            run(r, units, log, feedback);
+            if (workers == 1) {
+                oneWorker = log.lines;
+                reports = dialogs.messageTexts();
+                ASSERT_EQ(reports.size(), geteuid() != 0 ? 2 : 1);
+                EXPECT_TRUE(reports[0].startsWith(u"File not found: "_qs + messages[20].path));
+                continue;
+            }
+            EXPECT_EQ(log.lines, oneWorker) << qPrintable(r.module) << workers;
+            EXPECT_EQ(dialogs.messageTexts(), reports) << qPrintable(r.module) << workers;
+            if (r.rule == RuleKind::AllEmailData) {
+                EXPECT_LE(mostAhead, 5 * workers) << workers;
+            }
+        }
+        const QString afterMissing = u"1|Please wait.. Looking at.. %1|36|%1|"_qs.arg(messages[21].path);
+        EXPECT_TRUE(std::any_of(oneWorker.begin(), oneWorker.end(), [&](const QString& line) {
+            return line.startsWith(afterMissing);
+        })) << qPrintable(r.module);
+        expectAtRest(qPrintable(r.module));
+    }
+}
+
+// Esc while workers load bodies ahead stops the run at the rule's next yield, and no worker is left running.
+TEST_F(RunTest, CancellingWhileWorkersLoadBodiesLeavesNoWorkerRunning)
+{
+    QList<MessageFile> messages;
+    for (int i = 0; i < 200; ++i)
+        messages.append({dir.write(u"m%1.eml"_qs.arg(i), "x"), i / 2});
+    std::atomic<int> loads{0};
+    MessagesSource units(
+        messages,
+        [&](const QString&) {
+            ++loads;
+            return u"line\r\n"_qs.repeated(1000);
+        },
+        3);
+    const auto threads = [] { return QDir(u"/proc/self/task"_qs).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    const qsizetype before = threads();
+    const platform::RunScope scope(loop);
+    loop.msPerRead = 1000; // every reading of the clock ends a time slice
+    loop.onYield = [&] { loop.requestCancel(); };
+    EXPECT_THROW(run(request(RuleKind::AllEmailData, "Form11"), units, sink, feedback), platform::RunCancelled);
+    EXPECT_EQ(threads(), before);
+    EXPECT_LT(loads, 200);
+    EXPECT_GT(sink.rows.size(), 0);
+    EXPECT_LT(sink.rows.size(), 1000);
 }
