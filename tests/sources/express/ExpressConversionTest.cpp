@@ -1,9 +1,11 @@
 #include "sources/express/ExpressConversion.h"
 
 #include "platform/ScriptedPlatform.h"
+#include "sources/express/ConverterPool.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
+#include <csignal>
 
 using namespace sources::express;
 using testsupport::TempDir;
@@ -129,4 +131,81 @@ TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
     MessageListing listing;
     ListEMLFiles(staging.path(), listing);
     EXPECT_EQ(listing.size(), 11);
+}
+
+namespace {
+
+// Stand-in converters for the pool: each logs "start"/"end" and its store's path; script is the middle.
+QString poolConverter(const TempDir& dir, const QByteArray& script)
+{
+    const QString converter = dir.write(u"DBXToEML"_qs, "#!/bin/sh\nlog=\"$(dirname \"$0\")/log\"\n"
+                                                        "echo \"start $1\" >> \"$log\"\n" +
+                                                            script + "echo \"end $1\" >> \"$log\"\n");
+    QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return converter;
+}
+
+// A process that has ended, whether or not its parent has reaped it.
+bool processGone(const QString& pid)
+{
+    const QByteArray stat = TempDir::read(u"/proc/%1/stat"_qs.arg(pid.trimmed()));
+    return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 1).trimmed().startsWith('Z');
+}
+
+} // namespace
+
+// Up to `jobs` converters run at once; a store waits for the earlier stores whose files could take the same
+// name prefix (Inbox, inbox, Inbox-2); every store is reported in order.
+TEST(ConverterPool, RunsStoresSideBySideButAStoreAfterTheEarlierOnesOfItsPrefix)
+{
+    TempDir dir;
+    const QString converter = poolConverter(dir, "sleep 0.3\ncase \"$1\" in *bad*) exit 1 ;; esac\n");
+    const QStringList stores{dir.file(u"one/Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"two/inbox.dbx"_qs),
+                             dir.file(u"bad.dbx"_qs), dir.file(u"Inbox-2.dbx"_qs)};
+    platform::ScriptedEventLoop loop;
+    QList<std::pair<int, int>> ended;
+    convertStores(loop, converter, stores, dir.path(), 3, [&](int store, int code) { ended.append({store, code}); });
+    EXPECT_EQ(ended, (QList<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 0}}));
+
+    const QStringList log = QString::fromUtf8(TempDir::read(dir.file(u"log"_qs))).split(u'\n', Qt::SkipEmptyParts);
+    int running = 0, most = 0;
+    for (const QString& line : log) {
+        running += line.startsWith(u"start") ? 1 : -1;
+        most = std::max(most, running);
+    }
+    EXPECT_EQ(most, 3) << qPrintable(log.join(u'|'));
+    const auto at = [&](const char* event, int store) {
+        return log.indexOf(QLatin1String(event) + u' ' + stores[store]);
+    };
+    EXPECT_LT(at("end", 0), at("start", 2));
+    EXPECT_LT(at("end", 2), at("start", 4));
+    EXPECT_LT(at("start", 1), at("end", 0));
+}
+
+// Cancelled while converters run: they and the programs they started are killed, their work folders removed,
+// no store after them starts and none is reported.
+TEST(ConverterPool, CancellingKillsTheRunningConvertersAndLeavesNoWorkFiles)
+{
+    TempDir dir, staging;
+    staging.write(u".kept"_qs, "not the converter's");
+    const QString converter = poolConverter(
+        dir, "mkdir \"$2/.DBXToEML-$$\"\n: > \"$2/.$(basename \"$1\" .dbx)-000001.eml.part\"\n"
+             "sleep 60 &\necho $! >> \"$(dirname \"$0\")/pids\"\necho $$ >> \"$(dirname \"$0\")/pids\"\nwait\n");
+    const QStringList stores{dir.file(u"Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"Drafts.dbx"_qs)};
+    platform::ScriptedEventLoop loop;
+    const platform::RunScope scope(loop);
+    loop.onYield = [&] {
+        if (TempDir::read(dir.file(u"pids"_qs)).count('\n') == 4)
+            loop.requestCancel();
+    };
+    bool anyEnded = false;
+    EXPECT_THROW(convertStores(loop, converter, stores, staging.path(), 2, [&](int, int) { anyEnded = true; }),
+                 platform::RunCancelled);
+    EXPECT_FALSE(anyEnded);
+    const QStringList pids = QString::fromLatin1(TempDir::read(dir.file(u"pids"_qs))).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 4);
+    for (const QString& pid : pids)
+        EXPECT_TRUE(processGone(pid)) << qPrintable(pid);
+    EXPECT_EQ(stagingEntries(staging), QStringList{u".kept"_qs});
+    EXPECT_FALSE(TempDir::read(dir.file(u"log"_qs)).contains("Drafts"));
 }
