@@ -46,8 +46,10 @@ void MessagesSource::forEachUnit(platform::ProgressControl& progress, const std:
 {
     const QList<MessageFile> messages = m_list();
     const int workers = m_workers > 0 ? m_workers : core::coreCount();
-    if (workers > 1 && messages.size() > 1)
-        return readLoadedAhead(messages, workers, progress, read);
+    if (workers > 1 && messages.size() > 1) {
+        readLoadedAhead(messages, workers, progress, read);
+        return;
+    }
     for (const MessageFile& message : messages) {
         showMessage(progress, message);
         read({message.path, [this, &message] { return loadBody(message.path); }});
