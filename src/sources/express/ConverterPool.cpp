@@ -35,8 +35,8 @@ struct Running
     int pidfd = -1;
 };
 
-// Starts the converter with its output discarded, in a process group of its own so that a cancel reaches the
-// undbx it runs as well; false when it could not start.
+// Starts the converter with its output discarded; false when it could not start. It stays in this program's
+// process group, so that Ctrl-C in a terminal ends it with the program.
 bool start(const QByteArray& program, const QList<QByteArray>& arguments, Running& running)
 {
     posix_spawn_file_actions_t actions;
@@ -49,8 +49,7 @@ bool start(const QByteArray& program, const QList<QByteArray>& arguments, Runnin
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     std::vector<char*> argv{const_cast<char*>(program.constData())};
     for (const QByteArray& argument : arguments)
         argv.push_back(const_cast<char*>(argument.constData()));
@@ -90,6 +89,36 @@ void waitForAnEnd(const std::vector<Running>& running)
         ends.push_back({r.pidfd, POLLIN, 0});
     }
     ::poll(ends.data(), ends.size(), kPollMs);
+}
+
+// The programs a process has started, found by their parent in /proc.
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> children;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state parent ...": the name may hold anything, so the fields are counted from its end.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 1).simplified().split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == parent)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+// Ends a converter and the undbx it runs, so that neither goes on writing into the staging folder. Stopped
+// first, it cannot start another program meanwhile.
+void killConverter(Running& running)
+{
+    ::kill(running.pid, SIGSTOP);
+    for (const pid_t child : childrenOf(running.pid))
+        ::kill(child, SIGKILL);
+    ::kill(running.pid, SIGKILL);
+    exitCode(running, true);
 }
 
 QStringList hiddenEntries(const QString& staging)
@@ -189,10 +218,8 @@ void convertStores(platform::EventLoop& loop, const QString& converter, const QS
             loop.yieldWithinRun();
         }
     } catch (...) {
-        for (Running& r : running) {
-            ::kill(-r.pid, SIGKILL);
-            exitCode(r, true);
-        }
+        for (Running& r : running)
+            killConverter(r);
         removeWorkLeftovers(staging, QSet<QString>(hiddenBefore.begin(), hiddenBefore.end()));
         throw;
     }
