@@ -338,8 +338,10 @@ QList<CliMessage> convertedMessages(const Arguments& args, platform::EventLoop& 
     if (jobs > 1 && stores.size() > 1) {
         sources::express::convertStores(loop, converter, stores, staging, jobs, ended);
     } else {
-        for (int store = 0; store < stores.size(); ++store)
+        for (int store = 0; store < stores.size(); ++store) {
+            sayMissingUpTo(given[store]);
             ended(store, sources::express::ShellAndWait(loop, converter, {stores[store], staging}, 0));
+        }
     }
     sayMissingUpTo(args.sourceFiles.size());
     QList<CliMessage> messages;
