@@ -66,16 +66,23 @@ struct MessageFile
 };
 
 // Message bodies, read in list order; each message shows on the progress bar ("Please wait.. Looking at.."
-// and its path, and its share of the list) before its body is loaded.
+// and its path, and its share of the list) before its body is read. With more than one worker the bodies are
+// loaded on a pool, a few per worker ahead of the message being read, and handed on in list order on the
+// calling thread, so the rule sees what one worker gives it; the loader must then be safe to call from
+// several threads at once.
 class MessagesSource : public UnitSource
 {
 public:
     using BodyLoader = std::function<QString(const QString& path)>; // the plain-text body, lines ended by CR LF
     // The list is taken each time the units are read, so a window's ticks count as they are when a run starts.
     using Lister = std::function<QList<MessageFile>()>;
-    MessagesSource(Lister list, BodyLoader load) : m_list(std::move(list)), m_load(std::move(load)) {}
-    MessagesSource(QList<MessageFile> messages, BodyLoader load)
-        : m_list([messages = std::move(messages)] { return messages; }), m_load(std::move(load))
+    // workers 0: one per core.
+    MessagesSource(Lister list, BodyLoader load, int workers = 0)
+        : m_list(std::move(list)), m_load(std::move(load)), m_workers(workers)
+    {
+    }
+    MessagesSource(QList<MessageFile> messages, BodyLoader load, int workers = 0)
+        : m_list([messages = std::move(messages)] { return messages; }), m_load(std::move(load)), m_workers(workers)
     {
     }
     bool stage() override { return true; }
@@ -84,9 +91,12 @@ public:
 
 private:
     QString loadBody(const QString& path) const;
+    void readLoadedAhead(const QList<MessageFile>& messages, int workers, platform::ProgressControl& progress,
+                         const std::function<void(const TextUnit&)>& read);
 
     Lister m_list;
     BodyLoader m_load;
+    int m_workers;
 };
 
 } // namespace rules

@@ -321,6 +321,47 @@ TEST_F(CliTest, WorkersStageAProfileAsOneWorkerDoes)
     }
 }
 
+// Several DBX stores converted by one worker and by several: the same message files under the same names (two
+// stores called Inbox, one INBOX, one whose name holds a dash and one "~2", whose prefixes depend on what was
+// staged before them), the same bodies read, the same reports in the same order, the same status.
+TEST_F(CliTest, WorkersConvertStoresAndReadBodiesAsOneWorkerDoes)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    const QByteArray bytes = TempDir::read(store);
+    // The first two convert side by side unless kept apart, and would both take the prefix Inbox.
+    const QStringList stores{dir.write(u"one/Inbox.dbx"_qs, bytes),
+                             dir.write(u"two/INBOX.dbx"_qs, bytes),
+                             dir.file(u"missing.dbx"_qs),
+                             dir.write(u"one/Sent Items.dbx"_qs, bytes),
+                             dir.write(u"three/Inbox.dbx"_qs, bytes.left(200000)),
+                             dir.write(u"damaged.dbx"_qs, "not a store"),
+                             dir.write(u"Inbox-old.dbx"_qs, bytes.left(120000)),
+                             dir.write(u"Inbox~2.dbx"_qs, bytes.left(300000)),
+                             dir.write(u"two/Drafts.dbx"_qs, bytes)};
+    std::optional<CliResult> oneWorker;
+    for (const char* jobs : {"1", "2", "4"}) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        // The first line of every body, after the message file it comes from.
+        process.start(kProgram, QStringList{u"--dbx"_qs} + stores +
+                                    QStringList{u"--lines"_qs, u"1"_qs, u"--show-source"_qs, u"--jobs"_qs,
+                                                QString::fromLatin1(jobs)});
+        ASSERT_TRUE(process.waitForFinished(120000));
+        const CliResult result{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        if (!oneWorker) {
+            oneWorker = result;
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out.count("/INBOX~2-0000"), 28) << result.out.constData();
+            EXPECT_EQ(result.err, withDir("quillmere-cli: File not found: $D/missing.dbx\n"
+                                          "quillmere-cli: no messages could be read from $D/damaged.dbx\n"));
+            continue;
+        }
+        EXPECT_EQ(result.status, oneWorker->status) << jobs;
+        EXPECT_EQ(result.out, oneWorker->out) << jobs;
+        EXPECT_EQ(result.err, oneWorker->err) << jobs;
+    }
+}
+
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)
 {
     QStringList helpExamples, readmeExamples;

@@ -11,12 +11,10 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QThread>
 #include <QTreeWidget>
 #include <random>
 
@@ -242,13 +240,7 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
     EXPECT_EQ(yields, 3);
     const qint64 child = testsupport::TempDir::read(dir.file(u"child.pid"_qs)).trimmed().toLongLong();
     ASSERT_GT(child, 0);
-    const auto running = [&] { // a process that ended but is not yet reaped is no longer running
-        const QByteArray stat = testsupport::TempDir::read(u"/proc/%1/stat"_qs.arg(child));
-        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
-    };
-    for (QDeadlineTimer deadline(5000); running() && !deadline.hasExpired();)
-        QThread::msleep(10);
-    EXPECT_FALSE(running()) << "the converter's own program still runs";
+    EXPECT_TRUE(testsupport::processEnds(child)) << "the converter's own program still runs";
     EXPECT_EQ(form.panel().progress().text(), u"Cancelled. The messages listed so far are kept."_qs);
     EXPECT_EQ(form.messageList->topLevelItemCount(), 0);
     EXPECT_TRUE(form.convertStoresButton->isEnabled());

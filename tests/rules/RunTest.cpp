@@ -5,9 +5,12 @@
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace rules;
@@ -21,9 +24,12 @@ struct Rows : HitSink
     QStringList rows{u"earlier"_qs};
     QString failOn = u"\x01"_qs;
     bool relabelled = false;
+    std::function<void(const QString& text, const QString& source)> onHit; // sees each hit first
     void prepare() override { rows.clear(); }
-    void addHit(const QString& text, const QString&) override
+    void addHit(const QString& text, const QString& source) override
     {
+        if (onHit)
+            onHit(text, source);
         if (text == failOn)
             throw core::AppError(61, u"Disk full"_qs);
         rows << text;
@@ -68,14 +74,18 @@ protected:
     {
         if (messages.isEmpty())
             messages = {{dir.write(u"a.eml"_qs, "a"), 50}, {dir.write(u"b.eml"_qs, "b"), 100}};
-        MessagesSource units(messages, [this](const QString& path) {
-            loadedAt << progress.value();
-            if (path == failingMessage)
-                throw core::AppError(53, u"File not found"_qs);
-            if (path.endsWith(u"empty.eml"))
-                return QString();
-            return path.endsWith(u"a.eml") ? u"Hello\r\nshared line\r\nbye"_qs : u"shared line\r\nother\r\n"_qs;
-        });
+        // One worker: this loader notes the bar as it loads, which only the calling thread may read.
+        MessagesSource units(
+            messages,
+            [this](const QString& path) {
+                loadedAt << progress.value();
+                if (path == failingMessage)
+                    throw core::AppError(53, u"File not found"_qs);
+                if (path.endsWith(u"empty.eml"))
+                    return QString();
+                return path.endsWith(u"a.eml") ? u"Hello\r\nshared line\r\nbye"_qs : u"shared line\r\nother\r\n"_qs;
+            },
+            1);
         run(r, units, sink, feedback);
     }
 
@@ -258,4 +268,100 @@ TEST_F(RunTest, AddressesAndPatternsRunLikeTheOtherLineRules)
     EXPECT_EQ(sink.rows, QStringList(2, u"shared line"_qs));
     expectAtRest("pattern");
     EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
+// Bodies loaded by several workers reach the rule as one worker hands them on: the same hits in the same order,
+// each while its own message shows on the bar, a message that cannot be read reported at its own place among
+// them; and the workers load only a few bodies ahead of the rule.
+TEST_F(RunTest, WorkersHandTheBodiesOnAsOneWorkerDoes)
+{
+    QList<MessageFile> messages;
+    for (int i = 0; i < 60; ++i) {
+        const QString name = u"m%1.eml"_qs.arg(i);
+        // The 21st is missing, the 42nd cannot be read (but by root, who reads every file).
+        messages.append({i == 20 ? dir.file(name) : dir.write(name, "x"), (i + 1) * 100 / 60});
+        if (i == 41 && geteuid() != 0)
+            QFile::setPermissions(messages.last().path, {});
+    }
+    std::atomic<int> reading{0}, mostAhead{0};
+    const MessagesSource::BodyLoader load = [&](const QString& path) {
+        const int index = QFileInfo(path).baseName().mid(1).toInt();
+        for (int most = mostAhead; index - reading > most && !mostAhead.compare_exchange_weak(most, index - reading);) {
+        }
+        return index % 7 == 3 ? QString() : u"m%1 first\r\nshared line\r\nzzz %1\r\nlast"_qs.arg(index);
+    };
+    // Every hit with the reports shown so far and the bar; a message's first line comes slowly.
+    QStringList log;
+    sink.onHit = [&](const QString& text, const QString& source) {
+        if (text.startsWith(u'm')) {
+            reading = text.mid(1).section(u' ', 0, 0).toInt();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        log << u"%1|%2|%3|%4|%5"_qs.arg(dialogs.messages().size())
+                   .arg(progress.text())
+                   .arg(progress.value())
+                   .arg(source, text);
+    };
+    const RunRequest requests[] = {
+        request(RuleKind::AllEmailData, "Form11"),
+        request(RuleKind::Between, "Form22", {},
+                [](RunRequest& r) {
+                    r.startText = u"first"_qs;
+                    r.endText = u"zzz"_qs;
+                }),
+        request(RuleKind::TextSets, "Form33", u"line"_qs),
+    };
+    for (const RunRequest& r : requests) {
+        QStringList oneWorker, reports;
+        for (const int workers : {1, 2, 5}) {
+            dialogs.clearRecord();
+            log.clear();
+            mostAhead = 0;
+            MessagesSource units(messages, load, workers);
+            run(r, units, sink, feedback);
+            if (workers == 1) {
+                oneWorker = log;
+                reports = dialogs.messageTexts();
+                ASSERT_EQ(reports.size(), geteuid() != 0 ? 2 : 1);
+                EXPECT_TRUE(reports[0].startsWith(u"File not found: "_qs + messages[20].path));
+                if (r.rule == RuleKind::AllEmailData) {
+                    const QString m21 = messages[21].path;
+                    EXPECT_TRUE(log.contains(u"1|Please wait.. Looking at.. %1|36|%1|m21 first"_qs.arg(m21)));
+                }
+                continue;
+            }
+            EXPECT_EQ(log, oneWorker) << qPrintable(r.module) << workers;
+            EXPECT_EQ(dialogs.messageTexts(), reports) << qPrintable(r.module) << workers;
+            if (r.rule == RuleKind::AllEmailData) {
+                EXPECT_LE(mostAhead, 5 * workers) << workers;
+            }
+        }
+        expectAtRest(qPrintable(r.module));
+    }
+}
+
+// Esc while workers load bodies ahead stops the run at the rule's next yield, and no worker is left running.
+TEST_F(RunTest, CancellingWhileWorkersLoadBodiesLeavesNoWorkerRunning)
+{
+    QList<MessageFile> messages;
+    for (int i = 0; i < 200; ++i)
+        messages.append({dir.write(u"m%1.eml"_qs.arg(i), "x"), i / 2});
+    std::atomic<int> loads{0};
+    MessagesSource units(
+        messages,
+        [&](const QString&) {
+            ++loads;
+            return u"line\r\n"_qs.repeated(1000);
+        },
+        3);
+    const auto threads = [] { return QDir(u"/proc/self/task"_qs).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    const qsizetype before = threads();
+    const platform::RunScope scope(loop);
+    loop.msPerRead = 1000; // every reading of the clock ends a time slice
+    loop.onYield = [&] { loop.requestCancel(); };
+    EXPECT_THROW(run(request(RuleKind::AllEmailData, "Form11"), units, sink, feedback), platform::RunCancelled);
+    EXPECT_EQ(threads(), before);
+    EXPECT_LT(loads, 200);
+    EXPECT_GT(sink.rows.size(), 0);
+    EXPECT_LT(sink.rows.size(), 1000);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -43,6 +45,18 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Whether a process ends within the time given; one that ended but is not yet reaped has ended.
+inline bool processEnds(qint64 pid, int timeoutMs = 5000)
+{
+    const auto running = [pid] {
+        const QByteArray stat = TempDir::read(QStringLiteral("/proc/%1/stat").arg(pid));
+        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
+    };
+    for (QDeadlineTimer deadline(timeoutMs); running() && !deadline.hasExpired();)
+        QThread::msleep(10);
+    return !running();
+}
 
 // Sets an environment variable while it lives, then puts back what was there.
 class EnvGuard

@@ -40,7 +40,7 @@ struct Arguments
     bool caseSensitive = false;
     bool dedupe = false;
     bool showSource = false;
-    int jobs = 0; // workers staging a profile's stores; 0: one per core, -1: not a number of workers
+    int jobs = 0; // workers staging stores, converting them, reading bodies; 0: one per core, -1: not a number
     Format format = Format::Lines;
     bool nullEnded = false; // records end with NUL instead of LF
     QString output;         // empty: standard output

@@ -16,6 +16,7 @@
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
 #include "sources/express/StoreDiscovery.h"
+#include "sources/express/ConverterPool.h"
 #include "sources/express/ExpressConversion.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MessageBody.h"
@@ -303,21 +304,46 @@ void appendListing(const QString& folder, QList<CliMessage>& messages)
         messages.append({QDir(folder).filePath(m.fileName), m});
 }
 
-// Converts the DBX files into the private temporary folder, as the window's conversion does.
+// Converts the DBX files into the private temporary folder, as the window's conversion does; with several
+// workers, several stores at once. What is said about each store comes in the order the stores were given.
 QList<CliMessage> convertedMessages(const Arguments& args, platform::EventLoop& loop, platform::Dialogs& dialogs)
 {
     const QString staging = core::privateTempFolder();
     core::DeleteFiles(QDir(staging).filePath(QStringLiteral("*.eml")));
     const QString converter =
         QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(sources::express::kConverterName));
-    for (const QString& dbx : args.sourceFiles) {
-        if (!QFileInfo(dbx).isFile()) {
-            dialogs.message(QStringLiteral("File not found: ") + dbx);
-            continue;
+    QStringList stores;
+    QList<qsizetype> given; // each store's place among the files given
+    for (qsizetype i = 0; i < args.sourceFiles.size(); ++i) {
+        if (QFileInfo(args.sourceFiles[i]).isFile()) {
+            stores.append(QFileInfo(args.sourceFiles[i]).absoluteFilePath());
+            given.append(i);
         }
-        if (sources::express::ShellAndWait(loop, converter, {QFileInfo(dbx).absoluteFilePath(), staging}, 0) != 0)
-            std::fprintf(stderr, "quillmere-cli: no messages could be read from %s\n", dbx.toUtf8().constData());
     }
+    qsizetype said = 0; // the files given that have been spoken for
+    const auto sayMissingUpTo = [&](qsizetype end) {
+        for (; said < end; ++said) {
+            if (!given.contains(said))
+                dialogs.message(QStringLiteral("File not found: ") + args.sourceFiles[said]);
+        }
+    };
+    const auto ended = [&](int store, int exitCode) {
+        sayMissingUpTo(given[store]);
+        ++said;
+        if (exitCode != 0)
+            std::fprintf(stderr, "quillmere-cli: no messages could be read from %s\n",
+                         args.sourceFiles[given[store]].toUtf8().constData());
+    };
+    const int jobs = args.jobs > 0 ? args.jobs : core::coreCount();
+    if (jobs > 1 && stores.size() > 1) {
+        sources::express::convertStores(loop, converter, stores, staging, jobs, ended);
+    } else {
+        for (int store = 0; store < stores.size(); ++store) {
+            sayMissingUpTo(given[store]);
+            ended(store, sources::express::ShellAndWait(loop, converter, {stores[store], staging}, 0));
+        }
+    }
+    sayMissingUpTo(args.sourceFiles.size());
     QList<CliMessage> messages;
     appendListing(staging, messages);
     return messages;
@@ -473,7 +499,7 @@ void runRule(const Arguments& args, const QList<CliMessage>& messages, sources::
 {
     const rules::RunRequest request = requestOf(args);
     if (messageSource(args)) {
-        rules::MessagesSource units(messageFiles(messages), sources::express::LoadMessageBody);
+        rules::MessagesSource units(messageFiles(messages), sources::express::LoadMessageBody, std::max(0, args.jobs));
         rules::run(request, units, sink, console.feedback());
         return;
     }

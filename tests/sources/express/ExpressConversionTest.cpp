@@ -1,11 +1,13 @@
 #include "sources/express/ExpressConversion.h"
 
 #include "platform/ScriptedPlatform.h"
+#include "sources/express/ConverterPool.h"
 #include "support/TempDir.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
+#include <csignal>
 
 using namespace sources::express;
 using testsupport::TempDir;
@@ -138,13 +140,7 @@ TEST(DBXToEML, EndingItStopsItsUndbxAndLeavesNoWorkFolder)
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
-    const auto running = [&] { // ended but not yet reaped counts as ended
-        const QByteArray stat = TempDir::read(u"/proc/%1/stat"_qs.arg(pid));
-        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
-    };
-    for (QDeadlineTimer deadline(5000); running() && !deadline.hasExpired();)
-        QThread::msleep(10);
-    EXPECT_FALSE(running()) << "undbx still runs";
+    EXPECT_TRUE(testsupport::processEnds(pid)) << "undbx still runs";
     EXPECT_TRUE(stagingEntries(staging).isEmpty()) << stagingEntries(staging).join(u' ').toStdString();
 }
 
@@ -184,4 +180,75 @@ TEST(DBXToEML, TruncatedStoreKeepsOnlyWholeMessages)
     MessageListing listing;
     ListEMLFiles(staging.path(), listing);
     EXPECT_EQ(listing.size(), 11);
+}
+
+namespace {
+
+// Stand-in converters for the pool: each logs "start"/"end" and its store's path; script is the middle.
+QString poolConverter(const TempDir& dir, const QByteArray& script)
+{
+    const QString converter = dir.write(u"DBXToEML"_qs, "#!/bin/sh\nlog=\"$(dirname \"$0\")/log\"\n"
+                                                        "echo \"start $1\" >> \"$log\"\n" +
+                                                            script + "echo \"end $1\" >> \"$log\"\n");
+    QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return converter;
+}
+
+} // namespace
+
+// Up to `jobs` converters run at once; a store waits for the earlier stores whose files could take the same
+// name prefix (Inbox, inbox, Inbox-2); every store is reported in order.
+TEST(ConverterPool, RunsStoresSideBySideButAStoreAfterTheEarlierOnesOfItsPrefix)
+{
+    TempDir dir;
+    const QString converter = poolConverter(dir, "sleep 0.3\ncase \"$1\" in *bad*) exit 1 ;; esac\n");
+    const QStringList stores{dir.file(u"one/Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"two/inbox.dbx"_qs),
+                             dir.file(u"bad.dbx"_qs), dir.file(u"Inbox-2.dbx"_qs)};
+    platform::ScriptedEventLoop loop;
+    QList<std::pair<int, int>> ended;
+    convertStores(loop, converter, stores, dir.path(), 3, [&](int store, int code) { ended.append({store, code}); });
+    EXPECT_EQ(ended, (QList<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 0}}));
+
+    const QStringList log = QString::fromUtf8(TempDir::read(dir.file(u"log"_qs))).split(u'\n', Qt::SkipEmptyParts);
+    int running = 0, most = 0;
+    for (const QString& line : log) {
+        running += line.startsWith(u"start") ? 1 : -1;
+        most = std::max(most, running);
+    }
+    EXPECT_EQ(most, 3) << qPrintable(log.join(u'|'));
+    const auto at = [&](const char* event, int store) {
+        return log.indexOf(QLatin1String(event) + u' ' + stores[store]);
+    };
+    EXPECT_LT(at("end", 0), at("start", 2));
+    EXPECT_LT(at("end", 2), at("start", 4));
+    EXPECT_LT(at("start", 1), at("end", 0));
+}
+
+// Cancelled while converters run: they are asked to end, and they stop what they started; no store after them
+// starts and none is reported.
+TEST(ConverterPool, CancellingAsksTheRunningConvertersToEnd)
+{
+    TempDir dir, staging;
+    staging.write(u".kept"_qs, "not the converter's");
+    // Asked to end, the stand-in stops its program and removes its work folder, as the converter does.
+    const QString converter = poolConverter(
+        dir, "work=\"$2/.DBXToEML-$$\"; mkdir \"$work\"\ntrap 'kill $!; rm -r \"$work\"; exit 143' TERM\n"
+             "sleep 60 &\necho $! >> \"$(dirname \"$0\")/pids\"\necho $$ >> \"$(dirname \"$0\")/pids\"\nwait\n");
+    const QStringList stores{dir.file(u"Inbox.dbx"_qs), dir.file(u"Sent.dbx"_qs), dir.file(u"Drafts.dbx"_qs)};
+    platform::ScriptedEventLoop loop;
+    const platform::RunScope scope(loop);
+    loop.onYield = [&] {
+        if (TempDir::read(dir.file(u"pids"_qs)).count('\n') == 4)
+            loop.requestCancel();
+    };
+    bool anyEnded = false;
+    EXPECT_THROW(convertStores(loop, converter, stores, staging.path(), 2, [&](int, int) { anyEnded = true; }),
+                 platform::RunCancelled);
+    EXPECT_FALSE(anyEnded);
+    const QStringList pids = QString::fromLatin1(TempDir::read(dir.file(u"pids"_qs))).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 4);
+    for (const QString& pid : pids)
+        EXPECT_TRUE(testsupport::processEnds(pid.toLongLong())) << qPrintable(pid);
+    EXPECT_EQ(stagingEntries(staging), QStringList{u".kept"_qs});
+    EXPECT_FALSE(TempDir::read(dir.file(u"log"_qs)).contains("Drafts"));
 }
