@@ -90,6 +90,10 @@ for f in "$1"/*.dbx; do undbx -s "$f" "$out" > /dev/null 2>&1; done
 SH
     run3 dbx_ours sh "$work/convert.sh" "$dbx_work/stores" "$dbx_work/runs" "$build/program"
     run3 dbx_undbx sh "$work/undbx.sh" "$dbx_work/stores" "$dbx_work/runs"
+    # The same work as the program does it: --dbx converts the stores on every core, then lists them.
+    mkdir "$dbx_work/temp"
+    run3 dbx_cores env TEMP="$dbx_work/temp" "$cli" --dbx "$dbx_work"/stores/*.dbx --list-messages -o "$work/ours.txt"
+    dbx_rows="$(wc -l < "$work/ours.txt")"
     rm -rf "$dbx_work"
 fi
 
@@ -141,11 +145,13 @@ row "containing, any case, non-ASCII / grep -F -i" anycase_ours anycase_grep 1 "
 row "not containing, exact / grep -v -F" notcont_ours notcont_grep 1 "<= 1.30"
 row "--all-data --dedupe 3M rows / awk '!s[\$0]++'" dedupe_ours dedupe_awk 1 "<= 0.35"
 [[ -f "$work/dbx_ours.times" ]] && row "40 DBX converted+listed / undbx per store" dbx_ours dbx_undbx 1 "<= 1.50"
+[[ -f "$work/dbx_cores.times" ]] && row "40 DBX, --dbx on every core / undbx (wall)" dbx_cores dbx_undbx 2 "<= 1.50"
 [[ -n "$jobs_row" ]] && row "100 PST stores staged, 2 workers / 1 (wall)" jobs_two jobs_one 2 "<= 0.625"
 row "e-mail addresses / grep -oE" addr_ours addr_grep 1 "<= 1.50"
 row "lines matching [0-9]{1,2}\.[0-9]+ / grep -E" pattern_ours pattern_grep 1 "<= 1.50"
 [[ -f "$work/mbox_ours.times" ]] && row "mbox staged / Python mailbox + email" mbox_ours mbox_python 1 "<= 0.067"
 echo
+[[ -n "${dbx_rows:-}" ]] && echo "messages listed by --dbx: $dbx_rows"
 echo "rows ours/theirs: any case $anycase_rows, not containing $notcont_rows, dedupe $dedupe_rows, pattern $pattern_rows, addresses $addr_rows (grep's pattern is looser)"
 echo "dedupe input: $rows_mb MB of rows' own text; goal for ours peak: <= $((2 * rows_mb)) MB"
 [[ -n "$jobs_row" ]] && echo "staging with two workers against one: $jobs_same"
