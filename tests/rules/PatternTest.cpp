@@ -98,6 +98,41 @@ TEST(Patterns, MatchTheLinesGrepMatches)
     }
 }
 
+// A pattern searched first for one punctuation mark or letter checks only the places where it stands between
+// bytes a match allows there: on text with those marks in every company, it still finds exactly grep's lines.
+TEST(Patterns, SearchedByTheNeighboursOfAMarkMatchTheLinesGrepMatches)
+{
+    const QList<QByteArray> pieces =
+        QByteArray("0|7|12|.|..|-|--|@|a|b|c|d|x|X|k|K|_| |\t|\xC3\xA9|\xE2\x84\xAA|ab|").split('|');
+    QByteArray lf;
+    QRandomGenerator random(2311);
+    for (int line = 0; line < 3000; ++line) {
+        // Long quiet stretches keep the candidate lines few, as in mail, so that they are searched one by one.
+        lf += QByteArray(random.bounded(0, 160), ' ');
+        for (int p = random.bounded(0, 10); p > 0; --p)
+            lf += pieces[random.bounded(int(pieces.size()))];
+        lf += '\n';
+    }
+    TempDir dir;
+    const QString grepFile = dir.write(u"lf.txt"_qs, lf);
+    const QString ourFile = dir.write(u"crlf.txt"_qs, QByteArray(lf).replace("\n", "\r\n"));
+    const QList<QByteArray> patterns =
+        QByteArray(
+            R"([0-9]{1,2}\.[0-9]+`\.[0-9]`[0-9]\.`[0-9]\.\.?[0-9]`[0-9]\.+[0-9]`[0-9]\.x?[0-9]`(a|b)\.(c|d)`\.+[0-9]`)"
+            R"(([0-9]+|x)\.`\w-\w`[^ ]@[^ ]`-{2,}`[^0-9]-[^ @]`[[:upper:]]-[[:lower:]]`(ab|b)+-[0-9]`[0-9]x[0-9]`a?@.?$`@[[:space:]])")
+            .split('`');
+    for (const QByteArray& ours : patterns) {
+        const QString pattern = QString::fromUtf8(ours);
+        for (const bool ignoreCase : {false, true}) {
+            const auto expected = grepLines(grepFile, pattern, ignoreCase);
+            if (!expected)
+                GTEST_SKIP() << "grep did not run";
+            EXPECT_EQ(joined(matchingLines(ourFile, pattern, ignoreCase)), joined(*expected))
+                << ours.toStdString() << " ignoreCase " << ignoreCase;
+        }
+    }
+}
+
 // A pattern that cannot work is refused with its character and the reason, before it matches anything.
 TEST(Patterns, ThatDoNotCompileSayWhereAndWhy)
 {
