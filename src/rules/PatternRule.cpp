@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <emmintrin.h>
 #include <utility>
 
 namespace rules {
@@ -134,6 +135,37 @@ bool isPlainText(const QString& pattern)
                         [](QChar c) { return QStringView(u".[]()*+?{}|^$\\").contains(c); });
 }
 
+// The first occurrence at or after from of a byte in text (lines, or their lower-cased copy) whose neighbours in
+// lines fit, or -1. Thirty-two bytes are compared at a time and each occurrence checked where it is found: the
+// byte is common and most occurrences do not fit.
+qsizetype findFitting(const char* text, QByteArrayView lines, qsizetype from, char byte,
+                      const ByteNeighbours& neighbours)
+{
+    const qsizetype size = lines.size();
+    // The byte is never the line feed, so one follows it in the block.
+    const auto fits = [&](qsizetype at) {
+        return neighbours.before[static_cast<unsigned char>(at > 0 ? lines[at - 1] : '\n')] &&
+               neighbours.after[static_cast<unsigned char>(lines[at + 1])];
+    };
+    const __m128i wanted = _mm_set1_epi8(byte);
+    qsizetype at = from;
+    for (; at + 32 <= size; at += 32) {
+        const auto* p = reinterpret_cast<const __m128i*>(text + at);
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(p), wanted))) |
+                    unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(p + 1), wanted))) << 16;
+        for (; mask; mask &= mask - 1) {
+            const qsizetype hit = at + __builtin_ctz(mask);
+            if (fits(hit))
+                return hit;
+        }
+    }
+    for (; at < size; ++at) {
+        if (text[at] == byte && fits(at))
+            return at;
+    }
+    return -1;
+}
+
 // Adds a line without its line break to the lines to search, ending it with LF.
 void appendLine(QByteArray& lines, QByteArrayView line)
 {
@@ -225,9 +257,12 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
     }
     const qsizetype size = lines.size();
     const bool oneByte = m_needles.size() == 1 && m_needles[0].size() == 1;
-    // The candidate lines are gathered and searched at once: RE2 takes longer to start a search than to run
-    // over a line, and most candidates hold no match.
-    m_gathered.reserve(size);
+    // RE2 takes longer to start a search than to run over a line, and longer again to tell where a match starts.
+    // So while most candidates do not match, they are gathered and searched at once, a search per match; while
+    // most do, each is checked on its own. Which is the case is judged anew after every few candidates.
+    constexpr int kBatch = 64;
+    int batch = 0;
+    qsizetype batchHits = 0;
     m_gathered.resize(0);
     // Per needle: where it next occurs at or after the search position; -1 when no more, -2 when not searched yet.
     std::vector<qsizetype> next(m_needles.size(), -2);
@@ -241,12 +276,10 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
             return;
         }
         qsizetype candidate = -1;
-        if (oneByte) {
-            const char* from = text + at;
-            const char* hit = nullptr;
-            while ((hit = static_cast<const char*>(memchr(from, m_needles[0][0], size_t(text + size - from)))) &&
-                   m_neighbours && !neighboursFit(lines, hit - text))
-                from = hit + 1;
+        if (oneByte && m_neighbours) {
+            candidate = findFitting(text, lines, at, m_needles[0][0], *m_neighbours);
+        } else if (oneByte) {
+            const auto* hit = static_cast<const char*>(memchr(text + at, m_needles[0][0], size_t(size - at)));
             candidate = hit ? hit - text : -1;
         } else {
             for (size_t i = 0; i < m_needles.size(); ++i) {
@@ -265,16 +298,28 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
         const qsizetype lineEnd =
             static_cast<const char*>(memchr(text + candidate, '\n', size_t(size - candidate))) - text;
         const qsizetype contentEnd = lineEnd > lineStart && lines[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
-        appendLine(m_gathered, lines.sliced(lineStart, contentEnd - lineStart));
+        const QByteArrayView line = lines.sliced(lineStart, contentEnd - lineStart);
+        if (m_checkEachCandidate) {
+            if (m_pattern->Match(re2::StringPiece(line.data(), size_t(line.size())), 0, size_t(line.size()),
+                                 re2::RE2::UNANCHORED, nullptr, 0)) {
+                hits.add(line, true);
+                ++batchHits;
+            }
+        } else {
+            appendLine(m_gathered, line);
+        }
+        if (++batch == kBatch) {
+            if (!m_checkEachCandidate) {
+                batchHits = scanWhole(m_gathered, 0, hits);
+                m_gathered.resize(0);
+            }
+            m_checkEachCandidate = batchHits * 3 > kBatch;
+            batch = 0;
+            batchHits = 0;
+        }
         at = lineEnd + 1;
     }
     scanWhole(m_gathered, 0, hits);
-}
-
-bool PatternRule::neighboursFit(QByteArrayView lines, qsizetype at) const
-{
-    const auto before = static_cast<unsigned char>(at > 0 ? lines[at - 1] : '\n');
-    return m_neighbours->before[before] && m_neighbours->after[static_cast<unsigned char>(lines[at + 1])];
 }
 
 PatternRule::~PatternRule() = default;
@@ -309,8 +354,9 @@ void PatternRule::scan(const LineBlock& block, LineHits& hits)
     scanWhole(withoutLineCr(block.bytes, m_withoutCr), 0, hits);
 }
 
-void PatternRule::scanWhole(QByteArrayView lines, qsizetype start, LineHits& hits)
+qsizetype PatternRule::scanWhole(QByteArrayView lines, qsizetype start, LineHits& hits)
 {
+    qsizetype found = 0;
     const re2::StringPiece text(lines.data(), size_t(lines.size()));
     const char* const end = lines.data() + lines.size();
     re2::StringPiece match;
@@ -322,8 +368,10 @@ void PatternRule::scanWhole(QByteArrayView lines, qsizetype start, LineHits& hit
         const char* const lineStart = before ? before + 1 : searched;
         const auto* lineEnd = static_cast<const char*>(memchr(match.data(), '\n', size_t(end - match.data())));
         hits.add(QByteArrayView(lineStart, lineEnd - lineStart), true);
+        ++found;
         from = size_t(lineEnd + 1 - text.data());
     }
+    return found;
 }
 
 } // namespace rules

@@ -40,9 +40,8 @@ private:
     bool needlesFit(QByteArrayView lines) const;
     // Checks each line holding a needle, from a position on, until the lines to check come too thick.
     void scanCandidates(QByteArrayView lines, LineHits& hits);
-    // Whether the one-byte needle at a position has neighbours a match allows.
-    bool neighboursFit(QByteArrayView lines, qsizetype at) const;
-    void scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
+    // Returns how many lines hit.
+    qsizetype scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
 
     std::unique_ptr<re2::RE2> m_pattern;
     // Texts of which every matching line holds at least one (ASCII, lower-cased when they hold letters); empty
@@ -54,9 +53,10 @@ private:
     QByteArray m_lowered;                   // scratch: a block in ASCII lower case
     std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
-    QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks
-    QByteArray m_gathered;  // scratch: the candidate lines of a block, without CR
-    QByteArray m_utf8;      // scratch: a line as UTF-8
+    QByteArray m_withoutCr;            // scratch: a block without the CR of its line breaks
+    QByteArray m_gathered;             // scratch: candidate lines to search at once, without CR
+    bool m_checkEachCandidate = false; // as most candidates lately matched
+    QByteArray m_utf8;                 // scratch: a line as UTF-8
 };
 
 } // namespace rules
