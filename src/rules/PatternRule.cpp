@@ -166,6 +166,32 @@ qsizetype findFitting(const char* text, QByteArrayView lines, qsizetype from, ch
     return -1;
 }
 
+// The first occurrence of a needle in text[from, size), or -1. The needle's first and last bytes are compared at
+// sixteen places at once and the rest only where both agree, which is rare for a word: several times faster than
+// memmem over mail.
+qsizetype findText(const char* text, qsizetype from, qsizetype size, const std::string& needle)
+{
+    const auto n = qsizetype(needle.size());
+    qsizetype at = from;
+    if (n > 1) {
+        const __m128i first = _mm_set1_epi8(needle.front());
+        const __m128i last = _mm_set1_epi8(needle.back());
+        for (; at + n - 1 + 16 <= size; at += 16) {
+            const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + n - 1));
+            auto mask =
+                unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+            for (; mask; mask &= mask - 1) {
+                const qsizetype hit = at + __builtin_ctz(mask);
+                if (memcmp(text + hit + 1, needle.data() + 1, size_t(n - 2)) == 0)
+                    return hit;
+            }
+        }
+    }
+    const void* hit = memmem(text + at, size_t(size - at), needle.data(), needle.size());
+    return hit ? static_cast<const char*>(hit) - text : -1;
+}
+
 // Adds a line without its line break to the lines to search, ending it with LF.
 void appendLine(QByteArray& lines, QByteArrayView line)
 {
@@ -283,10 +309,8 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
             candidate = hit ? hit - text : -1;
         } else {
             for (size_t i = 0; i < m_needles.size(); ++i) {
-                if (next[i] == -2 || (next[i] >= 0 && next[i] < at)) {
-                    const void* hit = memmem(text + at, size_t(size - at), m_needles[i].data(), m_needles[i].size());
-                    next[i] = hit ? static_cast<const char*>(hit) - text : -1;
-                }
+                if (next[i] == -2 || (next[i] >= 0 && next[i] < at))
+                    next[i] = findText(text, at, size, m_needles[i]);
                 if (next[i] >= 0 && (candidate < 0 || next[i] < candidate))
                     candidate = next[i];
             }
