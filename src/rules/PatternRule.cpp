@@ -58,14 +58,6 @@ QByteArrayView withoutLineCr(QByteArrayView block, QByteArray& copy)
     return copy;
 }
 
-void lowerAscii(QByteArrayView from, QByteArray& to)
-{
-    to.resize(from.size());
-    char* out = to.data();
-    for (const char c : from)
-        *out++ = static_cast<unsigned char>(c - 'A') < 26u ? char(c | 0x20) : c;
-}
-
 bool isSearchable(const std::string& atom)
 {
     return std::all_of(atom.begin(), atom.end(), [](char c) { return c != '\n' && (c & 0x80) == 0; });
@@ -135,32 +127,51 @@ bool isPlainText(const QString& pattern)
                         [](QChar c) { return QStringView(u".[]()*+?{}|^$\\").contains(c); });
 }
 
-// The first occurrence at or after from of a byte in text (lines, or their lower-cased copy) whose neighbours in
-// lines fit, or -1. Thirty-two bytes are compared at a time and each occurrence checked where it is found: the
-// byte is common and most occurrences do not fit.
-qsizetype findFitting(const char* text, QByteArrayView lines, qsizetype from, char byte,
-                      const ByteNeighbours& neighbours)
+bool isLowerAscii(char c)
 {
+    return c >= 'a' && c <= 'z';
+}
+
+// Without regard to case a needle's letters, which are lower case, match either case: a text's byte lower-cased
+// (by setting bit 5, which only a letter's cases differ in) is compared with them.
+char caseBit(char needleByte, bool caseless)
+{
+    return caseless && isLowerAscii(needleByte) ? 0x20 : 0;
+}
+
+bool sameByte(char textByte, char needleByte, bool caseless)
+{
+    return char(textByte | caseBit(needleByte, caseless)) == needleByte;
+}
+
+// The first occurrence at or after from of a byte in lines whose neighbours fit (when there are neighbours to
+// fit), or -1. Thirty-two bytes are compared at a time and each occurrence checked where it is found: the byte
+// may be common and most occurrences not fit.
+qsizetype findFitting(QByteArrayView lines, qsizetype from, char byte, bool caseless, const ByteNeighbours* neighbours)
+{
+    const char* const text = lines.data();
     const qsizetype size = lines.size();
     // The byte is never the line feed, so one follows it in the block.
     const auto fits = [&](qsizetype at) {
-        return neighbours.before[static_cast<unsigned char>(at > 0 ? lines[at - 1] : '\n')] &&
-               neighbours.after[static_cast<unsigned char>(lines[at + 1])];
+        return !neighbours || (neighbours->before[static_cast<unsigned char>(at > 0 ? text[at - 1] : '\n')] &&
+                               neighbours->after[static_cast<unsigned char>(text[at + 1])]);
     };
     const __m128i wanted = _mm_set1_epi8(byte);
+    const __m128i fold = _mm_set1_epi8(caseBit(byte, caseless));
+    const auto found = [&](const char* p) {
+        const __m128i bytes = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold);
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+    };
     qsizetype at = from;
     for (; at + 32 <= size; at += 32) {
-        const auto* p = reinterpret_cast<const __m128i*>(text + at);
-        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(p), wanted))) |
-                    unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(p + 1), wanted))) << 16;
-        for (; mask; mask &= mask - 1) {
+        for (unsigned mask = found(text + at) | found(text + at + 16) << 16; mask; mask &= mask - 1) {
             const qsizetype hit = at + __builtin_ctz(mask);
             if (fits(hit))
                 return hit;
         }
     }
     for (; at < size; ++at) {
-        if (text[at] == byte && fits(at))
+        if (sameByte(text[at], byte, caseless) && fits(at))
             return at;
     }
     return -1;
@@ -168,28 +179,41 @@ qsizetype findFitting(const char* text, QByteArrayView lines, qsizetype from, ch
 
 // The first occurrence of a needle in text[from, size), or -1. The needle's first and last bytes are compared at
 // sixteen places at once and the rest only where both agree, which is rare for a word: several times faster than
-// memmem over mail.
-qsizetype findText(const char* text, qsizetype from, qsizetype size, const std::string& needle)
+// memmem over mail, and no lower-cased copy of the text is needed.
+qsizetype findText(const char* text, qsizetype from, qsizetype size, const std::string& needle, bool caseless)
 {
     const auto n = qsizetype(needle.size());
+    // Whether bytes begin to end of the needle stand at a place.
+    const auto matchesAt = [&](qsizetype place, qsizetype begin, qsizetype end) {
+        for (qsizetype k = begin; k < end; ++k) {
+            if (!sameByte(text[place + k], needle[size_t(k)], caseless))
+                return false;
+        }
+        return true;
+    };
     qsizetype at = from;
     if (n > 1) {
         const __m128i first = _mm_set1_epi8(needle.front());
         const __m128i last = _mm_set1_epi8(needle.back());
+        const __m128i foldFirst = _mm_set1_epi8(caseBit(needle.front(), caseless));
+        const __m128i foldLast = _mm_set1_epi8(caseBit(needle.back(), caseless));
         for (; at + n - 1 + 16 <= size; at += 16) {
             const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
             const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + n - 1));
-            auto mask =
-                unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+            auto mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(starts, foldFirst), first),
+                                                                 _mm_cmpeq_epi8(_mm_or_si128(ends, foldLast), last))));
             for (; mask; mask &= mask - 1) {
                 const qsizetype hit = at + __builtin_ctz(mask);
-                if (memcmp(text + hit + 1, needle.data() + 1, size_t(n - 2)) == 0)
+                if (matchesAt(hit, 1, n - 1))
                     return hit;
             }
         }
     }
-    const void* hit = memmem(text + at, size_t(size - at), needle.data(), needle.size());
-    return hit ? static_cast<const char*>(hit) - text : -1;
+    for (; at + n <= size; ++at) {
+        if (matchesAt(at, 0, n))
+            return at;
+    }
+    return -1;
 }
 
 // Adds a line without its line break to the lines to search, ending it with LF.
@@ -275,12 +299,9 @@ bool PatternRule::needlesFit(QByteArrayView lines) const
 
 void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
 {
-    // Texts without letters are found in the lines as they are.
-    const char* text = lines.data();
-    if (m_needlesHaveLetters) {
-        lowerAscii(lines, m_lowered);
-        text = m_lowered.constData();
-    }
+    const char* const text = lines.data();
+    // Needles with letters are lower case, and found in the text in either case.
+    const bool caseless = m_needlesHaveLetters;
     const qsizetype size = lines.size();
     const bool oneByte = m_needles.size() == 1 && m_needles[0].size() == 1;
     // RE2 takes longer to start a search than to run over a line, and longer again to tell where a match starts.
@@ -302,15 +323,15 @@ void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
             return;
         }
         qsizetype candidate = -1;
-        if (oneByte && m_neighbours) {
-            candidate = findFitting(text, lines, at, m_needles[0][0], *m_neighbours);
+        if (oneByte && (m_neighbours || caseless)) {
+            candidate = findFitting(lines, at, m_needles[0][0], caseless, m_neighbours ? &*m_neighbours : nullptr);
         } else if (oneByte) {
             const auto* hit = static_cast<const char*>(memchr(text + at, m_needles[0][0], size_t(size - at)));
             candidate = hit ? hit - text : -1;
         } else {
             for (size_t i = 0; i < m_needles.size(); ++i) {
                 if (next[i] == -2 || (next[i] >= 0 && next[i] < at))
-                    next[i] = findText(text, at, size, m_needles[i]);
+                    next[i] = findText(text, at, size, m_needles[i], caseless);
                 if (next[i] >= 0 && (candidate < 0 || next[i] < candidate))
                     candidate = next[i];
             }

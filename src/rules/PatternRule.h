@@ -50,7 +50,6 @@ private:
     std::optional<ByteNeighbours> m_neighbours; // of a one-byte needle
     bool m_needlesHaveLetters = false;
     bool m_needlesFoldFromNonAscii = false; // and so are not found in a block that holds the letters they fold from
-    QByteArray m_lowered;                   // scratch: a block in ASCII lower case
     std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
     QByteArray m_withoutCr;            // scratch: a block without the CR of its line breaks

@@ -98,12 +98,14 @@ TEST(Patterns, MatchTheLinesGrepMatches)
     }
 }
 
-// A pattern searched first for one punctuation mark or letter checks only the places where it stands between
-// bytes a match allows there: on text with those marks in every company, it still finds exactly grep's lines.
-TEST(Patterns, SearchedByTheNeighboursOfAMarkMatchTheLinesGrepMatches)
+// A pattern is searched first for texts every match holds, in either case where case does not matter, and for a
+// single mark or letter only where it stands between bytes a match allows there: on text with those marks in
+// every company and words in mixed case, it still finds exactly grep's lines.
+TEST(Patterns, SearchedFirstForTheirTextsMatchTheLinesGrepMatches)
 {
     const QList<QByteArray> pieces =
-        QByteArray("0|7|12|.|..|-|--|@|a|b|c|d|x|X|k|K|_| |\t|\xC3\xA9|\xE2\x84\xAA|ab|").split('|');
+        QByteArray("0|7|12|.|..|-|--|@|a|b|c|d|x|X|k|K|_| |\t|\xC3\xA9|\xE2\x84\xAA|ab|budget|BUDGET|Tide|tIDe|")
+            .split('|');
     QByteArray lf;
     QRandomGenerator random(2311);
     for (int line = 0; line < 3000; ++line) {
@@ -119,7 +121,7 @@ TEST(Patterns, SearchedByTheNeighboursOfAMarkMatchTheLinesGrepMatches)
     const QList<QByteArray> patterns =
         QByteArray(
             R"([0-9]{1,2}\.[0-9]+`\.[0-9]`[0-9]\.`[0-9]\.\.?[0-9]`[0-9]\.+[0-9]`[0-9]\.x?[0-9]`(a|b)\.(c|d)`\.+[0-9]`)"
-            R"(([0-9]+|x)\.`\w-\w`[^ ]@[^ ]`-{2,}`[^0-9]-[^ @]`[[:upper:]]-[[:lower:]]`(ab|b)+-[0-9]`[0-9]x[0-9]`a?@.?$`@[[:space:]])")
+            R"(([0-9]+|x)\.`\w-\w`[^ ]@[^ ]`-{2,}`[^0-9]-[^ @]`[[:upper:]]-[[:lower:]]`(ab|b)+-[0-9]`[0-9]x[0-9]`a?@.?$`@[[:space:]]`(budget|tide).?[0-9x])")
             .split('`');
     for (const QByteArray& ours : patterns) {
         const QString pattern = QString::fromUtf8(ours);
