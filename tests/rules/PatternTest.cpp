@@ -1,4 +1,5 @@
 #include "rules/PatternRule.h"
+#include "rules/PatternSyntax.h"
 #include "rules/StagedText.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/CollectingSink.h"
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <bitset>
 #include <gtest/gtest.h>
 
 using namespace rules;
@@ -133,6 +135,39 @@ TEST(Patterns, SearchedFirstForTheirTextsMatchTheLinesGrepMatches)
                 << ours.toStdString() << " ignoreCase " << ignoreCase;
         }
     }
+}
+
+// The neighbours of a mark are as narrow as the pattern allows, else lines holding it are searched for nothing;
+// a mark that may stand anywhere has none.
+TEST(Patterns, AllowAMarkOnlyTheNeighboursItHasInMatches)
+{
+    const auto neighbours = [](const char* pattern, char mark, bool ignoreCase) {
+        return neighboursInMatches(translateExtendedPattern(QString::fromUtf8(pattern)).re2, mark, ignoreCase);
+    };
+    const auto bytes = [](std::string_view members) {
+        std::bitset<256> set;
+        for (const char c : members)
+            set.set(static_cast<unsigned char>(c));
+        return set;
+    };
+    const auto digits = bytes("0123456789");
+    const auto number = neighbours("[0-9]{1,2}\\.[0-9]+", '.', false);
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->before, digits);
+    EXPECT_EQ(number->after, digits);
+    const auto leading = neighbours("(\\.|-)[0-9]x?", '.', false);
+    ASSERT_TRUE(leading);
+    EXPECT_TRUE(leading->before.all());
+    EXPECT_EQ(leading->after, digits);
+    // Without regard to case a letter stands for both its cases, and k and s for letters outside ASCII too.
+    const auto letter = neighbours("[0-9]x[a-c]", 'x', true);
+    ASSERT_TRUE(letter);
+    EXPECT_EQ(letter->before, digits);
+    EXPECT_EQ(letter->after, bytes("abcABC"));
+    const auto kelvin = neighbours("k-", '-', true);
+    ASSERT_TRUE(kelvin);
+    EXPECT_TRUE(kelvin->before[0xAA] && kelvin->before['K'] && !kelvin->before['a']);
+    EXPECT_FALSE(neighbours("x*\\.y*", '.', false));
 }
 
 // A pattern that cannot work is refused with its character and the reason, before it matches anything.
