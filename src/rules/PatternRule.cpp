@@ -293,8 +293,13 @@ void PatternRule::chooseOneByteNeedle(const std::string& translated, bool ignore
 
 bool PatternRule::needlesFit(QByteArrayView lines) const
 {
+    // KELVIN SIGN and LONG S in UTF-8.
+    static const std::string kFoldingToAscii[] = {"\xE2\x84\xAA", "\xC5\xBF"};
     return !m_needles.empty() &&
-           (!m_needlesFoldFromNonAscii || (lines.indexOf("\xE2\x84\xAA") < 0 && lines.indexOf("\xC5\xBF") < 0));
+           (!m_needlesFoldFromNonAscii ||
+            std::none_of(std::begin(kFoldingToAscii), std::end(kFoldingToAscii), [&](const std::string& letter) {
+                return findText(lines.data(), 0, lines.size(), letter, false) >= 0;
+            }));
 }
 
 void PatternRule::scanCandidates(QByteArrayView lines, LineHits& hits)
