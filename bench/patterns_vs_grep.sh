@@ -30,5 +30,6 @@ compare "pattern, literal, any case"   "--matching Invoice"                     
 compare "pattern, class and interval"  "--case-sensitive --matching [0-9]{1,2}\\.[0-9]+" "-E"    "[0-9]{1,2}\\.[0-9]+"
 compare "pattern, alternation"         "--case-sensitive --matching (budget|schedule).(review|draft)" "-E" \
     "(budget|schedule).(review|draft)"
+compare "pattern, mark then digit"     "--case-sensitive --matching \\.[0-9]"            "-E"    "\\.[0-9]"
 compare "pattern, rare, any case"      "--matching stra(ss|ß)e.*daten"                   "-E -i" "stra(ss|ß)e.*daten"
 compare "pattern, most lines"          "--case-sensitive --matching [a-z]"               "-E"    "[a-z]"

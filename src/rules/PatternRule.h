@@ -1,9 +1,11 @@
 #pragma once
 
 #include "rules/LineRule.h"
+#include "rules/PatternSyntax.h"
 
 #include <QByteArray>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,22 +35,27 @@ public:
     void scan(const LineBlock& block, LineHits& hits) override;
 
 private:
+    // A needle of one byte, with the neighbours a match allows it, where the pattern has them.
+    void chooseOneByteNeedle(const std::string& translated, bool ignoreCase);
     bool needlesFit(QByteArrayView lines) const;
     // Checks each line holding a needle, from a position on, until the lines to check come too thick.
     void scanCandidates(QByteArrayView lines, LineHits& hits);
-    void scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
+    // Returns how many lines hit.
+    qsizetype scanWhole(QByteArrayView lines, qsizetype from, LineHits& hits);
 
     std::unique_ptr<re2::RE2> m_pattern;
     // Texts of which every matching line holds at least one (ASCII, lower-cased when they hold letters); empty
     // when no such texts were found.
     std::vector<std::string> m_needles;
+    std::optional<ByteNeighbours> m_neighbours; // of a one-byte needle
     bool m_needlesHaveLetters = false;
     bool m_needlesFoldFromNonAscii = false; // and so are not found in a block that holds the letters they fold from
-    QByteArray m_lowered;                   // scratch: a block in ASCII lower case
     std::unique_ptr<ContainingRule> m_plainText; // for a pattern without operators
     QString m_problem;
-    QByteArray m_withoutCr; // scratch: a block without the CR of its line breaks
-    QByteArray m_utf8;      // scratch: a line as UTF-8
+    QByteArray m_withoutCr;            // scratch: a block without the CR of its line breaks
+    QByteArray m_gathered;             // scratch: candidate lines to search at once, without CR
+    bool m_checkEachCandidate = false; // as most candidates lately matched
+    QByteArray m_utf8;                 // scratch: a line as UTF-8
 };
 
 } // namespace rules

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <cstdio>
 #include <string_view>
@@ -334,11 +335,365 @@ private:
     std::vector<std::pair<qsizetype, qsizetype>> m_groups; // the open groups: start in m_out, position in m_in
 };
 
+using ByteSet = std::bitset<256>;
+
+// What a part of a translation matches, as far as neighbours go: whether it may match nothing, and the bytes
+// its matches may begin and end with.
+struct Span
+{
+    bool empty = true;
+    ByteSet first;
+    ByteSet last;
+};
+
+struct NotUnderstood
+{
+};
+
+// Reads a translation (the RE2 syntax translateExtendedPattern writes) and notes, wherever one part may
+// follow another, which bytes may stand beside the target byte. Character sets are widened, never narrowed:
+// every byte of a character outside ASCII stands for all such bytes.
+class NeighbourReader
+{
+public:
+    NeighbourReader(std::string_view re, char byte, bool ignoreCase) : m_re(re), m_ignoreCase(ignoreCase)
+    {
+        m_target = bothCases(ByteSet().set(static_cast<unsigned char>(byte)));
+    }
+
+    std::optional<ByteNeighbours> run()
+    {
+        Span whole;
+        try {
+            whole = alternation();
+            if (m_i != m_re.size())
+                throw NotUnderstood();
+        } catch (const NotUnderstood&) {
+            return std::nullopt;
+        }
+        if ((whole.first & m_target).any())
+            m_neighbours.before.set();
+        if ((whole.last & m_target).any())
+            m_neighbours.after.set();
+        if (m_neighbours.before.all() && m_neighbours.after.all())
+            return std::nullopt;
+        return m_neighbours;
+    }
+
+private:
+    static ByteSet nonAscii()
+    {
+        ByteSet bytes;
+        for (int b = 0x80; b < 0x100; ++b)
+            bytes.set(size_t(b));
+        return bytes;
+    }
+
+    static ByteSet bothCases(ByteSet bytes)
+    {
+        for (int b = 'a'; b <= 'z'; ++b) {
+            if (bytes[size_t(b)] || bytes[size_t(b - 32)]) {
+                bytes.set(size_t(b));
+                bytes.set(size_t(b - 32));
+            }
+        }
+        return bytes;
+    }
+
+    // The bytes a character of the set may be made of. Without regard to case, both cases of a letter; and as
+    // KELVIN SIGN and LONG S match k and s, those letters and the bytes outside ASCII go together.
+    ByteSet folded(ByteSet bytes) const
+    {
+        if (!m_ignoreCase)
+            return bytes;
+        bytes = bothCases(bytes);
+        if (bytes['k'] || bytes['s'] || (bytes & nonAscii()).any())
+            bytes |= nonAscii() | bothCases(ByteSet().set('k').set('s'));
+        return bytes;
+    }
+
+    bool at(char c) const { return m_i < m_re.size() && m_re[m_i] == c; }
+
+    char next()
+    {
+        if (m_i >= m_re.size())
+            throw NotUnderstood();
+        return m_re[m_i++];
+    }
+
+    void expect(char c)
+    {
+        if (next() != c)
+            throw NotUnderstood();
+    }
+
+    // A part ending in last is followed by one beginning with first.
+    void link(const ByteSet& last, const ByteSet& first)
+    {
+        if ((first & m_target).any())
+            m_neighbours.before |= last;
+        if ((last & m_target).any())
+            m_neighbours.after |= first;
+    }
+
+    Span alternation()
+    {
+        Span span = concatenation();
+        while (at('|')) {
+            ++m_i;
+            const Span other = concatenation();
+            span.empty = span.empty || other.empty;
+            span.first |= other.first;
+            span.last |= other.last;
+        }
+        return span;
+    }
+
+    Span concatenation()
+    {
+        Span span;
+        while (m_i < m_re.size() && !at('|') && !at(')')) {
+            const Span part = repetition();
+            link(span.last, part.first);
+            if (span.empty)
+                span.first |= part.first;
+            span.last = part.empty ? span.last | part.last : part.last;
+            span.empty = span.empty && part.empty;
+        }
+        return span;
+    }
+
+    Span repetition()
+    {
+        Span span = atom();
+        for (;;) {
+            if (at('*') || at('+') || at('?')) {
+                const char op = next();
+                span.empty = span.empty || op != '+';
+                if (op != '?')
+                    link(span.last, span.first); // a repeated part may follow itself
+            } else if (at('{')) {
+                const size_t close = m_re.find('}', m_i);
+                if (close == std::string_view::npos)
+                    throw NotUnderstood();
+                const std::string_view counts = m_re.substr(m_i + 1, close - m_i - 1);
+                if (counts.empty() || counts.find_first_not_of("0123456789,") != std::string_view::npos)
+                    throw NotUnderstood();
+                span.empty = span.empty || counts[0] == '0';
+                link(span.last, span.first);
+                m_i = close + 1;
+            } else {
+                return span;
+            }
+        }
+    }
+
+    Span atom()
+    {
+        const char c = next();
+        switch (c) {
+        case '(':
+            return group();
+        case '[':
+            return characterClass();
+        case '.':
+            return character(ByteSet().set());
+        case '^':
+        case '$':
+            return {};
+        case '\\':
+            return escape();
+        case '*':
+        case '+':
+        case '?':
+        case '{':
+            throw NotUnderstood();
+        default:
+            if (static_cast<unsigned char>(c) >= 0x80)
+                skipContinuations();
+            return character(folded(characterBytes(c)));
+        }
+    }
+
+    Span group()
+    {
+        if (at('?') && m_re.substr(m_i, 2) != "?:") {
+            // Flags, such as (?m): they match nothing.
+            const size_t close = m_re.find(')', m_i);
+            if (close == std::string_view::npos ||
+                m_re.substr(m_i, close - m_i).find_first_of(":(") != std::string_view::npos)
+                throw NotUnderstood();
+            m_i = close + 1;
+            return {};
+        }
+        expect('?');
+        expect(':');
+        if (++m_depth > kMostDepth)
+            throw NotUnderstood(); // the reading recurses
+        const Span span = alternation();
+        expect(')');
+        --m_depth;
+        return span;
+    }
+
+    static Span character(const ByteSet& bytes) { return {false, bytes, bytes}; }
+
+    static ByteSet characterBytes(char c)
+    {
+        return static_cast<unsigned char>(c) < 0x80 ? ByteSet().set(static_cast<unsigned char>(c)) : nonAscii();
+    }
+
+    void skipContinuations()
+    {
+        while (m_i < m_re.size() && (static_cast<unsigned char>(m_re[m_i]) & 0xC0) == 0x80)
+            ++m_i;
+    }
+
+    Span escape()
+    {
+        const char c = next();
+        if (c == 'b' || c == 'B')
+            return {};
+        if (c == 'x')
+            return character(folded(codePointBytes(hexCodePoint())));
+        if (std::isalnum(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80)
+            throw NotUnderstood();
+        return character(folded(characterBytes(c)));
+    }
+
+    // After \x: two hexadecimal digits, or up to six in braces.
+    char32_t hexCodePoint()
+    {
+        const bool braced = at('{');
+        const size_t from = m_i + (braced ? 1 : 0);
+        const size_t end = braced ? m_re.find('}', from) : from + 2;
+        const std::string_view digits = m_re.substr(from, end - from);
+        if (end > m_re.size() || digits.empty() || digits.size() > 6 ||
+            digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
+            throw NotUnderstood();
+        m_i = end + (braced ? 1 : 0);
+        return char32_t(std::stoul(std::string(digits), nullptr, 16));
+    }
+
+    static ByteSet codePointBytes(char32_t c) { return c < 0x80 ? ByteSet().set(size_t(c)) : nonAscii(); }
+
+    // One member of a class: a character, or a named class (as bytes) when isNamed is set.
+    char32_t classMember(ByteSet& named, bool& isNamed)
+    {
+        isNamed = false;
+        const char c = next();
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            skipContinuations();
+            return 0x80; // any character outside ASCII will do: all of them widen the set alike
+        }
+        if (c != '\\')
+            return char32_t(c);
+        const char e = next();
+        switch (e) {
+        case 'x':
+            return hexCodePoint();
+        case 't':
+            return '\t';
+        case 'n':
+            return '\n';
+        case 'f':
+            return '\f';
+        case 'r':
+            return '\r';
+        case 'p':
+            isNamed = true;
+            named = namedClass();
+            return 0;
+        default:
+            if (std::isalnum(static_cast<unsigned char>(e)) || static_cast<unsigned char>(e) >= 0x80)
+                throw NotUnderstood();
+            return char32_t(e);
+        }
+    }
+
+    // \p{...}: the ASCII members of the Unicode classes the translation uses, and every byte outside ASCII.
+    ByteSet namedClass()
+    {
+        expect('{');
+        const size_t close = m_re.find('}', m_i);
+        if (close == std::string_view::npos)
+            throw NotUnderstood();
+        const std::string_view name = m_re.substr(m_i, close - m_i);
+        m_i = close + 1;
+        ByteSet bytes = nonAscii();
+        const auto addRange = [&bytes](int from, int to) {
+            for (int b = from; b <= to; ++b)
+                bytes.set(size_t(b));
+        };
+        if (name == "L" || name == "Lu")
+            addRange('A', 'Z');
+        if (name == "L" || name == "Ll")
+            addRange('a', 'z');
+        if (name == "N")
+            addRange('0', '9');
+        if (name == "P" || name == "S") {
+            addRange('!', '/');
+            addRange(':', '@');
+            addRange('[', '`');
+            addRange('{', '~');
+        }
+        if (name != "L" && name != "Lu" && name != "Ll" && name != "N" && name != "P" && name != "S")
+            throw NotUnderstood();
+        return bytes;
+    }
+
+    Span characterClass()
+    {
+        const bool negated = at('^');
+        if (negated)
+            ++m_i;
+        ByteSet members;
+        while (!at(']')) {
+            ByteSet named;
+            bool isNamed = false;
+            const char32_t low = classMember(named, isNamed);
+            if (isNamed) {
+                members |= named;
+                continue;
+            }
+            char32_t high = low;
+            if (at('-') && m_re.substr(m_i, 2) != "-]") {
+                ++m_i;
+                high = classMember(named, isNamed);
+                if (isNamed)
+                    throw NotUnderstood();
+            }
+            for (char32_t b = low; b <= high && b < 0x80; ++b)
+                members.set(size_t(b));
+            if (high >= 0x80)
+                members |= nonAscii();
+        }
+        ++m_i;
+        if (negated)
+            members = ~members | nonAscii();
+        return character(folded(members));
+    }
+
+    static constexpr int kMostDepth = 100;
+
+    std::string_view m_re;
+    size_t m_i = 0;
+    int m_depth = 0;
+    bool m_ignoreCase;
+    ByteSet m_target;
+    ByteNeighbours m_neighbours;
+};
+
 } // namespace
 
 TranslatedPattern translateExtendedPattern(const QString& pattern)
 {
     return Translator(pattern).run();
+}
+
+std::optional<ByteNeighbours> neighboursInMatches(std::string_view translated, char byte, bool ignoreCase)
+{
+    return NeighbourReader(translated, byte, ignoreCase).run();
 }
 
 } // namespace rules

@@ -1,4 +1,5 @@
 #include "rules/PatternRule.h"
+#include "rules/PatternSyntax.h"
 #include "rules/StagedText.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/CollectingSink.h"
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <bitset>
 #include <gtest/gtest.h>
 
 using namespace rules;
@@ -96,6 +98,76 @@ TEST(Patterns, MatchTheLinesGrepMatches)
                 << ours.toStdString() << " ignoreCase " << ignoreCase;
         }
     }
+}
+
+// A pattern is searched first for texts every match holds, in either case where case does not matter, and for a
+// single mark or letter only where it stands between bytes a match allows there: on text with those marks in
+// every company and words in mixed case, it still finds exactly grep's lines.
+TEST(Patterns, SearchedFirstForTheirTextsMatchTheLinesGrepMatches)
+{
+    const QList<QByteArray> pieces =
+        QByteArray("0|7|12|.|..|-|--|@|a|b|c|d|x|X|k|K|_| |\t|\xC3\xA9|\xE2\x84\xAA|ab|budget|BUDGET|Tide|tIDe|")
+            .split('|');
+    QByteArray lf;
+    QRandomGenerator random(2311);
+    for (int line = 0; line < 3000; ++line) {
+        // Long quiet stretches keep the candidate lines few, as in mail, so that they are searched one by one.
+        lf += QByteArray(random.bounded(0, 160), ' ');
+        for (int p = random.bounded(0, 10); p > 0; --p)
+            lf += pieces[random.bounded(int(pieces.size()))];
+        lf += '\n';
+    }
+    TempDir dir;
+    const QString grepFile = dir.write(u"lf.txt"_qs, lf);
+    const QString ourFile = dir.write(u"crlf.txt"_qs, QByteArray(lf).replace("\n", "\r\n"));
+    const QList<QByteArray> patterns =
+        QByteArray(
+            R"([0-9]{1,2}\.[0-9]+`\.[0-9]`[0-9]\.`[0-9]\.\.?[0-9]`[0-9]\.+[0-9]`[0-9]\.x?[0-9]`(a|b)\.(c|d)`\.+[0-9]`)"
+            R"(([0-9]+|x)\.`\w-\w`[^ ]@[^ ]`-{2,}`[^0-9]-[^ @]`[[:upper:]]-[[:lower:]]`(ab|b)+-[0-9]`[0-9]x[0-9]`a?@.?$`@[[:space:]]`(budget|tide).?[0-9x])")
+            .split('`');
+    for (const QByteArray& ours : patterns) {
+        const QString pattern = QString::fromUtf8(ours);
+        for (const bool ignoreCase : {false, true}) {
+            const auto expected = grepLines(grepFile, pattern, ignoreCase);
+            if (!expected)
+                GTEST_SKIP() << "grep did not run";
+            EXPECT_EQ(joined(matchingLines(ourFile, pattern, ignoreCase)), joined(*expected))
+                << ours.toStdString() << " ignoreCase " << ignoreCase;
+        }
+    }
+}
+
+// The neighbours of a mark are as narrow as the pattern allows, else lines holding it are searched for nothing;
+// a mark that may stand anywhere has none.
+TEST(Patterns, AllowAMarkOnlyTheNeighboursItHasInMatches)
+{
+    const auto neighbours = [](const char* pattern, char mark, bool ignoreCase) {
+        return neighboursInMatches(translateExtendedPattern(QString::fromUtf8(pattern)).re2, mark, ignoreCase);
+    };
+    const auto bytes = [](std::string_view members) {
+        std::bitset<256> set;
+        for (const char c : members)
+            set.set(static_cast<unsigned char>(c));
+        return set;
+    };
+    const auto digits = bytes("0123456789");
+    const auto number = neighbours("[0-9]{1,2}\\.[0-9]+", '.', false);
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->before, digits);
+    EXPECT_EQ(number->after, digits);
+    const auto leading = neighbours("(\\.|-)[0-9]x?", '.', false);
+    ASSERT_TRUE(leading);
+    EXPECT_TRUE(leading->before.all());
+    EXPECT_EQ(leading->after, digits);
+    // Without regard to case a letter stands for both its cases, and k and s for letters outside ASCII too.
+    const auto letter = neighbours("[0-9]x[a-c]", 'x', true);
+    ASSERT_TRUE(letter);
+    EXPECT_EQ(letter->before, digits);
+    EXPECT_EQ(letter->after, bytes("abcABC"));
+    const auto kelvin = neighbours("k-", '-', true);
+    ASSERT_TRUE(kelvin);
+    EXPECT_TRUE(kelvin->before[0xAA] && kelvin->before['K'] && !kelvin->before['a']);
+    EXPECT_FALSE(neighbours("x*\\.y*", '.', false));
 }
 
 // A pattern that cannot work is refused with its character and the reason, before it matches anything.
