@@ -218,10 +218,15 @@ private:
             fail(at, QStringLiteral("a repetition count is larger than %1").arg(kMostRepeats));
         if (most >= 0 && std::max(least, 0) > most)
             fail(at, QStringLiteral("the repetition's least count is larger than its greatest"));
-        std::string op = "{" + std::to_string(std::max(least, 0));
+        // Built by appending: GCC 12 warns wrongly about prepending a literal to a std::string.
+        std::string op = "{";
+        op += std::to_string(std::max(least, 0));
         if (comma)
-            op += "," + (most >= 0 ? std::to_string(most) : std::string());
-        repeat(op + "}", at);
+            op += ',';
+        if (comma && most >= 0)
+            op += std::to_string(most);
+        op += '}';
+        repeat(op, at);
     }
 
     void escape(qsizetype at)
@@ -235,13 +240,13 @@ private:
         case 'D':
             return atom("[^0-9]", at);
         case 'w':
-            return atom("[" + std::string(kWord) + "]", at);
+            return atom(std::string("[").append(kWord).append("]"), at);
         case 'W':
-            return atom("[^" + std::string(kWord) + "]", at);
+            return atom(std::string("[^").append(kWord).append("]"), at);
         case 's':
-            return atom("[" + std::string(kSpaces) + "]", at);
+            return atom(std::string("[").append(kSpaces).append("]"), at);
         case 'S':
-            return atom("[^" + std::string(kSpaces) + "]", at);
+            return atom(std::string("[^").append(kSpaces).append("]"), at);
         case 'b':
         case '<':
         case '>':
