@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <emmintrin.h>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace rules {
 
@@ -156,13 +158,14 @@ qsizetype findFitting(QByteArrayView lines, qsizetype from, char byte, bool case
         return !neighbours || (neighbours->before[static_cast<unsigned char>(at > 0 ? text[at - 1] : '\n')] &&
                                neighbours->after[static_cast<unsigned char>(text[at + 1])]);
     };
+    qsizetype at = from;
+#ifdef __SSE2__ // elsewhere the byte-by-byte loop below does it all
     const __m128i wanted = _mm_set1_epi8(byte);
     const __m128i fold = _mm_set1_epi8(caseBit(byte, caseless));
     const auto found = [&](const char* p) {
         const __m128i bytes = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold);
         return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
     };
-    qsizetype at = from;
     for (; at + 32 <= size; at += 32) {
         for (unsigned mask = found(text + at) | found(text + at + 16) << 16; mask; mask &= mask - 1) {
             const qsizetype hit = at + __builtin_ctz(mask);
@@ -170,6 +173,7 @@ qsizetype findFitting(QByteArrayView lines, qsizetype from, char byte, bool case
                 return hit;
         }
     }
+#endif
     for (; at < size; ++at) {
         if (sameByte(text[at], byte, caseless) && fits(at))
             return at;
@@ -192,6 +196,7 @@ qsizetype findText(const char* text, qsizetype from, qsizetype size, const std::
         return true;
     };
     qsizetype at = from;
+#ifdef __SSE2__ // elsewhere the byte-by-byte loop below does it all
     if (n > 1) {
         const __m128i first = _mm_set1_epi8(needle.front());
         const __m128i last = _mm_set1_epi8(needle.back());
@@ -209,6 +214,7 @@ qsizetype findText(const char* text, qsizetype from, qsizetype size, const std::
             }
         }
     }
+#endif
     for (; at + n <= size; ++at) {
         if (matchesAt(at, 0, n))
             return at;
