@@ -205,10 +205,8 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
         freshContext(), discovery, [] { return false; }, nullptr);
     for (int m = 1; m <= 3; ++m) {
         const QString name = u"m%1.eml"_qs.arg(m);
-        QFile file(QDir(core::privateTempFolder()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("From: a@b.example\r\nDate: today\r\n\r\n" + numberedLines(600));
-        file.close();
+        testsupport::TempDir::writeFile(QDir(core::privateTempFolder()).filePath(name),
+                                        "From: a@b.example\r\nDate: today\r\n\r\n" + numberedLines(600));
         (new QTreeWidgetItem(form.messageList, {u"a@b.example"_qs}))->setCheckState(0, Qt::Checked);
         form.messageFiles().append(name);
     }
