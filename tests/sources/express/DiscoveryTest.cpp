@@ -1,11 +1,9 @@
 #include "ExpressFixtures.h"
 #include "core/ErrorReport.h"
-#include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
 #include "sources/express/StoreDiscovery.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
-#include "sources/express/RegistrySource.h"
 #include "sources/express/WindowsPaths.h"
 #include "sources/express/WineRegistry.h"
 #include "support/TempDir.h"
@@ -245,16 +243,6 @@ TEST(searchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromAHive)
     EXPECT_EQ(discovery.dbxFiles, listedStoreFiles(hive.store1) + listedStoreFiles(hive.store3));
     // A search of another registry afterwards lists only what that one holds.
     expectNothingFound(MemoryRegistry(), discovery);
-}
-
-TEST(searchIdentities, TheHiveSettingWinsOverTheWinePrefix)
-{
-    testsupport::TempDir dir;
-    core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
-    settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);
-    EXPECT_TRUE(dynamic_cast<WineRegistry*>(registryFor(settings).get()));
-    settings.store(QLatin1String(kRegistryHiveKey), u"/disk/NTUSER.DAT"_qs);
-    EXPECT_TRUE(dynamic_cast<HiveRegistry*>(registryFor(settings).get()));
 }
 
 // No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.
