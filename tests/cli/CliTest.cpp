@@ -62,7 +62,7 @@ protected:
         return run(shellWords(QString::fromUtf8(withDir(command))), environment());
     }
     QByteArray withDir(QByteArray text) const { return text.replace("$D", dir.path().toUtf8()); }
-    // Its status, all its output and a part of its messages (none at all when empty).
+    // A command's status, all its output and a part of its messages (none at all when empty).
     void expectRun(const QByteArray& command, int status, const QByteArray& out, const QByteArray& err)
     {
         const CliResult result = cli(command);
