@@ -1,6 +1,6 @@
 #include "sources/express/MessageBody.h"
 #include "sources/express/MessageList.h"
-#include "sources/outlook/FakeOutlook.h"
+#include "support/FakeOutlook.h"
 #include "sources/outlook/OutlookReader.h"
 #include "sources/outlook/PstApplication.h"
 

@@ -5,11 +5,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
-#include <optional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using testsupport::mboxMessage;
 using testsupport::TempDir;
 
 namespace {
@@ -48,16 +48,41 @@ protected:
         return env;
     }
 
+    CliResult run(const QStringList& arguments, const QProcessEnvironment& env)
+    {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(kProgram, arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
     // The program run on the words of a command, $D in it standing for the test's folder.
     CliResult cli(const QByteArray& command)
     {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(kProgram, shellWords(QString::fromUtf8(withDir(command))));
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return run(shellWords(QString::fromUtf8(withDir(command))), environment());
     }
     QByteArray withDir(QByteArray text) const { return text.replace("$D", dir.path().toUtf8()); }
+    // A command's status, all its output and a part of its messages (none at all when empty).
+    void expectRun(const QByteArray& command, int status, const QByteArray& out, const QByteArray& err)
+    {
+        const CliResult result = cli(command);
+        EXPECT_EQ(result.status, status) << command.constData();
+        EXPECT_EQ(result.out, withDir(out)) << command.constData();
+        EXPECT_TRUE(err.isEmpty() ? result.err.isEmpty() : result.err.contains(withDir(err)))
+            << command.constData() << ": " << result.err.constData();
+    }
+    // One worker and several give the same status, output and messages; what one gives.
+    CliResult sameForEveryWorkerCount(const QStringList& arguments, const QProcessEnvironment& env)
+    {
+        const CliResult oneWorker = run(arguments + QStringList{u"--jobs"_qs, u"1"_qs}, env);
+        for (const QString& jobs : {u"2"_qs, u"4"_qs}) {
+            const CliResult result = run(arguments + QStringList{u"--jobs"_qs, jobs}, env);
+            EXPECT_EQ(result.status, oneWorker.status) << jobs.toStdString();
+            EXPECT_EQ(result.out, oneWorker.out) << jobs.toStdString();
+            EXPECT_EQ(result.err, oneWorker.err) << jobs.toStdString();
+        }
+        return oneWorker;
+    }
 
     TempDir dir;
     QString home; // empty: the user's own
@@ -138,11 +163,8 @@ TEST_F(CliTest, EveryRuleFormatAndListingGivesItsExactOutput)
                  .toUtf8() +
              '\n'},
     };
-    for (const auto& [command, out] : cases) {
-        const CliResult result = cli(command);
-        EXPECT_EQ(result.out, withDir(out)) << command.constData();
-        EXPECT_EQ(result.status, 0) << command.constData() << ": " << result.err.constData();
-    }
+    for (const auto& [command, out] : cases)
+        expectRun(command, 0, out, {});
     EXPECT_EQ(cli(xy + "--format xlsx -o $D/no.xlsx --output $D/out.xlsx").status, 0);
     EXPECT_TRUE(TempDir::read(dir.file(u"out.xlsx"_qs)).startsWith("PK"));
 }
@@ -153,7 +175,6 @@ TEST_F(CliTest, ExitStatusOutputAndMessagesOfUsageErrorsAndFailedRuns)
     dir.write(u"abc.txt"_qs, "a\r\nb\r\nc\r\n");
     dir.write(u"abc/1.eml"_qs, "Date: Mon, 1 Dec 2003\r\n\r\na\r\nb\r\nc\r\n");
     dir.write(u"undated/b.eml"_qs, "From: ann@example.org\n\nbody\n");
-    // Each command, its status, all its output and a part of its messages (none at all when empty).
     const std::tuple<QByteArray, int, QByteArray, QByteArray> cases[] = {
         {"--all-data --folders inbox --staged $D/abc.txt", 2, "",
          "quillmere-cli: --folders does not apply to --staged: the staged text is read as it was staged\n\nUsage:"},
@@ -176,13 +197,8 @@ TEST_F(CliTest, ExitStatusOutputAndMessagesOfUsageErrorsAndFailedRuns)
         {"--eml $D/undated/b.eml $D/abc --lines 1", 0, "a\n", ""}, // one listable file is enough
         {"--find-dbx --wine-prefix $D", 0, "", ""},                // no stores is no error
     };
-    for (const auto& [command, status, out, err] : cases) {
-        const CliResult result = cli(command);
-        EXPECT_EQ(result.status, status) << command.constData();
-        EXPECT_EQ(result.out, out) << command.constData();
-        EXPECT_TRUE(err.isEmpty() ? result.err.isEmpty() : result.err.contains(withDir(err)))
-            << command.constData() << ": " << result.err.constData();
-    }
+    for (const auto& [command, status, out, err] : cases)
+        expectRun(command, status, out, err);
 }
 
 TEST_F(CliTest, ReaderLeavingEndsTheRunQuietlyAsGrep)
@@ -240,21 +256,18 @@ TEST_F(CliTest, SampleStoresAreReadOrRefused)
 // the folder boxes, rules and listing.
 TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
 {
-    const auto message = [](const char* from, const char* body) {
-        return "From x Mon Jan  6 10:00:00 2003\nFrom: " + QByteArray(from) +
-               "\nTo: you@example.org\nSubject: s\nDate: Mon, 6 Jan 2003 10:00:00 +0000\n\n" + body + "\n\n";
-    };
-    const QByteArray inbox = message("Ann <ann@example.org>", "hello") + message("bob@example.org", "meeting at noon");
+    const QByteArray inbox =
+        mboxMessage("Ann <ann@example.org>", "hello") + mboxMessage("bob@example.org", "meeting at noon");
     dir.write(u"mb/Inbox"_qs, inbox);
     dir.write(u"mb/Inbox.msf"_qs, "index");
-    dir.write(u"mb/Inbox.sbd/Lists"_qs, message("cy@example.org", "list mail"));
-    dir.write(u"mb/Junk"_qs, message("spam@example.org", "meeting offer"));
-    dir.write(u"mb/Sent"_qs, message("me@example.org", "sent"));
+    dir.write(u"mb/Inbox.sbd/Lists"_qs, mboxMessage("cy@example.org", "list mail"));
+    dir.write(u"mb/Junk"_qs, mboxMessage("spam@example.org", "meeting offer"));
+    dir.write(u"mb/Sent"_qs, mboxMessage("me@example.org", "sent"));
     dir.write(u"mb/notes.txt"_qs, "no mail");
     dir.write(u"mb/empty"_qs, "");
     dir.write(u"home/.thunderbird/profiles.ini"_qs, "[Profile0]\nIsRelative=1\nPath=p.default\n");
     dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Inbox"_qs, inbox);
-    // Each command, the home it runs with, its status, all its output and a part of its messages.
+    // Each command, the home it runs with, its status, its output and messages.
     const std::tuple<QByteArray, const char*, int, QByteArray, QByteArray> cases[] = {
         {"--mailbox $D/mb --all-data", "", 0,
          "\nann@example.org\n\nbob@example.org\n\ncy@example.org\n\nme@example.org\n\n", ""},
@@ -276,11 +289,7 @@ TEST_F(CliTest, MailboxesAndThunderbirdMailAreReadAsStores)
     };
     for (const auto& [command, homeName, status, out, err] : cases) {
         home = dir.file(QString::fromLatin1(homeName));
-        const CliResult result = cli(command);
-        EXPECT_EQ(result.status, status) << command.constData();
-        EXPECT_EQ(result.out, out) << command.constData();
-        EXPECT_TRUE(err.isEmpty() ? result.err.isEmpty() : result.err.contains(withDir(err)))
-            << command.constData() << ": " << result.err.constData();
+        expectRun(command, status, out, err);
     }
 }
 
@@ -301,24 +310,10 @@ TEST_F(CliTest, WorkersStageAProfileAsOneWorkerDoes)
     QProcessEnvironment env = environment();
     env.insert(u"HOME"_qs, dir.file(u"home"_qs));
     env.insert(u"WINEPREFIX"_qs, dir.file(u"no-wine"_qs));
-    std::optional<CliResult> oneWorker;
-    for (const char* jobs : {"1", "2", "4"}) {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(kProgram, {u"--profile"_qs, u"--all-folders"_qs, u"--body"_qs, u"--all-data"_qs, u"--jobs"_qs,
-                                 QString::fromLatin1(jobs)});
-        ASSERT_TRUE(process.waitForFinished(60000));
-        const CliResult result{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-        if (!oneWorker) {
-            oneWorker = result;
-            EXPECT_TRUE(result.out.contains("pstreadertests@outlook.com\n"));
-            EXPECT_EQ(result.err.count("getAllEmailOutlook at line 10"), 1) << result.err.constData();
-            continue;
-        }
-        EXPECT_EQ(result.status, oneWorker->status) << jobs;
-        EXPECT_EQ(result.out, oneWorker->out) << jobs;
-        EXPECT_EQ(result.err, oneWorker->err) << jobs;
-    }
+    const CliResult oneWorker =
+        sameForEveryWorkerCount({u"--profile"_qs, u"--all-folders"_qs, u"--body"_qs, u"--all-data"_qs}, env);
+    EXPECT_TRUE(oneWorker.out.contains("pstreadertests@outlook.com\n"));
+    EXPECT_EQ(oneWorker.err.count("getAllEmailOutlook at line 10"), 1) << oneWorker.err.constData();
 }
 
 // Several DBX stores converted by one worker and by several: the same message files under the same names (two
@@ -338,28 +333,13 @@ TEST_F(CliTest, WorkersConvertStoresAndReadBodiesAsOneWorkerDoes)
                              dir.write(u"Inbox-old.dbx"_qs, bytes.left(120000)),
                              dir.write(u"Inbox~2.dbx"_qs, bytes.left(300000)),
                              dir.write(u"two/Drafts.dbx"_qs, bytes)};
-    std::optional<CliResult> oneWorker;
-    for (const char* jobs : {"1", "2", "4"}) {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        // The first line of every body, after the message file it comes from.
-        process.start(kProgram, QStringList{u"--dbx"_qs} + stores +
-                                    QStringList{u"--lines"_qs, u"1"_qs, u"--show-source"_qs, u"--jobs"_qs,
-                                                QString::fromLatin1(jobs)});
-        ASSERT_TRUE(process.waitForFinished(120000));
-        const CliResult result{process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-        if (!oneWorker) {
-            oneWorker = result;
-            EXPECT_EQ(result.status, 1);
-            EXPECT_EQ(result.out.count("/INBOX~2-0000"), 28) << result.out.constData();
-            EXPECT_EQ(result.err, withDir("quillmere-cli: File not found: $D/missing.dbx\n"
-                                          "quillmere-cli: no messages could be read from $D/damaged.dbx\n"));
-            continue;
-        }
-        EXPECT_EQ(result.status, oneWorker->status) << jobs;
-        EXPECT_EQ(result.out, oneWorker->out) << jobs;
-        EXPECT_EQ(result.err, oneWorker->err) << jobs;
-    }
+    // The first line of every body, after the message file it comes from.
+    const CliResult oneWorker = sameForEveryWorkerCount(
+        QStringList{u"--dbx"_qs} + stores + QStringList{u"--lines"_qs, u"1"_qs, u"--show-source"_qs}, environment());
+    EXPECT_EQ(oneWorker.status, 1);
+    EXPECT_EQ(oneWorker.out.count("/INBOX~2-0000"), 28) << oneWorker.out.constData();
+    EXPECT_EQ(oneWorker.err, withDir("quillmere-cli: File not found: $D/missing.dbx\n"
+                                     "quillmere-cli: no messages could be read from $D/damaged.dbx\n"));
 }
 
 TEST(CliArguments, ExamplesOfHelpAndReadmeAreTheSameValidCommands)

@@ -32,8 +32,7 @@ protected:
     // Stages a message file as the conversion would and lists it, ticked.
     void addMessage(ExpressWindow& form, const QString& name, const QByteArray& text)
     {
-        QFile file(inStaging(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        testsupport::TempDir::writeFile(inStaging(name), text);
         (new QTreeWidgetItem(form.messageList, {u"from"_qs, u"to"_qs, u"subject"_qs, u"date"_qs}))
             ->setCheckState(0, Qt::Checked);
         form.messageFiles().append(name);
@@ -127,6 +126,7 @@ TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDe
     for (const QString& store : names("Inbox.dbx Sent.dbx Drafts.dbx"))
         dir.write(store, "x");
     auto form = open();
+    addMessage(*form, u"stale.eml"_qs, "Date: of an earlier conversion\r\n");
     desktop.dialogs.answerFile({dir.file(u"Inbox.dbx"_qs), 1});
     form->addStoreFilesButton->click();
     desktop.dialogs.answerFile(
@@ -140,16 +140,24 @@ TEST_F(ExpressWindowTest, TickedStoresConvertToMessagesForTheRulesWhichClosingDe
     form->convertStoresButton->click();
     EXPECT_EQ(shown(), QStringList{u"Done."_qs});
     EXPECT_EQ(texts(form->messageList), names("Inbox Drafts"));
+    EXPECT_FALSE(QFileInfo::exists(inStaging(u"stale.eml"_qs)));
+    EXPECT_EQ(form->panel().pointer().pointer(), platform::Pointer::Default);
 
     form->selectAllMessagesButton->click();
     form->panel().extractAllButton->click();
     EXPECT_EQ(rows(form->panel().results()), (QStringList{u"body of Inbox"_qs, u"body of Drafts"_qs}));
     form->deselectAllStoresButton->click();
     form->deselectAllMessagesButton->click();
-    form->helpButton->click(); // how PST and OST files are chosen here, not an installation to make
-    EXPECT_TRUE(shown().last().contains(u"\"PST File:\""_qs) && shown().last().contains(u"Profile Stores..."_qs));
     EXPECT_EQ(form->storeList->topLevelItem(0)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(form->messageList->topLevelItem(0)->checkState(0), Qt::Unchecked);
+
+    // Without a converter the list is emptied and "Done." is all that is said.
+    QFile::remove(dir.file(u"DBXToEML"_qs));
+    form->selectAllStoresButton->click();
+    form->convertStoresButton->click();
+    EXPECT_EQ(shown(), QStringList(2, u"Done."_qs));
+    EXPECT_EQ(form->messageList->topLevelItemCount(), 0);
+    addMessage(*form, u"Inbox-000001.eml"_qs, "Date: today\r\n");
     form->reject();
     EXPECT_FALSE(QFileInfo::exists(inStaging(u"Inbox-000001.eml"_qs)));
     EXPECT_FALSE(desktop.loop.ended()); // Outlook is there: back to the main window

@@ -23,11 +23,6 @@ struct KeyboardCase
     QStringList withoutAccelerator = {};
 };
 
-void PrintTo(const KeyboardCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
 class KeyboardOrderTest : public guitest::WindowFixture, public ::testing::WithParamInterface<KeyboardCase>
 {
 };

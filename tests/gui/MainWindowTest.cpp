@@ -1,13 +1,10 @@
 #include "gui/MainWindow.h"
 
 #include "gui/BetweenDialog.h"
-#include "gui/HelpTexts.h"
 #include "gui/WindowFixture.h"
-#include "sources/outlook/PstApplication.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +13,7 @@
 
 using gui::MainWindow;
 using guitest::names;
+using testsupport::mboxMessage;
 
 namespace {
 
@@ -105,36 +103,15 @@ TEST_F(MainWindowTest, WithoutOutlookThePstOptionIsStoredAndTheExpressWindowOpen
     EXPECT_TRUE(desktop.loop.ended()); // closing that window ended the program
 }
 
-TEST_F(MainWindowTest, HelpNamesTheFoldersFrameAndTheChosenPstFileIsStoredUnlessCancelled)
+TEST_F(MainWindowTest, TheChosenPstFileIsStoredUnlessCancelled)
 {
     auto form = start();
-    form->helpButton->click();
-    EXPECT_EQ(shown(), QStringList{gui::outlookAccessAdvice(form->foldersFrame->title())});
     form->pstFileBox->setText(u"/old.pst"_qs);
     form->choosePstFileButton->click();
     EXPECT_EQ(form->pstFileBox->text(), u"/old.pst"_qs);
     desktop.dialogs.answerFile({u"/mail/new.pst"_qs, 1});
     form->choosePstFileButton->click();
     EXPECT_EQ(settings->value(u"PST File"_qs), u"/mail/new.pst"_qs);
-}
-
-// The ticked folders and fields, and the chosen file, are what the reader reads: the senders of an
-// outlook.com OST's Inbox.
-TEST_F(MainWindowTest, ExtractAllReadsTheTickedFoldersAndFieldsOfThePstFile)
-{
-    QUILLMERE_REQUIRE_FIXTURE(ost, "ost/pstextractortestpdf@outlook.com.ost");
-    const testsupport::EnvGuard temp{"TEMP", dir.path()};
-    sources::outlook::PstApplicationFactory pst{[] { return QStringList(); }};
-    outlookFactory = &pst;
-    const auto form = start();
-    form->pstFileOption->click();
-    form->pstFileBox->setText(ost);
-    for (QCheckBox* box : {form->outboxBox, form->draftsBox, form->sentItemsBox, form->deletedItemsBox})
-        box->setChecked(false);
-    form->panel().extractAllButton->click();
-    EXPECT_EQ(guitest::rows(form->panel().results()),
-              (QStringList{{}, u"epfromer@gmail.com"_qs, {}, u"no-reply@microsoft.com"_qs, {}}));
-    EXPECT_TRUE(shown().isEmpty()) << shown().join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, RuleDialogsNeedAFieldOpenOnceAndCloseForGoodWithTheMainWindow)
@@ -168,13 +145,10 @@ TEST_F(MainWindowTest, MailboxSourceReadsThunderbirdMailOrTheChosenPathAndIsStor
 {
     const testsupport::EnvGuard temp{"TEMP", dir.path()};
     const testsupport::EnvGuard home{"HOME", dir.file(u"home"_qs)};
-    const auto message = [](const char* from) {
-        return "From x Mon Jan  6 10:00:00 2003\nFrom: " + QByteArray(from) + "\nSubject: s\n\nhello\n\n";
-    };
     dir.write(u"home/.thunderbird/profiles.ini"_qs, "[Profile0]\nIsRelative=1\nPath=p.default\n");
-    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Inbox"_qs, message("ann@example.org"));
-    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Sent"_qs, message("Me <me@example.org>"));
-    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Junk"_qs, message("spam@example.org"));
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Inbox"_qs, mboxMessage("ann@example.org", "hello"));
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Sent"_qs, mboxMessage("Me <me@example.org>", "hello"));
+    dir.write(u"home/.thunderbird/p.default/Mail/Local Folders/Junk"_qs, mboxMessage("spam@example.org", "hello"));
     dir.write(u"Maildir/new/1.host"_qs, "From: bob@example.org\n\nmeeting\n");
     const QString notMail = dir.write(u"notes.txt"_qs, "no mail here\n");
     {
@@ -194,19 +168,6 @@ TEST_F(MainWindowTest, MailboxSourceReadsThunderbirdMailOrTheChosenPathAndIsStor
         form->panel().containingTextBox->setText(u"meeting"_qs);
         form->panel().containingButton->click();
         EXPECT_EQ(guitest::rows(form->panel().results()), QStringList{u"meeting"_qs});
-        // An mbox file, a folder of message files and a Maildir++ tree, typed into the box.
-        dir.write(u"export/Inbox"_qs, "From x Mon Jan  6 10:00:00 2003\nFrom: a@example.org\n\nmbox meeting\n");
-        dir.write(u"saved/Sent/1.eml"_qs, "From: b@example.org\n\neml meeting\n");
-        dir.write(u"plus/cur/1.host"_qs, "From: c@example.org\n\ninbox meeting\n");
-        dir.write(u"plus/.Trash/new/2.host"_qs, "From: d@example.org\n\ntrash meeting\n");
-        for (const auto& [path, rows] :
-             {std::pair{u"export/Inbox"_qs, QStringList{u"mbox meeting"_qs}},
-              std::pair{u"saved"_qs, QStringList{u"eml meeting"_qs}},
-              std::pair{u"plus"_qs, QStringList{u"inbox meeting"_qs, u"trash meeting"_qs}}}) {
-            form->mailboxPathBox->setText(dir.file(path));
-            form->panel().containingButton->click();
-            EXPECT_EQ(guitest::rows(form->panel().results()), rows) << path.toStdString();
-        }
         EXPECT_TRUE(shown().isEmpty()) << shown().join(u'|').toStdString();
 
         form->mailboxPathBox->setText(notMail);

@@ -7,7 +7,8 @@
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsList.h"
 #include "sources/express/StoreDiscovery.h"
-#include "support/OutlookStub.h"
+#include "support/FakeOutlook.h"
+#include "support/ResultsRows.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -81,7 +82,7 @@ public:
 
     testsupport::TempDir dir;
     platform::ScriptedPlatform desktop;
-    testsupport::EmptyOutlook outlook;
+    fake::Outlook outlook; // holds no store
     sources::outlook::ApplicationFactory* outlookFactory = &outlook;
     std::function<QStringList()> profileStores;
     QString programFolder = QStringLiteral(QUILLMERE_PROGRAM_DIR);
@@ -97,13 +98,7 @@ public:
     sources::express::StoreDiscovery discovery;
 };
 
-inline QStringList rows(const results::ResultsList& list)
-{
-    QStringList texts;
-    for (qsizetype i = 0; i < list.count(); ++i)
-        texts << list.row(i).extracted();
-    return texts;
-}
+using testsupport::rows;
 
 inline void moveMouseOver(QWidget* widget)
 {

@@ -4,6 +4,7 @@
 #include "results/ResultsList.h"
 #include "results/TextExport.h"
 #include "results/XlsxExport.h"
+#include "support/ResultsRows.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,17 +20,10 @@ namespace {
 using results::ResultsList;
 using testsupport::TempDir;
 
-struct Options : results::ListOptions
-{
-    bool source = false;
-    bool removeDuplicates() const override { return false; }
-    bool showSource() const override { return source; }
-};
-
 // A list as an extraction leaves it, from rows on lines; in two columns each line is "source path|hit".
 void fill(ResultsList& list, bool twoColumns, const QString& rows)
 {
-    Options options;
+    testsupport::ListOptions options;
     options.source = twoColumns;
     results::PrepareResultsList(list, options);
     for (const QString& row : rows.isEmpty() ? QStringList() : rows.split(u'\n')) {
@@ -189,13 +184,8 @@ TEST(Workbook, RowsPastASheetGoOnUnderTheHeaderAndOverlongCellsAreCutAndCounted)
     EXPECT_LT(second.widths.value(1), 256.0);
 }
 
-using Write = void (*)(const ResultsList&, const QString&);
-const Write kAligned = [](const ResultsList& list, const QString& path) { results::WriteAlignedTextFile(list, path); };
-const Write kComma = [](const ResultsList& list, const QString& path) { results::WriteCommaDelimitedFile(list, path); };
-const Write kWorkbook = [](const ResultsList& list, const QString& path) { results::WriteWorkbook(list, path); };
-
 // A write that fails part-way, as on a full disk, keeps the old file and leaves nothing half-written beside it.
-void expectOldFileKept(const char* format, Write write)
+void expectOldFileKept(const char* format, const std::function<void(const ResultsList&, const QString&)>& write)
 {
     SCOPED_TRACE(format);
     const TempDir dir;
@@ -223,17 +213,13 @@ void expectOldFileKept(const char* format, Write write)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"old"_qs});
 }
 
-TEST(FailedWrite, KeepsTheOldFile)
-{
-    expectOldFileKept("aligned", kAligned);
-    expectOldFileKept("comma", kComma);
-}
-
 // The workbook library streams each sheet to a scratch file of its own and does not notice when that write
 // fails; the old file must survive all the same.
-TEST(FailedWrite, FullDiskWhileTheWorkbookIsWritten)
+TEST(FailedWrite, KeepsTheOldFileInEveryFormat)
 {
-    expectOldFileKept("workbook", kWorkbook);
+    expectOldFileKept("aligned", [](auto& list, auto& path) { results::WriteAlignedTextFile(list, path); });
+    expectOldFileKept("comma", [](auto& list, auto& path) { results::WriteCommaDelimitedFile(list, path); });
+    expectOldFileKept("workbook", [](auto& list, auto& path) { results::WriteWorkbook(list, path); });
 }
 
 } // namespace

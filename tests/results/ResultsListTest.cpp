@@ -1,6 +1,7 @@
 #include "platform/ScriptedPlatform.h"
 #include "results/ResultsCommands.h"
 #include "results/ResultsList.h"
+#include "support/ResultsRows.h"
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
@@ -8,24 +9,9 @@
 #include <gtest/gtest.h>
 
 using namespace results;
+using testsupport::rows;
 
 namespace {
-
-struct Options : ListOptions
-{
-    bool dedupe = false;
-    bool source = false;
-    bool removeDuplicates() const override { return dedupe; }
-    bool showSource() const override { return source; }
-};
-
-QStringList extracted(const ResultsList& list)
-{
-    QStringList texts;
-    for (qsizetype i = 0; i < list.count(); ++i)
-        texts << list.row(i).extracted();
-    return texts;
-}
 
 class ResultsListTest : public ::testing::Test
 {
@@ -45,7 +31,7 @@ protected:
     void expectIndexInStep(const char* after)
     {
         for (const QString& text : {u"a"_qs, u"A"_qs, u"a "_qs, QString(), u"b"_qs, u"/tmp/one.eml"_qs}) {
-            const bool listed = extracted(list).contains(text);
+            const bool listed = rows(list).contains(text);
             const qsizetype before = list.count();
             list.add({text, {}, false}, ResultsList::Duplicates::Drop);
             EXPECT_EQ(list.count(), listed ? before : before + 1) << after << ": " << text.toStdString();
@@ -55,7 +41,7 @@ protected:
     }
 
     ResultsList list;
-    Options options;
+    testsupport::ListOptions options;
     platform::ScriptedDialogs dialogs;
     platform::ScriptedPointer pointer;
 };
@@ -67,7 +53,7 @@ TEST_F(ResultsListTest, DuplicateIndexStaysInStepWithEveryChange)
     // Duplicates are exact whole-text matches.
     options.dedupe = true;
     add({"a", "a", "A", "a ", "", ""});
-    EXPECT_EQ(extracted(list), (QStringList{u"a"_qs, u"A"_qs, u"a "_qs, QString()}));
+    EXPECT_EQ(rows(list), (QStringList{u"a"_qs, u"A"_qs, u"a "_qs, QString()}));
     options.dedupe = false;
     add({"a", "b"});
     expectIndexInStep("add");
@@ -103,14 +89,13 @@ TEST_F(ResultsListTest, RemovalsInBothLayoutsCompareTheHitIgnoringCaseAndCancelD
             const bool containing = when == RemoveWhen::Containing;
             EXPECT_EQ(dialogs.inputPrompts().last(), containing ? u"Remove results containing this text: "_qs
                                                                 : u"Remove results not containing this text: "_qs);
-            EXPECT_EQ(extracted(list), QStringList{containing ? u"mail from bob"_qs : u"Mail from Ann"_qs})
-                << twoColumns;
+            EXPECT_EQ(rows(list), QStringList{containing ? u"mail from bob"_qs : u"Mail from Ann"_qs}) << twoColumns;
         }
     }
     // The source path of a two-column row is never searched; removing the last row keeps the columns.
     AddResult(list, options, u"keep"_qs, u"/ann/x.eml"_qs);
     remove(RemoveWhen::NotContaining, u"ann"_qs);
-    EXPECT_EQ(extracted(list), QStringList{u"Mail from Ann"_qs});
+    EXPECT_EQ(rows(list), QStringList{u"Mail from Ann"_qs});
     remove(RemoveWhen::NotContaining, u"zzz"_qs);
     EXPECT_EQ(list.count(), 0);
     EXPECT_EQ(list.columns().size(), 2);

@@ -54,7 +54,7 @@ TEST(ExtractBetween, SpansFromTheFirstXToTheNextY)
     }
 }
 
-TEST(BetweenScanner, GivesTheWholeTextResultsForAnyCutting)
+TEST(BetweenScanner, GivesTheWholeTextResultsForAnyCuttingAndHoldsLittleWhileNoXIsPending)
 {
     QRandomGenerator rng(20240611);
     // Letters that fold onto each other, and a letter outside the BMP in two cases.
@@ -73,10 +73,7 @@ TEST(BetweenScanner, GivesTheWholeTextResultsForAnyCutting)
         EXPECT_EQ(scanned(text, x, y, ignoreCase, 5, &rng), ExtractBetween(text, x, y, ignoreCase))
             << qPrintable(text) << " X=" << qPrintable(x) << " Y=" << qPrintable(y) << " case off " << ignoreCase;
     }
-}
 
-TEST(BetweenScanner, HoldsLittleWhileNoXIsPending)
-{
     // Neither Y nor X in a long text: only the few characters an X or Y may still begin in are held.
     qsizetype held = 0;
     EXPECT_TRUE(scanned(QString(100000, u'.'), u"<<x"_qs, u">>yy"_qs, false, 1000, nullptr, &held).isEmpty());

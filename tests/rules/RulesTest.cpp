@@ -41,6 +41,26 @@ QString picked(const QString& list, const QByteArray& staged)
     return result;
 }
 
+// Each containing rule over a staged file gives the lines its line test picks from the file read as text.
+void expectBlockSearchAgrees(const QString& path, const QStringList& needles, std::initializer_list<bool> ignoreCases)
+{
+    const QStringList lines = core::ReadTextLines(path);
+    for (const QString& needle : needles) {
+        for (const bool ignoreCase : ignoreCases) {
+            for (const auto want : {ContainingRule::Want::Containing, ContainingRule::Want::NotContaining}) {
+                ContainingRule rule(needle, ignoreCase, want);
+                QStringList expected;
+                for (qsizetype i = 0; i < lines.size(); ++i) {
+                    if (rule.hitsInLine(lines[i], i + 1))
+                        expected << lines[i];
+                }
+                ASSERT_EQ(scanFile(path, rule), expected)
+                    << path.toStdString() << " needle " << needle.toStdString() << " ignoreCase " << ignoreCase;
+            }
+        }
+    }
+}
+
 } // namespace
 
 // Lines come in the order of the text, counted across the whole file; entries round half to even; an entry that
@@ -89,23 +109,9 @@ TEST(ContainingRules, BlockSearchAgreesWithLineByLineTest)
         if (random.bounded(3) == 0)
             text.chop(random.bounded(1, 3));
         const QString path = dir.write(u"r%1.txt"_qs.arg(round), text);
-        const QStringList lines = core::ReadTextLines(path);
-        for (const QString& needle : needles) {
-            for (const bool ignoreCase : {false, true}) {
-                for (const auto want : {ContainingRule::Want::Containing, ContainingRule::Want::NotContaining}) {
-                    ContainingRule rule(needle, ignoreCase, want);
-                    QStringList expected;
-                    for (qsizetype i = 0; i < lines.size(); ++i) {
-                        if (rule.hitsInLine(lines[i], i + 1))
-                            expected << lines[i];
-                    }
-                    ASSERT_EQ(scanFile(path, rule), expected)
-                        << "round " << round << " needle " << needle.toStdString() << " ignoreCase " << ignoreCase;
-                }
-            }
-        }
+        expectBlockSearchAgrees(path, needles, {false, true});
         AllLinesRule all;
-        EXPECT_EQ(scanFile(path, all), lines);
+        EXPECT_EQ(scanFile(path, all), core::ReadTextLines(path));
     }
 }
 
@@ -132,18 +138,6 @@ TEST(ContainingRules, AnyCaseSearchBeyondAsciiAgreesWithLineByLineTest)
         }
         if (round % 5 == 4)
             text += "caf\xE9\r\n"; // Windows-1252: the block is read line by line
-        const QString path = dir.write(u"u%1.txt"_qs.arg(round), text);
-        const QStringList lines = core::ReadTextLines(path);
-        for (const QString& needle : needles) {
-            for (const auto want : {ContainingRule::Want::Containing, ContainingRule::Want::NotContaining}) {
-                ContainingRule rule(needle, true, want);
-                QStringList expected;
-                for (qsizetype i = 0; i < lines.size(); ++i) {
-                    if (rule.hitsInLine(lines[i], i + 1))
-                        expected << lines[i];
-                }
-                ASSERT_EQ(scanFile(path, rule), expected) << "round " << round << " needle " << needle.toStdString();
-            }
-        }
+        expectBlockSearchAgrees(dir.write(u"u%1.txt"_qs.arg(round), text), needles, {true});
     }
 }

@@ -126,6 +126,8 @@ TEST_F(RunTest, InputChecksComeBeforeStagingAndKeepTheList)
         runStaged(request(rule, "Form1"));
     runMessages(request(RuleKind::Containing, "Form11"));
     runStaged(request(RuleKind::Between, "Form2", {}, [](RunRequest& r) { r.startText = u"x"_qs; }));
+    runStaged(request(RuleKind::Pattern, "Form1", u"(ann"_qs));
+    runMessages(request(RuleKind::Pattern, "Form11", u"x{2,1}"_qs));
     EXPECT_EQ(stagings, 0);
 
     stagingWorks = false; // a failed staging leaves the list untouched too
@@ -143,6 +145,9 @@ TEST_F(RunTest, InputChecksComeBeforeStagingAndKeepTheList)
               (QStringList{u"You must check at least one Field option"_qs} +
                QStringList(4, u"Fill out text to use to extract lines."_qs) +
                QStringList{u"Fill out starting text (or character) and fill out ending text (or character)."_qs,
+                           u"The pattern cannot be used: at character 1, \"(\" is not closed by \")\"."_qs,
+                           u"The pattern cannot be used: at character 2, the repetition's least count is larger "
+                           u"than its greatest."_qs,
                            u"Fill out combobox text to use to extract lines."_qs}));
 }
 
@@ -243,31 +248,6 @@ TEST_F(RunTest, MessagesThatCannotBeReadOrHaveNoBodyAddNoRow)
         }
         expectAtRest(module);
     }
-}
-
-// A pattern that does not compile is reported before the mail is staged and leaves the list; the address and
-// pattern rules run over staged text and message bodies as the other line rules do.
-TEST_F(RunTest, AddressesAndPatternsRunLikeTheOtherLineRules)
-{
-    runStaged(request(RuleKind::Pattern, "Form1", u"(ann"_qs));
-    runMessages(request(RuleKind::Pattern, "Form11", u"x{2,1}"_qs));
-    EXPECT_EQ(stagings, 0);
-    EXPECT_EQ(sink.rows, QStringList{u"earlier"_qs});
-    EXPECT_EQ(dialogs.messageTexts(),
-              (QStringList{u"The pattern cannot be used: at character 1, \"(\" is not closed by \")\"."_qs,
-                           u"The pattern cannot be used: at character 2, the repetition's least count is larger "
-                           u"than its greatest."_qs}));
-
-    dialogs.clearRecord();
-    runStaged(request(RuleKind::Addresses, "Form1"));
-    EXPECT_EQ(sink.rows, (QStringList{u"ann@example.org"_qs, u"bob@example.org"_qs}));
-    expectAtRest("addresses");
-    runStaged(request(RuleKind::Pattern, "Form1", u"^BOB@"_qs, [](RunRequest& r) { r.ignoreCase = true; }));
-    EXPECT_EQ(sink.rows, QStringList{u"bob@example.org"_qs});
-    runMessages(request(RuleKind::Pattern, "Form11", u"^sh.*e$"_qs));
-    EXPECT_EQ(sink.rows, QStringList(2, u"shared line"_qs));
-    expectAtRest("pattern");
-    EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
 // Bodies loaded by several workers reach the rule as one worker hands them on: the same hits in the same order,

@@ -1,4 +1,5 @@
 #include "rules/TextSetRule.h"
+#include "support/CollectingSink.h"
 #include "support/TempDir.h"
 
 #include <QRandomGenerator>
@@ -8,12 +9,6 @@
 using rules::TextSetRule;
 
 namespace {
-
-struct Collect : rules::HitSink
-{
-    void addHit(const QString& text, const QString&) override { rows.append(text); }
-    QStringList rows;
-};
 
 // Each line of a text that ends with a line break, as often as count(line) says.
 template <class Count>
@@ -42,9 +37,9 @@ void expectPlainSearchRows(const QString& text, const QStringList& items)
                 return line.contains(item, ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
             }));
         });
-        Collect staged;
+        testsupport::CollectingSink staged;
         rules::runTextSetsOverFile(path, items, ignoreCase, staged, path);
-        EXPECT_EQ(staged.rows, expected) << "case off " << ignoreCase;
+        EXPECT_EQ(staged.hits, expected) << "case off " << ignoreCase;
         TextSetRule rule(items, ignoreCase);
         EXPECT_EQ(rowsOf(text, [&](const QString& line) { return rule.hitsInLine(line, 1); }), expected)
             << "case off " << ignoreCase;

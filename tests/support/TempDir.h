@@ -26,14 +26,14 @@ public:
     }
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
-    // Writes a file, making the folders on its way.
-    QString write(const QString& name, const QByteArray& bytes) const
+    QString write(const QString& name, const QByteArray& bytes) const { return writeFile(file(name), bytes); }
+    // Writes a file anywhere, making the folders on its way.
+    static QString writeFile(const QString& path, const QByteArray& bytes)
     {
-        const QString path = file(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        EXPECT_EQ(f.write(bytes), bytes.size()) << path.toStdString();
         return path;
     }
     static QByteArray read(const QString& path)
@@ -96,6 +96,13 @@ void withFileSizeLimit(rlim_t bytes, Work work)
     work();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
+}
+
+// One message of an mbox, its "From " line first.
+inline QByteArray mboxMessage(const QByteArray& from, const QByteArray& body)
+{
+    return "From x Mon Jan  6 10:00:00 2003\nFrom: " + from +
+           "\nTo: you@example.org\nSubject: s\nDate: Mon, 6 Jan 2003 10:00:00 +0000\n\n" + body + "\n\n";
 }
 
 // A fixture file from the shared samples, or an empty string (the test then skips).

@@ -1,11 +1,9 @@
 #include "ExpressFixtures.h"
 #include "core/ErrorReport.h"
-#include "core/Settings.h"
 #include "platform/ScriptedPlatform.h"
 #include "sources/express/StoreDiscovery.h"
 #include "sources/express/HiveRegistry.h"
 #include "sources/express/MemoryRegistry.h"
-#include "sources/express/RegistrySource.h"
 #include "sources/express/WindowsPaths.h"
 #include "sources/express/WineRegistry.h"
 #include "support/TempDir.h"
@@ -46,20 +44,6 @@ const QList<expresstest::RegistryKey> kKeys = {
     {u"Caf\u00e9\\Sub"_qs, {}},
 };
 
-struct Memory
-{
-    static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir&)
-    {
-        auto registry = std::make_unique<MemoryRegistry>();
-        for (const expresstest::RegistryKey& key : kKeys) {
-            registry->addKey(kHkeyCurrentUser, key.path);
-            for (const RegistryData& value : key.values)
-                registry->setValue(kHkeyCurrentUser, key.path.split(u'\\'), value);
-        }
-        return registry;
-    }
-};
-
 struct UserReg
 {
     static std::unique_ptr<RegistryBackend> make(const testsupport::TempDir& dir)
@@ -87,7 +71,8 @@ protected:
     platform::ScriptedDialogs dialogs;
 };
 
-using Backends = ::testing::Types<Memory, UserReg, Hive>;
+// A Wine prefix answers from the in-memory tree it reads user.reg into.
+using Backends = ::testing::Types<UserReg, Hive>;
 TYPED_TEST_SUITE(RegistryContract, Backends);
 
 std::unique_ptr<MemoryRegistry> parsed(const QByteArray& text)
@@ -244,37 +229,20 @@ TEST(WineUserReg, ACutFileNeverGivesAValueOfTheCutEntry)
     }
 }
 
-// Both hold three identities, the second without an Outlook Express key. A store folder holds besides its
-// two stores files that are skipped (Folders, Pop3uidl, hidden, not .dbx) and a folder with a store inside.
-TEST(searchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromWineAndHive)
+// Three identities, the second without an Outlook Express key. A store folder holds besides its two stores
+// files that are skipped (Folders, Pop3uidl, hidden, not .dbx) and a folder with a store inside.
+TEST(searchIdentities, ListsTheStoresOfTheFirstAndThirdIdentitiesFromAHive)
 {
     testsupport::TempDir dir;
-    const expresstest::WinePrefixFixture wine(dir.path());
     const expresstest::HiveFixture hive(dir.path());
-    const WineRegistry fromWine(wine.prefix);
-    const HiveRegistry fromHive(hive.hive);
-    const std::tuple<const RegistryBackend*, QString, QString> sources[] = {{&fromWine, wine.store1, wine.store3},
-                                                                            {&fromHive, hive.store1, hive.store3}};
-    for (const auto& [registry, store1, store3] : sources) {
-        platform::ScriptedDialogs dialogs;
-        StoreDiscovery discovery;
-        searchIdentities(discovery, *registry, dialogs);
-        EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
-        EXPECT_EQ(discovery.storeFolders, QStringList({store1, store3}));
-        EXPECT_EQ(discovery.dbxFiles, listedStoreFiles(store1) + listedStoreFiles(store3));
-        // A search of another registry afterwards lists only what that one holds.
-        expectNothingFound(MemoryRegistry(), discovery);
-    }
-}
-
-TEST(searchIdentities, TheHiveSettingWinsOverTheWinePrefix)
-{
-    testsupport::TempDir dir;
-    core::Settings settings(dir.file(u"Brindlewick.ini"_qs));
-    settings.store(QLatin1String(kRegistryHiveKey), u"  "_qs);
-    EXPECT_TRUE(dynamic_cast<WineRegistry*>(registryFor(settings).get()));
-    settings.store(QLatin1String(kRegistryHiveKey), u"/disk/NTUSER.DAT"_qs);
-    EXPECT_TRUE(dynamic_cast<HiveRegistry*>(registryFor(settings).get()));
+    platform::ScriptedDialogs dialogs;
+    StoreDiscovery discovery;
+    searchIdentities(discovery, HiveRegistry(hive.hive), dialogs);
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messageTexts().join(u'|').toStdString();
+    EXPECT_EQ(discovery.storeFolders, QStringList({hive.store1, hive.store3}));
+    EXPECT_EQ(discovery.dbxFiles, listedStoreFiles(hive.store1) + listedStoreFiles(hive.store3));
+    // A search of another registry afterwards lists only what that one holds.
+    expectNothingFound(MemoryRegistry(), discovery);
 }
 
 // No identities, an empty Identities key, real hives without a store, damaged, cut or missing sources.

@@ -16,51 +16,6 @@ namespace {
 
 const QString kConverter = QStringLiteral(QUILLMERE_PROGRAM_DIR "/DBXToEML");
 
-class FakeWindow : public ExpressConversionWindow
-{
-public:
-    int dbxRowCount() const override { return int(rows.size()); }
-    QString dbxPath(int row) const override { return rows[row].first; }
-    bool dbxTicked(int row) const override { return rows[row].second; }
-    void clearMessages() override { messages.clear(); }
-    void appendMessages(const MessageListing& added) override { messages += added; }
-    QString programFolder() const override { return program; }
-    QString stagingFolder() const override { return staging; }
-    platform::PointerControl& pointer() override { return pointerControl; }
-    platform::ProgressControl& progress() override { return bar; }
-    platform::Dialogs& dialogs() override { return scripted.dialogs; }
-    platform::EventLoop& loop() override { return scripted.loop; }
-
-    QList<std::pair<QString, bool>> rows; // path, ticked
-    MessageListing messages{{u"old"_qs, {}, {}, u"d"_qs, u"old.eml"_qs}};
-    QString program;
-    QString staging;
-    platform::ScriptedPointer pointerControl;
-    platform::ScriptedProgress bar;
-    platform::ScriptedPlatform scripted;
-};
-
-// A program folder with a stand-in converter that logs its arguments and writes one message per store; the
-// staging folder has a blank in its name, a message of an earlier run and a file that is no message.
-class ConversionTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        window.program = dir.path();
-        window.staging = dir.file(u"stag ing"_qs);
-        dir.write(u"stag ing/stale.eml"_qs, "Date: stale\r\n");
-        dir.write(u"stag ing/notes.txt"_qs, "Date: no message file\r\n");
-        const QString converter = dir.write(
-            u"DBXToEML"_qs, "#!/bin/sh\necho \"$1|$2\" >> \"$(dirname \"$0\")/log\"\nb=$(basename \"$1\" .dbx)\n"
-                            "printf 'From: %s\\r\\nDate: today\\r\\n\\r\\n' \"$b\" > \"$2/$b-000001.eml\"\n");
-        QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-
-    TempDir dir;
-    FakeWindow window;
-};
-
 int convert(const QStringList& arguments)
 {
     QProcess process;
@@ -77,33 +32,6 @@ QStringList stagingEntries(const TempDir& staging)
 }
 
 } // namespace
-
-// Each conversion adds only its own messages to the list; the wait lasts until the converter has written them.
-TEST_F(ConversionTest, ConvertsOnlyTheTickedRowsAndListsTheirMessages)
-{
-    const QString sent = dir.write(u"Sent Items.dbx"_qs, "x");
-    const QString drafts = dir.write(u"Drafts.dbx"_qs, "x");
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), false}, {sent, true}, {drafts, true}};
-    convertTickedStores(window);
-    EXPECT_EQ(TempDir::read(dir.file(u"log"_qs)),
-              (sent + u'|' + window.staging + u'\n' + drafts + u'|' + window.staging + u'\n').toUtf8());
-    ASSERT_EQ(window.messages.size(), 2);
-    EXPECT_EQ(window.messages[0].from, u"Sent Items"_qs);
-    EXPECT_EQ(window.messages[1].fileName, u"Drafts-000001.eml"_qs);
-    EXPECT_FALSE(QFile::exists(window.staging + u"/stale.eml"_qs));
-    EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
-    EXPECT_EQ(window.pointerControl.history(), (QList{platform::Pointer::Hourglass, platform::Pointer::Default}));
-}
-
-// Without a converter in the program folder the list is emptied and "Done." is all that is said.
-TEST_F(ConversionTest, NoConverterListsNothing)
-{
-    QFile::remove(dir.file(u"DBXToEML"_qs));
-    window.rows = {{dir.write(u"Inbox.dbx"_qs, "x"), true}};
-    convertTickedStores(window);
-    EXPECT_TRUE(window.messages.isEmpty());
-    EXPECT_EQ(window.scripted.dialogs.messageTexts(), QStringList{u"Done."_qs});
-}
 
 // A Windows-style command line with the program first converts the same store beside the first copy.
 TEST(DBXToEML, ConvertsTheSampleStoreInItsOrderWithoutCollisions)

@@ -20,20 +20,12 @@ QByteArray quoted(QString text)
     return '"' + text.replace(u"\\"_qs, u"\\\\"_qs).replace(u"\""_qs, u"\\\""_qs).toUtf8() + '"';
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
 // Besides the two listed stores: files discovery skips, and a folder with a store inside.
 void makeStoreFolder(const QString& folder)
 {
     for (const QString& name : {u"inbox.dbx"_qs, u"Sent Items.DBX"_qs, u"Folders.DBX"_qs, u"Pop3uidl.dbx"_qs,
                                 u".Outbox.dbx"_qs, u"notes.txt"_qs, u"Archive.dbx/Old.dbx"_qs})
-        writeFile(folder + u'/' + name, "dbx");
+        testsupport::TempDir::writeFile(folder + u'/' + name, "dbx");
 }
 
 QList<RegistryKey> identities(const QString& storeRoot1, const QString& storeRoot3)
@@ -125,7 +117,7 @@ WinePrefixFixture::WinePrefixFixture(const QString& root) : prefix(QDir(root).fi
         wineUserReg(identities(u"%UserProfile%\\Local Settings\\Application Data\\Identities\\"_qs + kId1 + kTail,
                                u"%USERPROFILE%\\AppData\\Local\\Identities\\"_qs + kId3 + kTail)
                     << RegistryKey{u"Volatile Environment"_qs, {text(u"USERPROFILE"_qs, u"C:\\users\\winuser"_qs)}});
-    writeFile(prefix + u"/user.reg"_qs, userRegText);
+    testsupport::TempDir::writeFile(prefix + u"/user.reg"_qs, userRegText);
     EXPECT_TRUE(QDir(prefix).mkpath(u"dosdevices"_qs));
     EXPECT_EQ(::symlink("../drive_c", QFile::encodeName(prefix + u"/dosdevices/c:"_qs).constData()), 0);
     const QString profile = prefix + u"/drive_c/users/winuser"_qs;

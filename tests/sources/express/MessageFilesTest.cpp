@@ -97,8 +97,9 @@ TEST(ListEMLFiles, LfAndFoldedCopiesOfRealMessagesListAsTheOriginals)
 }
 
 // The same German fable in every transfer encoding and charset the samples use, as plain text and as the HTML
-// part of messages without one (alone, and among attached images).
-TEST(LoadMessageBody, UndoesTransferEncodingAndCharset)
+// part of messages without one (alone, and among attached images). No HTML, no image and no attached text file
+// (m0022) is taken for the body; a charset nobody knows still gives the text.
+TEST(LoadMessageBody, UndoesTransferEncodingAndCharsetAndTakesThePlainPart)
 {
     QUILLMERE_REQUIRE_FIXTURE(folder, "eml");
     const QString opening = QStringLiteral("Die Hasen und die Frösche\r\n\r\nDie Hasen klagten einst über ihre "
@@ -110,13 +111,6 @@ TEST(LoadMessageBody, UndoesTransferEncodingAndCharset)
         EXPECT_TRUE(body.contains(u"ärger als der Tod")) << name;
         EXPECT_EQ(body.count(u'\n'), body.count(u"\r\n"_qs)) << name;
     }
-}
-
-// No HTML, no image and no attached text file (m0022) is taken for the body; a charset nobody knows still
-// gives the text.
-TEST(LoadMessageBody, TakesThePlainPartOfAlternativeAndMixedMessages)
-{
-    QUILLMERE_REQUIRE_FIXTURE(folder, "eml");
     for (const char* name : {"m0014.txt", "m0015.txt"}) {
         const QString body = LoadMessageBody(folder + u'/' + QLatin1StringView(name));
         EXPECT_TRUE(body.contains(u"The Hare and the Tortoise \r\n \r\nA HARE one day")) << name;

@@ -24,18 +24,13 @@ QT_END_NAMESPACE
 
 using namespace Qt::StringLiterals;
 using sources::mailbox::Mailbox;
+using testsupport::mboxMessage;
 using testsupport::TempDir;
 
 namespace {
 
 constexpr std::array<bool, 5> kAllBoxes = {true, true, true, true, true};
 constexpr std::array<bool, 5> kDefaultBoxes = {true, true, false, true, true};
-
-// One message of an mbox, after its "From " line.
-QByteArray mboxMessage(const QByteArray& from, const QByteArray& body)
-{
-    return "From sender@example.org Mon Jan  6 10:00:00 2003\nFrom: " + from + "\nSubject: s\n\n" + body + "\n\n";
-}
 
 // The staging records of one mailbox, as stageMailbox writes them.
 QByteArray staged(const Mailbox& mailbox, sources::mailbox::StagedFields fields = {true, true},

@@ -1,7 +1,7 @@
 #include "sources/outlook/OutlookReader.h"
 
 #include "platform/ScriptedPlatform.h"
-#include "sources/outlook/FakeOutlook.h"
+#include "support/FakeOutlook.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "core/TextFiles.h"
 #include "platform/ScriptedPlatform.h"
 #include "sources/BodyText.h"
-#include "sources/outlook/FakeOutlook.h"
+#include "support/FakeOutlook.h"
 #include "sources/outlook/OutlookReader.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "sources/outlook/FakeOutlook.h"
+#include "support/FakeOutlook.h"
 
 #include "core/AppError.h"
 
