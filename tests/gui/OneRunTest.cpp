@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <random>
 
 using guitest::rows;
 using platform::Pointer;
@@ -243,4 +244,44 @@ TEST_F(OneRunTest, ExpressWindowRunsOverItsMessagesWhileConversionWaitsAndEscSto
     EXPECT_TRUE(form.convertStoresButton->isEnabled());
     EXPECT_FALSE(shown().contains(u"Done."_qs));
     EXPECT_EQ(form.result(), 0); // not closed
+}
+
+// Clicks at random on every button and tick list, and Esc now and then, while runs of every kind go on: no
+// crash (the sanitizers watch), and after each run every command is back.
+TEST_F(OneRunTest, RandomClicksDuringRunsLeaveEveryCommandUsableAfterwards)
+{
+    gui::CommandPanel& p = servedPanel();
+    staged = numberedLines(100000); // two read blocks
+    p.containingTextBox->setText(u"7"_qs);
+    p.notContainingTextBox->setText(u"1"_qs);
+    p.lineNumbersBox->setText(u"1,5,9"_qs);
+    p.patternTextBox->setText(u"e [0-9]+5$"_qs);
+    std::mt19937 random(20261207);
+    const QList<QAbstractButton*> commands = runCommands(p);
+    QList<QAbstractButton*> targets = commands;
+    targets << p.byNumberHelpButton << p.betweenHelpButton << p.textSetsHelpButton;
+    const QList<QAbstractButton*> starters{p.extractAllButton, p.containingButton, p.notContainingButton,
+                                           p.byNumberButton,   p.addressesButton,  p.patternButton,
+                                           p.saveTextButton,   p.copyResultsButton};
+    for (int round = 0; round < 16; ++round) {
+        int clicks = 0;
+        desktop.loop.onYield = [&] {
+            if (++clicks > 12)
+                return;
+            targets[int(random() % targets.size())]->click();
+            p.containingTextBox->setText(QString::number(random() % 10));
+            if (random() % 5 == 0)
+                QTest::keyClick(&host, Qt::Key_Escape);
+            if (random() % 7 == 0)
+                p.onResultDoubleClicked();
+        };
+        desktop.dialogs.answerFile({dir.file(u"round.txt"_qs), 1 + int(random() % 2)});
+        starters[int(random() % starters.size())]->click();
+        desktop.loop.onYield = nullptr;
+        ASSERT_TRUE(disabledOf(commands).isEmpty()) << "round " << round;
+        ASSERT_EQ(p.pointer().pointer(), Pointer::Default) << "round " << round;
+    }
+    p.clearListButton->click();
+    p.extractAllButton->click();
+    EXPECT_EQ(p.results().count(), 100000);
 }
