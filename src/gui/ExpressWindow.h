@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OrderedPool.h"
 #include "gui/CommandPanel.h"
 #include "rules/UnitSource.h"
 #include "sources/express/StoreDiscovery.h"
@@ -34,6 +35,8 @@ public:
     CommandPanel& panel() { return *m_panel; }
     // The file names behind the rows of messageList, in step with them.
     QStringList& messageFiles() { return m_messageFiles; }
+    // How many converters run at once: one per core unless set.
+    void setConversionWorkers(int workers) { m_conversionWorkers = workers; }
 
     void onAddStoreFilesClicked();
     void onSearchExpressClicked();
@@ -64,12 +67,14 @@ private:
     void appendMessages(const sources::express::MessageListing& messages) override;
     QString programFolder() const override;
     QString stagingFolder() const override;
+    int conversionWorkers() const override { return m_conversionWorkers; }
 
     WindowContext& m_context;
     sources::express::StoreDiscovery& m_discovery;
     std::function<bool()> m_appClosing;
     CommandPanel* m_panel = nullptr;
     QStringList m_messageFiles;
+    int m_conversionWorkers = core::coreCount();
 
 public:
     // Controls, by the names the commands use.

@@ -183,3 +183,29 @@ TEST_F(ExpressWindowTest, SearchReadsTheChosenRegistryAndPointsToAddFileWhenItFi
     const QStringList once = expresstest::listedStoreFiles(wine.store1) + expresstest::listedStoreFiles(wine.store3);
     EXPECT_EQ(texts(form->storeList), once + once);
 }
+
+// Converters side by side list the stores' messages as one converter after the other does: two stores called
+// Inbox in two folders (the second takes the prefix "INBOX~2"), one cut short, one of another name.
+TEST_F(ExpressWindowTest, ConvertersSideBySideListAsOneAfterTheOther)
+{
+    QUILLMERE_REQUIRE_FIXTURE(store, "dbx/test_OutlookDBX.dbx");
+    const QByteArray bytes = testsupport::TempDir::read(store);
+    const QStringList stores{dir.write(u"one/Inbox.dbx"_qs, bytes), dir.write(u"two/INBOX.dbx"_qs, bytes),
+                             dir.write(u"Sent Items.dbx"_qs, bytes.left(200000)), dir.write(u"x/inbox.DBX"_qs, bytes)};
+    QStringList listed[2];
+    for (const int workers : {1, 3}) {
+        auto form = open();
+        form->setConversionWorkers(workers);
+        for (const QString& path : stores) {
+            desktop.dialogs.answerFile({path, 1});
+            form->addStoreFilesButton->click();
+        }
+        form->selectAllStoresButton->click();
+        form->convertStoresButton->click();
+        for (int i = 0; i < form->messageList->topLevelItemCount(); ++i)
+            listed[workers > 1] << form->messageFiles()[i] + u' ' + form->messageList->topLevelItem(i)->text(2);
+    }
+    EXPECT_EQ(listed[0].size(), 3 * 28 + 11);
+    EXPECT_TRUE(listed[0].first().startsWith(u"Inbox-000001.eml"_qs)) << qPrintable(listed[0].first());
+    EXPECT_EQ(listed[1], listed[0]);
+}

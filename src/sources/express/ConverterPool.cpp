@@ -138,7 +138,8 @@ void convertStores(platform::EventLoop& loop, const QString& converter, const QS
                    const QString& staging, int jobs, const std::function<void(int index, int exitCode)>& ended)
 {
     const int count = int(stores.size());
-    // Each store waits for the one before it in its family.
+    // Each store waits until the one before it in its family has been handed to ended(), so that whoever lists
+    // the staging folder there sees the files of no later store of that family.
     std::vector<int> previous(std::size_t(count), -1);
     QHash<QString, int> lastOfFamily;
     for (int i = 0; i < count; ++i) {
@@ -157,7 +158,7 @@ void convertStores(platform::EventLoop& loop, const QString& converter, const QS
         while (reported < count) {
             for (int i = reported; i < count && int(running.size()) < std::max(1, jobs); ++i) {
                 const int before = previous[std::size_t(i)];
-                if (started[std::size_t(i)] || (before >= 0 && !exitCodes[std::size_t(before)]))
+                if (started[std::size_t(i)] || before >= reported)
                     continue;
                 started[std::size_t(i)] = true;
                 Running r{i};

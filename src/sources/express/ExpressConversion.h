@@ -39,12 +39,17 @@ public:
     virtual platform::ProgressControl& progress() = 0;
     virtual platform::Dialogs& dialogs() = 0;
     virtual platform::EventLoop& loop() = 0;
+    // How many converters run at once; with one, each store is converted and waited for in turn, the bar
+    // counting the wait.
+    virtual int conversionWorkers() const { return 1; }
 };
 
 // "Extract Emails From Outlook Express": deletes the staged messages, converts every ticked DBX file with
 // the converter (waiting for it while the bar moves), lists the messages after each conversion and ends
-// with "Done.". Failures go to the error report at "Form11", "PushButton11_Click". The runner is for tests;
-// by default each conversion runs through QProcess.
+// with "Done.". With several workers the stores convert side by side and each store's messages are listed,
+// in store order, once it and the stores before it have ended: the list is the one of one store at a time. Failures go
+// to the error report at "Form11", "PushButton11_Click". The runner is for tests; by default each conversion runs
+// through QProcess.
 void convertTickedStores(ExpressConversionWindow& window, ProcessRunner* runner = nullptr);
 
 } // namespace sources::express

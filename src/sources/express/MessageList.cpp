@@ -168,7 +168,7 @@ HeaderFields readHeaderFields(const QString& path)
             GetHeaderField(text, QStringLiteral("From")), GetHeaderField(text, QStringLiteral("Subject"))};
 }
 
-void ListEMLFiles(const QString& folder, MessageListing& listing)
+void ListEMLFiles(const QString& folder, MessageListing& listing, const std::function<bool(const QString&)>& take)
 {
     QDir dir(folder);
     QStringList names = dir.entryList({QStringLiteral("*.eml")}, QDir::Files);
@@ -181,7 +181,7 @@ void ListEMLFiles(const QString& folder, MessageListing& listing)
         listed.insert(message.fileName);
 
     for (const QString& name : std::as_const(names)) {
-        if (listed.contains(name))
+        if (listed.contains(name) || (take && !take(name)))
             continue;
         const HeaderFields fields = readHeaderFields(folder + u'/' + name);
         if (fields.date.isEmpty())

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace sources::express {
 
@@ -27,8 +28,10 @@ QString GetHeaderField(const QString& text, const QString& field);
 // Appends the messages of a folder's *.eml files, in file-name order: From, To, Subject and Date with
 // their encoded words decoded, and the file name. A file without a Date line is not listed, and neither is
 // a file the listing already holds, so listing the folder again after each conversion adds only the new
-// messages. A file that cannot be read fails the rest of the listing; what was appended stays.
-void ListEMLFiles(const QString& folder, MessageListing& listing);
+// messages. A file that cannot be read fails the rest of the listing; what was appended stays. With take,
+// only the files whose names it takes are listed.
+void ListEMLFiles(const QString& folder, MessageListing& listing,
+                  const std::function<bool(const QString& fileName)>& take = {});
 
 // The four displayed fields of one message file as ListEMLFiles reads them (without decoding), as
 // GetHeaderField finds them in the whole text (each line read as UTF-8 or else as Windows-1252); only the
