@@ -41,6 +41,18 @@ QString picked(const QString& list, const QByteArray& staged)
     return result;
 }
 
+// Up to maxLines lines of up to maxPieces random pieces each, ended by CR LF or LF at random.
+QByteArray randomLines(QRandomGenerator& random, const QList<QByteArray>& pieces, int maxLines, int maxPieces)
+{
+    QByteArray text;
+    for (int l = random.bounded(1, maxLines); l > 0; --l) {
+        for (int p = random.bounded(0, maxPieces); p > 0; --p)
+            text += pieces[random.bounded(int(pieces.size()))];
+        text += random.bounded(2) ? "\r\n" : "\n";
+    }
+    return text;
+}
+
 // Each containing rule over a staged file gives the lines its line test picks from the file read as text.
 void expectBlockSearchAgrees(const QString& path, const QStringList& needles, std::initializer_list<bool> ignoreCases)
 {
@@ -100,12 +112,7 @@ TEST(ContainingRules, BlockSearchAgreesWithLineByLineTest)
     QRandomGenerator random(7);
     TempDir dir;
     for (int round = 0; round < 40; ++round) {
-        QByteArray text;
-        for (int l = random.bounded(1, 60); l > 0; --l) {
-            for (int p = random.bounded(0, 6); p > 0; --p)
-                text += pieces[random.bounded(int(pieces.size()))];
-            text += random.bounded(2) ? "\r\n" : "\n";
-        }
+        QByteArray text = randomLines(random, pieces, 60, 6);
         if (random.bounded(3) == 0)
             text.chop(random.bounded(1, 3));
         const QString path = dir.write(u"r%1.txt"_qs.arg(round), text);
@@ -119,23 +126,17 @@ TEST(ContainingRules, BlockSearchAgreesWithLineByLineTest)
 // outside the BMP), variants of different UTF-8 lengths, and blocks that are not UTF-8.
 TEST(ContainingRules, AnyCaseSearchBeyondAsciiAgreesWithLineByLineTest)
 {
-    const QStringList pieces = {u"\u00DC"_qs, u"\u00FC"_qs, u"\u00DF"_qs, u"\u1E9E"_qs,     u"\u00C5"_qs,
-                                u"\u00E5"_qs, u"\u212B"_qs, u"\u03A3"_qs, u"\u03C3"_qs,     u"\u03C2"_qs,
-                                u"\u03B8"_qs, u"\u03D1"_qs, u"\u03F4"_qs, u"\U00010400"_qs, u"\U00010428"_qs,
-                                u"k"_qs,      u"K"_qs,      u"\u212A"_qs, u"s"_qs,          u"e"_qs,
-                                u" "_qs,      u"\r"_qs,     u"ss"_qs};
+    const QList<QByteArray> pieces = {"\u00DC", "\u00FC",     "\u00DF",     "\u1E9E", "\u00C5", "\u00E5",
+                                      "\u212B", "\u03A3",     "\u03C3",     "\u03C2", "\u03B8", "\u03D1",
+                                      "\u03F4", "\U00010400", "\U00010428", "k",      "K",      "\u212A",
+                                      "s",      "e",          " ",          "\r",     "ss"};
     const QStringList needles = {u"\u00FC"_qs,     u"\u00DC\u00DF"_qs, u"stra\u00DFe"_qs,  u"\u03C3\u03C2"_qs,
                                  u"\U00010400"_qs, u"k\u00FC"_qs,      u"\u00E5 "_qs,      u"\u1E9E\u00DF"_qs,
                                  u"\u03B8e"_qs,    u"\u00C5\r"_qs,     u"\u00FCK\u00FC"_qs};
     QRandomGenerator random(17);
     TempDir dir;
     for (int round = 0; round < 60; ++round) {
-        QByteArray text;
-        for (int l = random.bounded(1, 80); l > 0; --l) {
-            for (int p = random.bounded(0, 7); p > 0; --p)
-                text += pieces[random.bounded(int(pieces.size()))].toUtf8();
-            text += random.bounded(2) ? "\r\n" : "\n";
-        }
+        QByteArray text = randomLines(random, pieces, 80, 7);
         if (round % 5 == 4)
             text += "caf\xE9\r\n"; // Windows-1252: the block is read line by line
         expectBlockSearchAgrees(dir.write(u"u%1.txt"_qs.arg(round), text), needles, {true});

@@ -18,10 +18,10 @@ void convertSideBySide(ExpressConversionWindow& window, core::Trap& trap, const 
 {
     QStringList stores;
     for (int row = 0; row < rows; ++row) {
-        bool ticked = false;
-        trap(6, [&] { ticked = window.dbxTicked(row); });
-        if (ticked)
-            trap(6, [&] { stores.append(GetShortFilename(window.dbxPath(row))); });
+        trap(6, [&] {
+            if (window.dbxTicked(row))
+                stores.append(GetShortFilename(window.dbxPath(row)));
+        });
     }
     const QString staging = window.stagingFolder();
     platform::ProgressControl& progress = window.progress();
